@@ -1,0 +1,22 @@
+#!/bin/sh
+# Sets up, builds and runs every test: the normal build, the sanitizer build, and the fuzz smoke runs.
+set -eu
+cd "$(dirname "$0")/.."
+sh scripts/deps.sh
+
+export QT_QPA_PLATFORM=offscreen
+jobs="$(nproc)"
+
+echo "== build and test"
+sh scripts/build.sh build -DZARN_WERROR=ON
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+echo "== sanitizer build (ASan+UBSan) and test"
+sh scripts/build.sh build-asan -DZARN_WERROR=ON -DZARN_SANITIZE=ON -DZARN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ]; then
+    echo "== fuzz smoke runs"
+    sh scripts/fuzz.sh smoke
+fi

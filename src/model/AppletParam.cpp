@@ -1,0 +1,82 @@
+#include "model/AppletParam.h"
+
+#include "model/Errors.h"
+#include "model/KelmFile.h"
+
+namespace zarn {
+
+const std::string NoDefaultMarker("#\xA4&!\"\x07...", 9);
+
+void TAppletParam::SaveToFile(TKelmFile& file) {
+    const std::string section = SectionName();
+    file.WriteString(section, "class", ClassName());
+    file.WriteString(section, "Value", GetValue());
+    file.WriteString(section, "UFName", UFName);
+    file.WriteBool(section, "DontShowName", DontShowName);
+    file.WriteBool(section, "DontShowUFName", DontShowUFName);
+    file.WriteBool(section, "Visible", Visible);
+    file.WriteString(section, "DefaultValue", DefaultValue);
+    file.WriteInteger(section, "Page", Page);
+}
+
+void TAppletParam::LoadFromFile(TKelmFile& file) {
+    const std::string section = SectionName();
+    // The value is set before the other keys are read: kinds that read their own keys first rely on it.
+    SetValue(file.ReadString(section, "Value", ""));
+    UFName = file.ReadString(section, "UFName", Name);
+    DontShowName = file.ReadBool(section, "DontShowName", false);
+    DontShowUFName = file.ReadBool(section, "DontShowUFName", false);
+    Visible = file.ReadBool(section, "Visible", true);
+    DefaultValue = file.ReadString(section, "DefaultValue", NoDefaultMarker);
+    Page = file.ReadInteger(section, "Page", 0);
+}
+
+std::string TAppletParam::GetHTMLValue(const std::string& /*webRoot*/, int /*purpose*/) {
+    std::string value = GetValue();
+    return value == DefaultValue ? std::string() : value;
+}
+
+std::string QuoteIfBlank(const std::string& value) {
+    return value.find(' ') != std::string::npos ? "\"" + value + "\"" : value;
+}
+
+std::string TAppletParam::CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
+                                       TStrings* values) {
+    std::string value = GetHTMLValue(webRoot, purpose);
+    if (!tagForm)
+        return value;
+    std::string line;
+    if (!value.empty()) {
+        value = QuoteIfBlank(value);
+        line = "<PARAM NAME=" + Name + " VALUE=" + value + ">";
+    }
+    if (names)
+        names->push_back(Name);
+    if (values)
+        values->push_back(value);
+    return line;
+}
+
+ParamClassRegistry& ParamClassRegistry::Instance() {
+    static ParamClassRegistry registry;
+    return registry;
+}
+
+void ParamClassRegistry::Register(std::string name, ParamFactory create) {
+    entries_.push_back(Entry{std::move(name), std::move(create)});
+}
+
+const ParamClassRegistry::Entry& ParamClassRegistry::Find(const std::string& name) const {
+    for (const auto& entry : entries_)
+        if (SameText(entry.name, name))
+            return entry;
+    throw EListError("List index out of bounds");
+}
+
+void RegisterParamClass(std::string name, ParamFactory create) {
+    ParamClassRegistry::Instance().Register(std::move(name), std::move(create));
+}
+
+const ParamFactory& FindParamClass(const std::string& name) { return ParamClassRegistry::Instance().Find(name).create; }
+
+} // namespace zarn

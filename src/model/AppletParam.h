@@ -1,0 +1,98 @@
+#pragma once
+// The parameter base class, the ordered parameter list and the process-wide class registry.
+
+#include "model/TextConv.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zarn {
+
+class TKelmFile;
+
+// The "DefaultValue" of a parameter whose template gives none: no real value equals it.
+extern const std::string NoDefaultMarker; // bytes 23 A4 26 21 22 07 2E 2E 2E
+
+// Abstract base of every parameter kind. Objects are created empty by their class's factory;
+// LoadFromFile establishes the whole state (Name must be set first).
+class TAppletParam {
+public:
+    TAppletParam() = default;
+    virtual ~TAppletParam() = default;
+    TAppletParam(const TAppletParam&) = delete;
+    TAppletParam& operator=(const TAppletParam&) = delete;
+
+    std::string UFName;
+    std::string Name;
+    bool Visible = false;
+    bool DontShowName = false;
+    bool DontShowUFName = false;
+    std::string DefaultValue;
+    int32_t Page = 0;
+
+    // The registered class name ("TAPString"), written under "Class".
+    virtual std::string ClassName() const = 0;
+
+    virtual std::string GetValue() const = 0;
+    virtual void SetValue(const std::string& text) = 0;
+    virtual void SaveToFile(TKelmFile& file);
+    virtual void LoadFromFile(TKelmFile& file);
+    virtual std::string GetHTMLValue(const std::string& webRoot, int purpose);
+    // Tag form: the PARAM line (empty for an empty value), and Name/value appended to the two macro
+    // lists when given. Bare form: the HTML value alone.
+    virtual std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
+                                     TStrings* values);
+
+    std::string SectionName() const { return Name + " parameter"; }
+};
+
+// The parameters of one applet, in template order. The list owns its parameters.
+class TAppletParamList {
+public:
+    using Items = std::vector<std::unique_ptr<TAppletParam>>;
+
+    std::size_t Count() const { return items_.size(); }
+    bool Empty() const { return items_.empty(); }
+    TAppletParam& operator[](std::size_t index) const { return *items_[index]; }
+    void Add(std::unique_ptr<TAppletParam> param) { items_.push_back(std::move(param)); }
+    void Clear() { items_.clear(); }
+    Items::const_iterator begin() const { return items_.begin(); }
+    Items::const_iterator end() const { return items_.end(); }
+    Items& items() { return items_; }
+
+private:
+    Items items_;
+};
+
+using ParamFactory = std::function<std::unique_ptr<TAppletParam>()>;
+
+// Process-wide list of parameter classes, searched by name without letter case, first entry wins.
+class ParamClassRegistry {
+public:
+    struct Entry {
+        std::string name;
+        ParamFactory create;
+    };
+    static ParamClassRegistry& Instance();
+    void Register(std::string name, ParamFactory create);
+    // Raises EListError "List index out of bounds" for a name that is not registered.
+    const Entry& Find(const std::string& name) const;
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+void RegisterParamClass(std::string name, ParamFactory create);
+template <class T> void RegisterParamClass() {
+    RegisterParamClass(T::StaticClassName, [] { return std::make_unique<T>(); });
+}
+const ParamFactory& FindParamClass(const std::string& name);
+
+// Quotes a value that holds a blank, as PARAM values are written.
+std::string QuoteIfBlank(const std::string& value);
+
+} // namespace zarn

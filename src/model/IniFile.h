@@ -1,0 +1,80 @@
+#pragma once
+// Profile (INI) files: sections of key=value lines, names matched without letter case.
+//
+// Every read sees the file as it is on disk: a parsed copy is kept per file and used only while the
+// file's identity, size and modification time are unchanged, so two objects on one file (or a plug-in
+// library writing it by name) see each other's writes at once. Each write replaces the file
+// atomically; a failed write leaves it exactly as it was. Lines the store does not understand,
+// comments, line ends and 8-bit bytes are kept as they are.
+
+#include "model/TextConv.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zarn {
+
+class TIniFile {
+public:
+    explicit TIniFile(std::string fileName);
+    virtual ~TIniFile() = default;
+    TIniFile(const TIniFile&) = default;
+    TIniFile& operator=(const TIniFile&) = default;
+
+    const std::string& FileName() const { return fileName_; }
+
+    // Absent key, section or file: the default. A key present with an empty value: "".
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // Raises EWriteError "Unable to write to %s" when the file cannot be written, or when the
+    // section, key or value would break the line structure (line breaks, NUL, "=" in a key).
+    void WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+    int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
+    void WriteInteger(const std::string& section, const std::string& key, int32_t value);
+    bool ReadBool(const std::string& section, const std::string& key, bool defaultValue) const;
+    void WriteBool(const std::string& section, const std::string& key, bool value);
+
+    // Key names in file order; an absent section clears the list.
+    void ReadSection(const std::string& section, TStrings& list) const;
+    // "name=value" entries, keys with empty values left out; the list is not cleared first.
+    void ReadSectionValues(const std::string& section, TStrings& list) const;
+    void EraseSection(const std::string& section);
+    bool SectionExists(const std::string& section) const;
+
+    // Writes made while an update is open stay in memory (every object on this file sees them) and
+    // reach the disk in one atomic replace at EndUpdate or Flush. Updates nest.
+    void BeginUpdate();
+    void EndUpdate();
+    // Writes pending changes now (before a plug-in library reads the file by name).
+    void Flush();
+    // Forgets pending changes of an open update: the file keeps what it has on disk.
+    void DiscardUpdate();
+
+private:
+    friend struct ProfileAccess;
+    std::string fileName_;
+    std::string path_; // absolute at creation, so a later change of the current folder does not move it
+};
+
+// Opens an update on construction and writes it on scope exit when Commit was called;
+// otherwise (an exception) the pending changes are discarded.
+class TIniUpdate {
+public:
+    explicit TIniUpdate(TIniFile& file) : file_(file) { file_.BeginUpdate(); }
+    ~TIniUpdate();
+    TIniUpdate(const TIniUpdate&) = delete;
+    TIniUpdate& operator=(const TIniUpdate&) = delete;
+    void Commit();
+
+private:
+    TIniFile& file_;
+    bool done_ = false;
+};
+
+// Drops every parsed copy kept in this process (tests, and files changed behind the cache's back
+// within one clock tick).
+void ClearProfileCache();
+
+} // namespace zarn

@@ -1,0 +1,52 @@
+#include "model/KelmFile.h"
+
+#include "model/AppletParam.h"
+#include "model/Errors.h"
+
+namespace zarn {
+
+namespace {
+const char* const ParamSection = "Applet Parameters";
+}
+
+std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
+    auto list = std::make_unique<TAppletParamList>();
+    TStrings entries;
+    ReadSectionValues(ParamSection, entries);
+    const bool hadEntries = !entries.empty();
+    if (!hadEntries)
+        throw EListError("Could not get the [Applet parameters] section");
+
+    for (const auto& entry : entries) {
+        const std::string name = ValueOfEntry(entry);
+        std::string className;
+        try {
+            className = ReadString(name + " parameter", "Class", "TAppletParam");
+            auto param = FindParamClass(className)();
+            param->Name = name;
+            param->LoadFromFile(*this);
+            list->Add(std::move(param));
+        } catch (EZarnError& error) {
+            std::string message = error.Message() + " in section [" + name + " parameter] loading class " + className;
+            if (className == "TAppletParam")
+                message += " (should be any class but that one)";
+            error.SetMessage(std::move(message));
+            throw;
+        }
+    }
+    return list;
+}
+
+void TKelmFile::SaveParamList(const TAppletParamList& list) {
+    TIniUpdate update(*this);
+    EraseSection(ParamSection);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        TAppletParam& param = list[i];
+        WriteString(ParamSection, "Param" + std::to_string(i), param.Name);
+        WriteString(param.SectionName(), "Class", param.ClassName());
+        param.SaveToFile(*this);
+    }
+    update.Commit();
+}
+
+} // namespace zarn

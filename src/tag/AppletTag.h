@@ -1,0 +1,74 @@
+#pragma once
+// The document: one applet block's basic attributes, parameters, alternate text, page captions,
+// descriptions and support files, with its load, save and HTML compilation.
+
+#include "model/AppletParam.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zarn {
+
+class TKelmFile;
+class TAPString;
+
+// The eight alignment words, indexed by TAppletBasicParams::Align.
+struct AlignmentEntry {
+    const char* caption; // shown in the alignment list
+    const char* html;    // written to the ALIGN attribute
+};
+extern const AlignmentEntry AlignmentTable[8];
+constexpr uint8_t BaselineAlign = 6;
+// The HTML word of an alignment; values above 7 have none and count as baseline.
+const char* AlignHTMLWord(uint8_t align);
+
+class TAppletBasicParams {
+public:
+    int32_t Width = 0;
+    int32_t Height = 0;
+    int32_t HSpace = 0;
+    int32_t VSpace = 0;
+    std::string Code;
+    std::string CodeBase;
+    std::string WebRoot;
+    std::string Doc;
+    uint8_t Align = 0;
+    bool TemplateFile = false;
+
+    void Load(TKelmFile& file);
+    void Save(TKelmFile& file) const;
+};
+
+// Purposes of CompileToHTML; they follow the path-name kinds.
+enum CompilePurpose : int { PurposeDos = 0, PurposeClipboard = 1, PurposeDisplay = 2 };
+
+class TJavaAppletTag {
+public:
+    TJavaAppletTag();
+    ~TJavaAppletTag();
+    TJavaAppletTag(const TJavaAppletTag&) = delete;
+    TJavaAppletTag& operator=(const TJavaAppletTag&) = delete;
+
+    TAppletBasicParams BasicParams;
+    std::unique_ptr<TAppletParamList> ParamList; // none until the first Load
+    std::unique_ptr<TAPString> ObsoleteText;     // the alternate text; no Name, so no macro
+    TStrings PageNames;
+    std::string JavaAuthor;
+    std::string Zarnifier;
+    std::string Comment;
+    std::string Copyright;
+    TStrings FileList; // support files, relative to the template's folder
+    std::string FileName;
+
+    // Loads a template or a document. On failure the tag keeps what it held before.
+    void Load(TKelmFile& file);
+    // Writes the values over a file that already holds the template's sections. All or nothing:
+    // the writes go to a temporary copy beside the file, renamed over it only when every write
+    // succeeded; otherwise the file is untouched and the error travels on.
+    void Save(TKelmFile& file);
+    // The applet block with bare carriage returns as line ends.
+    std::string CompileToHTML(int purpose, const std::string& baseDirectory);
+};
+
+} // namespace zarn

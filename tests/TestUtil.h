@@ -1,0 +1,53 @@
+#pragma once
+// Shared test helpers: a private temporary folder per test, file contents in and out.
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+namespace zarn::test {
+
+class TempDir {
+public:
+    TempDir() {
+        std::random_device rd;
+        auto base = std::filesystem::temp_directory_path();
+        for (;;) {
+            path_ = base / ("zarn-test-" + std::to_string(rd()) + std::to_string(rd()));
+            if (std::filesystem::create_directory(path_))
+                break;
+        }
+    }
+    ~TempDir() {
+        std::error_code ec;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::add, ec);
+        std::filesystem::remove_all(path_, ec);
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    // The folder as a string with a trailing "/".
+    std::string dir() const { return path_.string() + "/"; }
+    std::string file(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+inline void WriteFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline std::string DataPath(const std::string& name) { return std::string(ZARN_TEST_DATA_DIR) + "/" + name; }
+
+} // namespace zarn::test
