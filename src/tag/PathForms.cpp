@@ -15,11 +15,17 @@ constexpr char kNativeSeparator = '\\';
 constexpr char kNativeSeparator = '/';
 #endif
 
-bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
-bool IsUNCPath(std::string_view path) { return path.size() >= 2 && path[0] == '\\' && path[1] == '\\'; }
+bool IsUNCPath(std::string_view path) {
+    return path.size() >= 2 && path[0] == '\\' && path[1] == '\\';
+}
 
-bool HasDrive(std::string_view path) { return path.size() >= 2 && path[1] == ':'; }
+bool HasDrive(std::string_view path) {
+    return path.size() >= 2 && path[1] == ':';
+}
 
 // Windows-1252 upper case: Windows matches file names without case for accented letters too.
 char UpperAnsi(char c) {
@@ -113,7 +119,7 @@ std::string WithTrailingBackslash(std::string_view path) {
 
 bool IsURL(std::string_view text) {
     static constexpr std::array<std::string_view, 7> schemes = {"HTTP",   "FTP",  "HTTPS",  "FILE",
-                                                                 "GOPHER", "NEWS", "MINITEL"};
+                                                                "GOPHER", "NEWS", "MINITEL"};
     if (text.empty())
         return false;
     std::string scheme(text.substr(0, text.find(':')));
@@ -234,7 +240,9 @@ std::string ToDosPath(std::string_view text) {
     return result;
 }
 
-bool IsPosixPath(std::string_view path) { return !path.empty() && path[0] == '/'; }
+bool IsPosixPath(std::string_view path) {
+    return !path.empty() && path[0] == '/';
+}
 
 namespace {
 
@@ -245,9 +253,13 @@ size_t NameStart(std::string_view path) {
 
 } // namespace
 
-std::string ExtractFilePath(std::string_view path) { return std::string(path.substr(0, NameStart(path))); }
+std::string ExtractFilePath(std::string_view path) {
+    return std::string(path.substr(0, NameStart(path)));
+}
 
-std::string ExtractFileName(std::string_view path) { return std::string(path.substr(NameStart(path))); }
+std::string ExtractFileName(std::string_view path) {
+    return std::string(path.substr(NameStart(path)));
+}
 
 bool FileExists(std::string_view path) {
     if (path.empty())

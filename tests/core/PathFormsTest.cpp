@@ -79,7 +79,9 @@ TEST(PathFormsTest, MakeRelativePathWindowsExamples) {
     EXPECT_EQ(MakeRelativePath("C:\\Web\\Html", "c:\\wEB\\hTML\\"), "");
     EXPECT_EQ(MakeRelativePath("C:\\web\\a\\b\\", "C:\\java"), "..\\..\\..\\java\\");
     // Accented letters match without case as Windows file names do ("é" and "É").
-    EXPECT_EQ(MakeRelativePath("C:\\Donn\xE9" "es", "c:\\DONN\xC9" "ES\\x"), "x\\");
+    const std::string lower = std::string("C:\\Donn\xE9") + "es";
+    const std::string upper = std::string("c:\\DONN\xC9") + "ES\\x";
+    EXPECT_EQ(MakeRelativePath(lower, upper), "x\\");
 }
 
 TEST(PathFormsTest, MakeRelativePathUNCShareIsTheRoot) {
@@ -87,7 +89,8 @@ TEST(PathFormsTest, MakeRelativePathUNCShareIsTheRoot) {
     EXPECT_EQ(MakeRelativePath("\\\\m\\c\\web", "C:\\java"), "C:\\java\\");
     EXPECT_EQ(MakeRelativePath("\\\\Server\\Share\\web\\", "\\\\server\\SHARE\\classes"), "..\\classes\\");
     EXPECT_EQ(MakeRelativePath("\\\\server\\share", "\\\\SERVER\\share\\web\\classes"), "web\\classes\\");
-    EXPECT_EQ(MakeRelativePath("\\\\server\\share\\web", "\\\\server\\other\\web"), "\\\\server\\other\\web\\");
+    EXPECT_EQ(MakeRelativePath("\\\\server\\share\\web", "\\\\server\\other\\web"),
+              "\\\\server\\other\\web\\");
     EXPECT_EQ(MakeRelativePath("\\\\server\\share\\web", "\\\\server2\\share\\web"),
               "\\\\server2\\share\\web\\");
     EXPECT_EQ(MakeRelativePath("\\\\server\\sh\\web", "\\\\server\\share\\web"), "\\\\server\\share\\web\\");
