@@ -525,8 +525,11 @@ void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) con
     }
     std::size_t out = 0;
     for (std::size_t i = 0; i < list.size(); ++i)
-        if (!deleted[i])
-            list[out++] = std::move(list[i]);
+        if (!deleted[i]) {
+            if (out != i)
+                list[out] = std::move(list[i]);
+            ++out;
+        }
     list.resize(out);
 }
 
