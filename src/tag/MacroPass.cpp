@@ -1,0 +1,157 @@
+#include "tag/MacroPass.h"
+
+#include <algorithm>
+
+namespace zarn {
+
+namespace {
+
+// 0..9 for digits, 10..35 for letters of either case, -1 for anything else.
+int nameClass(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'z')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'Z')
+        return c - 'A' + 10;
+    return -1;
+}
+
+bool isNameChar(char c) { return nameClass(c) >= 0; }
+
+uint64_t edgeKey(uint32_t node, int cls) { return uint64_t(node) * 64 + uint64_t(cls); }
+
+void appendStripped(std::string& out, const std::string& value) {
+    for (std::size_t j = 0; j < value.size(); ++j) {
+        // A backslash that ends the value has nothing to escape and stays.
+        if (value[j] == '\\' && j + 1 < value.size())
+            ++j;
+        out += value[j];
+    }
+}
+
+// Scans one stretch of text. When `lastOfText` holds, its final character is copied unexamined.
+void scan(std::string& out, std::string_view text, bool lastOfText, const TMacroTable& macros) {
+    const std::size_t size = text.size();
+    const std::size_t limit = lastOfText && size > 0 ? size - 1 : size;
+    std::size_t i = 0;
+    while (i < limit) {
+        const char c = text[i];
+        if (c == '\\') {
+            if (i + 1 >= size) {
+                out += c; // nothing after it in scanned text: nothing to escape
+                ++i;
+                continue;
+            }
+            const char next = text[i + 1];
+            out += next == 'n' ? '\r' : next == 't' ? '\t' : next;
+            i += 2;
+        } else if (c == '$') {
+            std::size_t runEnd = i + 1;
+            while (runEnd < size && isNameChar(text[runEnd]))
+                ++runEnd;
+            if (runEnd == i + 1) {
+                out += c;
+                ++i;
+                continue;
+            }
+            const auto match = macros.LongestPrefix(text.substr(i + 1, runEnd - i - 1));
+            if (match.length == 0) {
+                out.append(text.substr(i, runEnd - i));
+                i = runEnd;
+                continue;
+            }
+            if (macros.Verbatim(match.index))
+                out += macros.Value(match.index);
+            else
+                appendStripped(out, macros.Value(match.index));
+            // The rest of the run is scanned again; the inserted value is not.
+            i += 1 + match.length;
+        } else {
+            out += c;
+            ++i;
+        }
+    }
+    if (i < size)
+        out.append(text.substr(i));
+}
+
+} // namespace
+
+void TMacroText::add(std::string_view text, bool verbatim) {
+    if (text.empty())
+        return;
+    size_ += text.size();
+    // Adjacent scanned pieces form one stretch, so an escape or a name run may cross them.
+    if (!segments_.empty() && segments_.back().verbatim == verbatim)
+        segments_.back().text.append(text);
+    else
+        segments_.push_back(Segment{std::string(text), verbatim});
+}
+
+TMacroTable::TMacroTable(const TStrings& names, const TStrings& values) {
+    const std::size_t count = std::min(names.size(), values.size());
+    for (std::size_t i = 0; i < count; ++i)
+        Add(names[i], values[i]);
+}
+
+void TMacroTable::Add(std::string_view name, std::string value, bool verbatim) {
+    const auto index = uint32_t(values_.size());
+    values_.push_back(std::move(value));
+    verbatim_.push_back(verbatim);
+    // A name with any other character can never be matched by a run: it stays out of the trie.
+    if (name.empty() || !std::all_of(name.begin(), name.end(), isNameChar))
+        return;
+    uint32_t node = 0;
+    for (char c : name) {
+        const uint64_t key = edgeKey(node, nameClass(c));
+        auto it = edges_.find(key);
+        if (it == edges_.end()) {
+            const auto child = uint32_t(nodeEntry_.size());
+            nodeEntry_.push_back(NoEntry);
+            it = edges_.emplace(key, child).first;
+        }
+        node = it->second;
+    }
+    if (nodeEntry_[node] == NoEntry)
+        nodeEntry_[node] = index;
+}
+
+TMacroTable::Match TMacroTable::LongestPrefix(std::string_view run) const {
+    Match match;
+    uint32_t node = 0;
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const int cls = nameClass(run[i]);
+        if (cls < 0)
+            break;
+        auto it = edges_.find(edgeKey(node, cls));
+        if (it == edges_.end())
+            break; // no name goes on with this character
+        node = it->second;
+        if (nodeEntry_[node] != NoEntry)
+            match = Match{i + 1, nodeEntry_[node]};
+    }
+    return match;
+}
+
+std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros) {
+    std::string out;
+    out.reserve(text.Size() + text.Size() / 8);
+    const auto& segments = text.Segments();
+    for (std::size_t s = 0; s < segments.size(); ++s) {
+        const auto& segment = segments[s];
+        if (segment.verbatim)
+            out += segment.text;
+        else
+            scan(out, segment.text, s + 1 == segments.size(), macros);
+    }
+    return out;
+}
+
+std::string ExpandMacros(std::string_view text, const TMacroTable& macros) {
+    TMacroText whole;
+    whole.Append(text);
+    return ExpandMacros(whole, macros);
+}
+
+} // namespace zarn

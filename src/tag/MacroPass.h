@@ -1,0 +1,76 @@
+#pragma once
+// The escape and macro pass over a compiled applet block.
+//
+// In scanned text a backslash escapes the next character ("\n" a carriage return, "\t" a tab, any
+// other character itself) and "$name" is replaced by the value of the longest prefix of the name run
+// (ASCII letters and digits) that is a macro name, letter case ignored, first entry wins. Inserted
+// values lose their backslashes (the character after one is kept) unless they were added as
+// verbatim, and are never scanned again. Verbatim text, such as the paths the program composes
+// itself, is copied untouched. The last character of the whole text is never examined.
+
+#include "model/TextConv.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace zarn {
+
+// The text of a block as pieces that the pass scans or copies untouched.
+class TMacroText {
+public:
+    void Append(std::string_view text) { add(text, false); }
+    void AppendVerbatim(std::string_view text) { add(text, true); }
+
+    struct Segment {
+        std::string text;
+        bool verbatim = false;
+    };
+    const std::vector<Segment>& Segments() const { return segments_; }
+    std::size_t Size() const { return size_; }
+
+private:
+    void add(std::string_view text, bool verbatim);
+    std::vector<Segment> segments_;
+    std::size_t size_ = 0;
+};
+
+// Macro names and their values. A lookup costs the length of the matched name, whatever the
+// number of names and the length of the run.
+class TMacroTable {
+public:
+    TMacroTable() = default;
+    // Names and values in parallel, as the parameters report them; none inserted verbatim.
+    TMacroTable(const TStrings& names, const TStrings& values);
+
+    // A later entry with the same name (letter case ignored) is never reached.
+    void Add(std::string_view name, std::string value, bool verbatim = false);
+
+    struct Match {
+        std::size_t length = 0; // of the matched name; 0 when nothing matched
+        std::size_t index = 0;
+    };
+    // The longest prefix of `run` that is a name; `run` holds only ASCII letters and digits.
+    Match LongestPrefix(std::string_view run) const;
+
+    const std::string& Value(std::size_t index) const { return values_[index]; }
+    bool Verbatim(std::size_t index) const { return verbatim_[index]; }
+
+private:
+    static constexpr uint32_t NoEntry = UINT32_MAX;
+    // Trie over case-folded names: node 0 is the root; edges keyed by node * 64 + character class.
+    std::vector<uint32_t> nodeEntry_{NoEntry};
+    std::unordered_map<uint64_t, uint32_t> edges_;
+    TStrings values_;
+    std::vector<bool> verbatim_;
+};
+
+// Runs the pass over the text; the result is a new string.
+std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros);
+// The same over a text that is scanned as a whole.
+std::string ExpandMacros(std::string_view text, const TMacroTable& macros);
+
+} // namespace zarn
