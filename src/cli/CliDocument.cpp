@@ -1,0 +1,295 @@
+#include "cli/CliDocument.h"
+
+#include "cli/CliArgs.h"
+#include "model/KelmFile.h"
+#include "tag/AppletTag.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <iterator>
+#include <random>
+#include <system_error>
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace zarn::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TBasicName {
+    const char* name;
+    TBasicField field;
+};
+
+constexpr TBasicName BasicNames[] = {
+    {"WIDTH", TBasicField::Width},   {"HEIGHT", TBasicField::Height},     {"HSPACE", TBasicField::HSpace},
+    {"VSPACE", TBasicField::VSpace}, {"ALIGN", TBasicField::Align},       {"CODE", TBasicField::Code},
+    {"CODEBASE", TBasicField::CodeBase}, {"WEBROOT", TBasicField::WebRoot},
+};
+
+std::string systemError(int error) { return std::strerror(error); }
+
+// The message of a refused conversion, for the terminal.
+[[noreturn]] void refuse(const std::string& shownName, const std::string& fileMessage) {
+    throw ECliError(shownName + ": " + FileTextToOutput(fileMessage));
+}
+
+uint8_t parseAlign(const std::string& value, const std::string& shownName) {
+    if (const auto number = TryStrToInt(value); number && *number >= 0 && *number < 8)
+        return uint8_t(*number);
+    for (uint8_t i = 0; i < 8; ++i)
+        if (SameText(value, AlignmentTable[i].caption) || SameText(value, AlignmentTable[i].html))
+            return i;
+    std::string choices;
+    for (const AlignmentEntry& entry : AlignmentTable)
+        choices += std::string(", ") + entry.caption;
+    refuse(shownName, "'" + value + "' is not an alignment: 0 to 7" + choices + ", or an HTML word");
+}
+
+int32_t parseInteger(const std::string& value, const std::string& shownName) {
+    try {
+        return StrToInt(value);
+    } catch (const EZarnError& error) {
+        refuse(shownName, error.Message());
+    }
+}
+
+bool readBytes(const std::string& path, std::string& content, int& error) {
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) {
+        error = errno;
+        return false;
+    }
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        content.append(buffer, got);
+    const bool failed = std::ferror(in) != 0;
+    error = failed ? EIO : 0;
+    std::fclose(in);
+    return !failed;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
+    if (from.empty())
+        return text;
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+// The new document while it is being made: a file of its own beside the final name, removed
+// again unless it was put in place.
+class TPendingDocument {
+public:
+    TPendingDocument(const fs::path& target, const std::string& content, const std::string& shownName) {
+        std::random_device random;
+        const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+        int lastError = 0;
+        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+            const fs::path candidate =
+                folder / ("." + target.filename().string() + "." + std::to_string(random() % 1000000000u) + ".new");
+            std::FILE* out = std::fopen(candidate.string().c_str(), "wbx");
+            if (!out) {
+                lastError = errno;
+                if (lastError == EEXIST)
+                    continue;
+                break;
+            }
+            path_ = candidate;
+            const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+            if (std::fclose(out) != 0 || !written) {
+                Discard();
+                throw ECliError(shownName + ": cannot be written");
+            }
+        }
+        if (path_.empty())
+            throw ECliError(shownName + ": cannot be created (" + systemError(lastError) + ")");
+    }
+    ~TPendingDocument() { Discard(); }
+    TPendingDocument(const TPendingDocument&) = delete;
+    TPendingDocument& operator=(const TPendingDocument&) = delete;
+
+    std::string Name() const { return path_.string(); }
+
+    // Gives the file the document's name. Without `replace` a file that appeared there meanwhile is
+    // kept and the document refused.
+    void Publish(const fs::path& target, bool replace, const std::string& shownName) {
+        std::error_code ec;
+#ifndef _WIN32
+        if (!replace) {
+            if (::link(path_.c_str(), target.c_str()) == 0) {
+                Discard();
+                return;
+            }
+            if (errno == EEXIST)
+                throw ECliError(shownName + ": exists already (--force replaces it)");
+            // File systems without hard links: the check below is the best there is.
+        }
+#endif
+        if (!replace && fs::exists(fs::symlink_status(target, ec)))
+            throw ECliError(shownName + ": exists already (--force replaces it)");
+        fs::rename(path_, target, ec);
+        if (ec)
+            throw ECliError(shownName + ": cannot be written (" + ec.message() + ")");
+        path_.clear();
+    }
+
+private:
+    void Discard() {
+        if (path_.empty())
+            return;
+        std::error_code ec;
+        fs::remove(path_, ec);
+        path_.clear();
+    }
+    fs::path path_;
+};
+
+// Where the new document goes: its own name, or the file a link there points to.
+fs::path documentTarget(const std::string& templatePath, const std::string& document, bool replace) {
+    std::error_code ec;
+    const fs::file_status own = fs::symlink_status(document, ec);
+    fs::path target = document;
+    if (fs::exists(own)) {
+        if (!replace)
+            throw ECliError(document + ": exists already (--force replaces it)");
+        if (fs::is_symlink(own)) {
+            target = fs::canonical(document, ec);
+            if (ec)
+                throw ECliError(document + ": is a link to nothing");
+        }
+        const fs::file_status status = fs::status(target, ec);
+        if (fs::is_directory(status))
+            throw ECliError(document + ": is a folder");
+        if (!fs::is_regular_file(status))
+            throw ECliError(document + ": is not a regular file");
+        if (fs::equivalent(templatePath, target, ec))
+            throw ECliError(document + ": is the template itself");
+    }
+    const fs::path folder = target.parent_path();
+    if (!folder.empty() && !fs::is_directory(folder, ec))
+        throw ECliError(document + ": the folder " + folder.string() + " does not exist");
+    return target;
+}
+
+} // namespace
+
+void LoadTag(TJavaAppletTag& tag, const std::string& path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status))
+        throw ECliError(path + ": no such file");
+    if (fs::is_directory(status))
+        throw ECliError(path + ": is a folder");
+    if (!fs::is_regular_file(status))
+        throw ECliError(path + ": is not a regular file");
+    // The profile file reads a file it cannot open as empty; say why instead.
+    if (std::FILE* probe = std::fopen(path.c_str(), "rb"))
+        std::fclose(probe);
+    else
+        throw ECliError(path + ": cannot be read (" + systemError(errno) + ")");
+
+    TKelmFile file(path);
+    try {
+        tag.Load(file);
+    } catch (const ECliError&) {
+        throw;
+    } catch (const EZarnError& error) {
+        throw ECliError(path + ": " + MessageLine(error.Message()));
+    }
+}
+
+TValueTarget FindValueTarget(TJavaAppletTag& tag, const std::string& name, const std::string& shownName,
+                             const std::string& path) {
+    TValueTarget target;
+    for (const TBasicName& basic : BasicNames)
+        if (SameText(name, basic.name)) {
+            target.basic = basic.field;
+            return target;
+        }
+    if (tag.ParamList && !name.empty())
+        for (const auto& param : *tag.ParamList)
+            if (SameText(param->Name, name)) {
+                target.param = param.get();
+                return target;
+            }
+    throw ECliError(path + ": no parameter '" + shownName + "'");
+}
+
+std::string GetTargetValue(const TJavaAppletTag& tag, const TValueTarget& target) {
+    const TAppletBasicParams& basic = tag.BasicParams;
+    switch (target.basic) {
+    case TBasicField::Width: return IntToStr(basic.Width);
+    case TBasicField::Height: return IntToStr(basic.Height);
+    case TBasicField::HSpace: return IntToStr(basic.HSpace);
+    case TBasicField::VSpace: return IntToStr(basic.VSpace);
+    case TBasicField::Align: return IntToStr(basic.Align);
+    case TBasicField::Code: return basic.Code;
+    case TBasicField::CodeBase: return basic.CodeBase;
+    case TBasicField::WebRoot: return basic.WebRoot;
+    case TBasicField::None: break;
+    }
+    return target.param ? target.param->GetValue() : std::string();
+}
+
+void SetTargetValue(TJavaAppletTag& tag, const TValueTarget& target, const std::string& value,
+                    const std::string& shownName) {
+    // A profile file keeps one line per value; the save would fail later with a vaguer message.
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw ECliError(shownName + ": a value cannot hold line breaks");
+    TAppletBasicParams& basic = tag.BasicParams;
+    switch (target.basic) {
+    case TBasicField::Width: basic.Width = parseInteger(value, shownName); return;
+    case TBasicField::Height: basic.Height = parseInteger(value, shownName); return;
+    case TBasicField::HSpace: basic.HSpace = parseInteger(value, shownName); return;
+    case TBasicField::VSpace: basic.VSpace = parseInteger(value, shownName); return;
+    case TBasicField::Align: basic.Align = parseAlign(value, shownName); return;
+    case TBasicField::Code: basic.Code = value; return;
+    case TBasicField::CodeBase: basic.CodeBase = value; return;
+    case TBasicField::WebRoot: basic.WebRoot = value; return;
+    case TBasicField::None: break;
+    }
+    if (!target.param)
+        return;
+    try {
+        target.param->SetValue(value);
+    } catch (const EZarnError& error) {
+        refuse(shownName, error.Message());
+    }
+    // Vectors, separators and plug-ins ignore SetValue; saying nothing would report a change that
+    // never happened.
+    if (!value.empty() && target.param->GetValue().empty())
+        throw ECliError(shownName + ": a " + target.param->ClassName() +
+                        " parameter keeps no value that can be set here");
+}
+
+void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const std::string& document,
+                    bool replace) {
+    const fs::path target = documentTarget(templatePath, document, replace);
+
+    // The document starts as a copy of the whole template, as the editor's Save As makes it.
+    std::string content;
+    int readError = 0;
+    if (!readBytes(templatePath, content, readError))
+        throw ECliError(templatePath + ": cannot be read (" + systemError(readError) + ")");
+
+    TPendingDocument pending(target, content, document);
+    TKelmFile file(pending.Name());
+    tag.BasicParams.TemplateFile = false;
+    try {
+        tag.Save(file);
+    } catch (const EZarnError& error) {
+        // The user knows the document, not the file it is made in.
+        throw ECliError(MessageLine(replaceAll(error.Message(), pending.Name(), document)));
+    }
+    pending.Publish(target, replace, document);
+}
+
+} // namespace zarn::cli
