@@ -1,0 +1,146 @@
+#include "tag/CodeBaseCheck.h"
+
+#include "tag/AppletTag.h"
+#include "tag/PathForms.h"
+#include "tag/Prompt.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+namespace zarn {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string CodeBaseOf(const TJavaAppletTag& tag) {
+    return WithTrailingBackslash(tag.BasicParams.CodeBase);
+}
+
+// Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
+// the CODEBASE attribute is written, but would not once a separator is added.
+bool IsURLCodeBase(const TJavaAppletTag& tag) {
+    return IsURL(tag.BasicParams.CodeBase);
+}
+
+std::string MissingFilesQuestion(const TStrings& missing) {
+    std::string text = "ZARN has found that your code base lacks the following files : \r";
+    for (const std::string& name : missing)
+        text += name + "\r";
+    text += "which are very likely to be required by your Applet to run.\r";
+    text += "Do you want ZARN to copy them into your Code Base ? ";
+    return text;
+}
+
+std::string RefusedFilesWarning(const TStrings& refused) {
+    std::string text = "ZARN did not copy the following files, because their names lead out of the "
+                       "template's folder : \r";
+    for (const std::string& name : refused)
+        text += name + "\r";
+    return text;
+}
+
+bool CopyReplacing(const std::string& source, const std::string& target) {
+    std::error_code ec;
+    if (!fs::is_regular_file(source, ec))
+        return false;
+    // Remove what is there first: copying onto a planted link would write wherever it points.
+    const fs::file_status existing = fs::symlink_status(target, ec);
+    if (fs::is_symlink(existing) || fs::is_regular_file(existing))
+        fs::remove(target, ec);
+    return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec) && !ec;
+}
+
+} // namespace
+
+TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
+    const std::string cb = CodeBaseOf(tag);
+    TStrings missing;
+    if (IsURLCodeBase(tag))
+        return missing;
+    for (const std::string& name : tag.FileList)
+        if (!FileExists(cb + name))
+            missing.push_back(name);
+    std::stable_sort(missing.begin(), missing.end(),
+                     [](const std::string& a, const std::string& b) { return LowerCase(a) < LowerCase(b); });
+    return missing;
+}
+
+bool ClassFileMissing(const TJavaAppletTag& tag) {
+    const std::string cb = CodeBaseOf(tag);
+    return !IsURLCodeBase(tag) && !FileExists(cb + tag.BasicParams.Code);
+}
+
+bool IsSafeSupportFileName(const std::string& name) {
+    if (name.empty() || name.front() == '/' || name.front() == '\\')
+        return false;
+    if (name.find(':') != std::string::npos)
+        return false;
+    size_t start = 0;
+    for (;;) {
+        const size_t end = name.find_first_of("/\\", start);
+        const std::string_view step = std::string_view(name).substr(start, end - start);
+        if (step == "..")
+            return false;
+        if (end == std::string::npos)
+            return true;
+        start = end + 1;
+    }
+}
+
+TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
+    const std::string cb = CodeBaseOf(tag);
+    const std::string sourceDirectory = ExtractFilePath(tag.FileName);
+    TCopyReport report;
+    for (const std::string& name : names) {
+        if (name.empty() || IsURLCodeBase(tag))
+            report.failed.push_back(name);
+        else if (!IsSafeSupportFileName(name))
+            report.refused.push_back(name);
+        else if (CopyReplacing(sourceDirectory + name, cb + name))
+            report.copied.push_back(name);
+        else
+            report.failed.push_back(name);
+    }
+    return report;
+}
+
+void CreateDirectoryLevels(const std::string& directory) {
+    const char separator = IsPosixPath(directory) || directory.find('\\') == std::string::npos ? '/' : '\\';
+    for (size_t pos = directory.find(separator); pos != std::string::npos;
+         pos = directory.find(separator, pos + 1)) {
+        if (pos == 0)
+            continue;
+        std::error_code ec;
+        fs::create_directory(directory.substr(0, pos), ec);
+    }
+}
+
+bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
+    if (IsURLCodeBase(tag))
+        return true;
+    const std::string cb = CodeBaseOf(tag);
+
+    const TStrings missing = MissingSupportFiles(tag);
+    if (!missing.empty() && tag.BasicParams.TemplateFile && prompt.Confirm(MissingFilesQuestion(missing))) {
+        // An empty code base is the current folder, which exists.
+        if (!cb.empty() && !DirectoryExists(cb) &&
+            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? "))
+            CreateDirectoryLevels(cb);
+        const TCopyReport report = CopySupportFiles(tag, missing);
+        if (!report.refused.empty())
+            prompt.Warning(RefusedFilesWarning(report.refused));
+    }
+
+    if (ClassFileMissing(tag)) {
+        const std::string& code = tag.BasicParams.Code;
+        return prompt.ConfirmWarning("Warning : the file " + code + " is missing from your Code Base. \r"
+                                     "Your applet is very unlikely to run in the current state. You will have "
+                                     "to manually copy the files related to your applet into your code base. "
+                                     "Continue anyway ?");
+    }
+    return true;
+}
+
+} // namespace zarn

@@ -1,0 +1,43 @@
+#pragma once
+// The tag's code base check: are the applet's class file and the support files named by its
+// template in the code base, and can they be copied there from the template's folder.
+
+#include "model/TextConv.h"
+
+#include <string>
+
+namespace zarn {
+
+class TJavaAppletTag;
+class Prompt;
+
+// TJavaAppletTag::CheckFiles. Lists the missing support files and, for a document not yet saved,
+// offers to copy them from the template's folder (creating the code base when the user agrees);
+// then warns about a missing class file. False only when the user answers No to that warning's
+// "Continue anyway ?"; the caller decides what that stops. A URL code base is not checked.
+bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt);
+
+// The support files missing from the code base, sorted ignoring letter case; empty for a URL code
+// base. An empty entry is always missing (it names the code base folder itself).
+TStrings MissingSupportFiles(const TJavaAppletTag& tag);
+// True when the code base is a folder without the applet's class file.
+bool ClassFileMissing(const TJavaAppletTag& tag);
+
+// True for a support file name that stays inside the template's folder: not empty, not absolute,
+// no drive, no ".." step.
+bool IsSafeSupportFileName(const std::string& name);
+
+struct TCopyReport {
+    TStrings copied;
+    TStrings refused; // names leading out of the template's folder or the code base
+    TStrings failed;  // copies that did not succeed, empty names included
+};
+// Copies the named support files from the template's folder into the code base, replacing files of
+// the same name. Names that are not safe are refused and nothing is read or written for them.
+TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names);
+
+// Creates every folder on the way to `directory`, one level at a time, splitting at the path's own
+// separator; a level that cannot be created is passed over.
+void CreateDirectoryLevels(const std::string& directory);
+
+} // namespace zarn
