@@ -1,0 +1,355 @@
+#include "tag/Preview.h"
+
+#include "model/Errors.h"
+#include "tag/AppSettings.h"
+#include "tag/AppletTag.h"
+#include "tag/CodeBaseCheck.h"
+#include "tag/PathForms.h"
+#include "tag/PlatformActions.h"
+#include "tag/Prompt.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <system_error>
+
+namespace zarn {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ErrorText(int error) {
+    return std::strerror(error);
+}
+
+// Puts the current folder back on every exit.
+class TCurrentDirectoryKeeper {
+public:
+    TCurrentDirectoryKeeper() {
+        std::error_code ec;
+        fs::path current = fs::current_path(ec);
+        if (!ec)
+            kept_ = std::move(current);
+    }
+    ~TCurrentDirectoryKeeper() {
+        std::error_code ec;
+        if (kept_)
+            fs::current_path(*kept_, ec);
+    }
+    TCurrentDirectoryKeeper(const TCurrentDirectoryKeeper&) = delete;
+    TCurrentDirectoryKeeper& operator=(const TCurrentDirectoryKeeper&) = delete;
+
+private:
+    std::optional<fs::path> kept_;
+};
+
+// Gives the document back its web root and code base on every exit, an error's too.
+class TBasicPathsKeeper {
+public:
+    TBasicPathsKeeper(TAppletBasicParams& basic, std::string webRoot, std::string codeBase)
+        : basic_(basic), webRoot_(std::move(webRoot)), codeBase_(std::move(codeBase)) {}
+    ~TBasicPathsKeeper() {
+        basic_.WebRoot = webRoot_;
+        basic_.CodeBase = codeBase_;
+    }
+    TBasicPathsKeeper(const TBasicPathsKeeper&) = delete;
+    TBasicPathsKeeper& operator=(const TBasicPathsKeeper&) = delete;
+
+private:
+    TAppletBasicParams& basic_;
+    std::string webRoot_;
+    std::string codeBase_;
+};
+
+class TFileDescriptor {
+public:
+    explicit TFileDescriptor(int fd) : fd_(fd) {}
+    ~TFileDescriptor() { Close(); }
+    TFileDescriptor(const TFileDescriptor&) = delete;
+    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
+
+    int Get() const { return fd_; }
+    int Close() {
+        const int result = fd_ >= 0 ? ::close(fd_) : 0;
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
+
+// Creates a new page of our own in the folder: exclusive, so nothing planted there (a link, a
+// file) is followed or replaced, and readable by the user alone.
+std::string CreatePreviewPage(const std::string& folder, std::optional<TFileDescriptor>& file) {
+    static constexpr const char* kSuffix = ".html";
+    std::string name = WithTrailingBackslash(folder) + "ZARXXXXXX" + kSuffix;
+    const int fd = ::mkostemps(name.data(), static_cast<int>(std::strlen(kSuffix)), O_CLOEXEC);
+    if (fd < 0)
+        throw EZarnError("Cannot create the preview page in " + folder + " (" + ErrorText(errno) + ")");
+    file.emplace(fd);
+    return name;
+}
+
+void WriteAll(TFileDescriptor& file, const std::string& page, const std::string& content) {
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t written = ::write(file.Get(), content.data() + done, content.size() - done);
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(errno) + ")");
+        done += static_cast<size_t>(written);
+    }
+    if (file.Close() != 0)
+        throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(errno) + ")");
+}
+
+bool KeptInURL(unsigned char c) {
+    if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))
+        return true;
+    return std::strchr("-._~/:@!$&'()*+,;=", c) != nullptr && c != '\0';
+}
+
+std::string PercentEncoded(std::string_view text) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string result;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (KeptInURL(u)) {
+            result += c;
+        } else {
+            result += '%';
+            result += kHex[u >> 4];
+            result += kHex[u & 0x0F];
+        }
+    }
+    return result;
+}
+
+// Help pages are opened by the user's default program for their type: only pages and pictures,
+// never anything that default program would run.
+bool IsHelpPageName(const std::string& name) {
+    static constexpr std::array<std::string_view, 10> extensions = {
+        ".htm", ".html", ".xhtml", ".shtml", ".txt", ".pdf", ".png", ".gif", ".jpg", ".jpeg"};
+    const std::string lower = LowerCase(name);
+    for (std::string_view extension : extensions)
+        if (lower.size() > extension.size() && lower.ends_with(extension))
+            return true;
+    return false;
+}
+
+std::string CouldNotOpen(const std::string& path) {
+    return "Could not open " + path + ". Please check that you have a properly configured default Web browser.";
+}
+
+} // namespace
+
+std::string ToCRLF(const std::string& text) {
+    std::string result;
+    result.reserve(text.size() + text.size() / 16);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            result += "\r\n";
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+std::string ShowHTMLCode(TJavaAppletTag& tag) {
+    return tag.CompileToHTML(PurposeDisplay, tag.BasicParams.WebRoot);
+}
+
+std::string GenerateActualCode(TJavaAppletTag& tag) {
+    return ToCRLF(tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot));
+}
+
+bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions) {
+    const bool copied = actions.SetClipboardText(GenerateActualCode(tag));
+    const bool checked = CheckFiles(tag, prompt);
+    if (copied)
+        prompt.Information("Generated HTML code is now in the clipboard.\r"
+                           "You may now paste it into your favorite HTML editor.");
+    else
+        prompt.Warning("ZARN could not put the generated HTML code in the clipboard.");
+    return checked;
+}
+
+TStrings TTempFiles::CleanUp() noexcept {
+    TStrings deleted;
+    while (!files_.empty()) {
+        std::error_code ec;
+        const fs::file_status status = fs::symlink_status(files_.back(), ec);
+        if ((fs::is_regular_file(status) || fs::is_symlink(status)) && fs::remove(files_.back(), ec))
+            deleted.push_back(std::move(files_.back()));
+        files_.pop_back();
+    }
+    return deleted;
+}
+
+std::string TempDirectory() {
+    std::error_code ec;
+    fs::path folder = fs::temp_directory_path(ec);
+    return ec ? std::string("/tmp") : folder.string();
+}
+
+std::string PreviewPathForViewer(const std::string& page, int pathnamesKind) {
+    switch (pathnamesKind) {
+    case 1:
+        return ToNetscapeURL(page);
+    case 2:
+        return ToFileURL(page);
+    default:
+        return IsPosixPath(page) ? page : ToDosPath(page);
+    }
+}
+
+std::string BrowserFileURL(const std::string& path) {
+    if (IsPosixPath(path))
+        return "file://" + PercentEncoded(path);
+    std::string slashed = path;
+    for (char& c : slashed)
+        if (c == '\\')
+            c = '/';
+    if (slashed.size() >= 2 && slashed[1] == ':')
+        return "file:///" + PercentEncoded(slashed);
+    if (slashed.starts_with("//"))
+        return "file:" + PercentEncoded(slashed);
+    return PercentEncoded(slashed);
+}
+
+TStrings SplitCommandLine(const std::string& commandLine) {
+    TStrings parts;
+    std::string part;
+    bool inPart = false;
+    char quote = 0;
+    for (char c : commandLine) {
+        if (quote != 0) {
+            if (c == quote)
+                quote = 0;
+            else
+                part += c;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+            inPart = true;
+        } else if (c == ' ' || c == '\t') {
+            if (inPart)
+                parts.push_back(part);
+            part.clear();
+            inPart = false;
+        } else {
+            part += c;
+            inPart = true;
+        }
+    }
+    if (inPart)
+        parts.push_back(part);
+    return parts;
+}
+
+TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
+                          const std::string& tempDirectory) {
+    TCurrentDirectoryKeeper currentDirectory;
+    TPreviewResult result;
+
+    std::optional<TFileDescriptor> pageFile;
+    result.page = CreatePreviewPage(tempDirectory.empty() ? TempDirectory() : tempDirectory, pageFile);
+    tempFiles.Add(result.page);
+
+    TAppletBasicParams& basic = tag.BasicParams;
+    std::string w = WithTrailingBackslash(basic.WebRoot);
+    std::string c = WithTrailingBackslash(basic.CodeBase);
+    TBasicPathsKeeper keeper(basic, w, c);
+    const std::string documentDirectory = ExtractFilePath(documentPath);
+    if (w.empty())
+        w = documentDirectory;
+    if (c.empty())
+        c = w;
+
+    if (!FileExists(c + basic.Code)) {
+        c = documentDirectory;
+        if (!FileExists(c + basic.Code))
+            prompt.Warning("Warning : ZARN cannot find the applet file \"" + basic.Code +
+                           "\", which is required to preview the applet");
+    }
+
+    // The block is compiled against the web root, which BASE makes the page's base: web-root-relative
+    // values (file parameters, the code base) then resolve as they will on the site.
+    std::string content = "<HTML> <HEAD> <TITLE> Applet test </TITLE>\r\n";
+    content += "<BASE HREF=\"" + ToFileURL(w) + "\">\r\n";
+    content += "</HEAD> <BODY>\r\n";
+    basic.WebRoot = w;
+    basic.CodeBase = c;
+    content += ToCRLF(tag.CompileToHTML(PurposeDisplay, w)) + "\r\n";
+    content += "</BODY></HTML>\r\n";
+    WriteAll(*pageFile, result.page, content);
+
+    if (settings.UseWebAsAV) {
+        // The browser is given the page's file URL where paths have no drives.
+        result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
+        result.started = actions.OpenWithDefault(result.command);
+        return result;
+    }
+
+    const std::string pageArgument = PreviewPathForViewer(result.page, settings.PathnamesKind);
+    result.command = settings.AppletViewer + " " + pageArgument;
+    // A viewer path naming an existing file is the program, blanks and all; anything else is a
+    // command line to which the page is added.
+    TStrings parts;
+    if (FileExists(settings.AppletViewer))
+        parts.push_back(settings.AppletViewer);
+    else
+        parts = SplitCommandLine(settings.AppletViewer);
+    if (!parts.empty()) {
+        const std::string program = parts.front();
+        parts.erase(parts.begin());
+        parts.push_back(pageArgument);
+        result.started = actions.StartProgram(program, parts, settings.WaitForAVToClose);
+    }
+    if (!result.started)
+        prompt.Warning("Can't launch " + result.command + " !");
+    return result;
+}
+
+bool OpenHelpPage(const std::string& programDirectory, const std::string& name, Prompt& prompt,
+                  PlatformActions& actions) {
+    const size_t hash = name.find('#');
+    std::string file = name.substr(0, hash);
+    const std::string fragment = hash == std::string::npos ? "" : name.substr(hash + 1);
+
+    const std::string folder = WithTrailingBackslash(programDirectory);
+    const char separator = folder.empty() ? '/' : folder.back();
+    if (separator == '/')
+        for (char& ch : file)
+            if (ch == '\\')
+                ch = '/';
+    const std::string path = folder + "Docs" + separator + file;
+
+    if (!IsSafeSupportFileName(file) || !IsHelpPageName(file) || !FileExists(path)) {
+        prompt.Message(CouldNotOpen(path));
+        return false;
+    }
+    std::string url = BrowserFileURL(path);
+    if (hash != std::string::npos)
+        url += "#" + PercentEncoded(fragment);
+    if (!actions.OpenWithDefault(url)) {
+        prompt.Message(CouldNotOpen(path));
+        return false;
+    }
+    return true;
+}
+
+} // namespace zarn

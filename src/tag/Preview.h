@@ -1,0 +1,79 @@
+#pragma once
+// Taking the applet block out of the editor: the text for display and for the clipboard, the preview
+// in a temporary page opened by the applet viewer or the browser, and the help pages.
+
+#include "model/TextConv.h"
+
+#include <string>
+
+namespace zarn {
+
+class TJavaAppletTag;
+class Prompt;
+class PlatformActions;
+struct TAppSettings;
+
+// Every line end (CR, LF or CR LF) becomes CR LF, as other programs expect.
+std::string ToCRLF(const std::string& text);
+
+// "&Show HTML Code": the block with "file:" code base against the web root, bare CR line ends.
+std::string ShowHTMLCode(TJavaAppletTag& tag);
+// "&Generate actual code": the block as pasted into a page (code base compared with letter case),
+// with CR LF line ends.
+std::string GenerateActualCode(TJavaAppletTag& tag);
+// The rest of "&Generate actual code": puts the code on the clipboard, runs the code base check and
+// confirms. Without a clipboard the user is told so instead of the confirmation. Returns the check's
+// result; the code is on the clipboard whatever it is.
+bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions);
+
+// Temporary files to delete when the program ends (the preview pages).
+class TTempFiles {
+public:
+    TTempFiles() = default;
+    TTempFiles(const TTempFiles&) = delete;
+    TTempFiles& operator=(const TTempFiles&) = delete;
+    ~TTempFiles() { CleanUp(); }
+
+    void Add(std::string path) { files_.push_back(std::move(path)); }
+    const TStrings& Files() const { return files_; }
+    // Deletes the listed files, the most recent first; files already gone are passed over silently.
+    // Returns the files deleted, in that order.
+    TStrings CleanUp() noexcept;
+
+private:
+    TStrings files_;
+};
+
+// The folder for temporary files: $TMPDIR when set, else the system's.
+std::string TempDirectory();
+
+// The preview page's path as handed to the applet viewer, in the form of `pathnamesKind`:
+// 1 Netscape URL, 2 "file:" form, otherwise the platform's own path (DOS form for drive and UNC paths).
+std::string PreviewPathForViewer(const std::string& page, int pathnamesKind);
+// A file path as a URL a browser opens: "file://" and the path with "/" separators, bytes outside
+// the unreserved set percent-encoded.
+std::string BrowserFileURL(const std::string& path);
+// Splits a command line at blanks; double or single quotes group a part and are removed.
+TStrings SplitCommandLine(const std::string& commandLine);
+
+struct TPreviewResult {
+    std::string page;    // the temporary page (listed in the temporary files)
+    std::string command; // the viewer's command line, or the target handed to the browser
+    bool started = false;
+};
+
+// "&Run preview". Writes the block into a new temporary page in `tempDirectory` (TempDirectory()
+// when empty) and opens it with the applet viewer or the default browser. WebRoot and CodeBase are
+// left with a trailing separator, also when an error travels on; the current folder is kept.
+// `documentPath` stands in for an empty web root and for a code base without the class file.
+TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
+                          const std::string& tempDirectory = {});
+
+// Opens a page of the program's "Docs" folder in the browser; "page.html#anchor" opens at the anchor.
+// Names leading out of that folder, or naming anything but a page, are not opened. Failures are told
+// as "Could not open ...". Returns whether the page was handed on.
+bool OpenHelpPage(const std::string& programDirectory, const std::string& name, Prompt& prompt,
+                  PlatformActions& actions);
+
+} // namespace zarn
