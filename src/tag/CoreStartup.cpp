@@ -1,7 +1,8 @@
 #include "tag/CoreStartup.h"
 
 #include "model/AppletParam.h"
-// #include scalar kinds
+#include "model/ColorParams.h"
+#include "model/ScalarParams.h"
 // #include plug-in kind
 // #include vector kind
 
@@ -12,7 +13,16 @@ void RegisterStandardParamClasses() {
     if (done)
         return;
     done = true;
-    // register scalar kinds
+    RegisterParamClass<TAPString>();
+    RegisterParamClass<TAPNumeric>();
+    RegisterParamClass<TAPFloat>();
+    RegisterParamClass<TAPColor>();
+    RegisterParamClass<TAPColorCombo>();
+    RegisterParamClass<TAPFileName>();
+    RegisterParamClass<TAPBoolean>();
+    RegisterParamClass<TAPComboList>();
+    RegisterParamClass<TAPBevel>();
+    RegisterParamClass<TAPColorOption>();
     // register plug-in kind
     // register vector kind
 }
