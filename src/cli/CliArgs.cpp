@@ -128,7 +128,7 @@ std::string ArgumentToFileText(const std::string& text) {
     std::string converted = Utf8ToWin1252(text);
     // The converter puts "?" for what the code page lacks; a value must not change silently.
     if (Win1252ToUtf8(converted) != text)
-        throw ECliUsage("'" + text + "' holds characters that the files' Windows-1252 cannot store");
+        throw ECliUsage("'" + text + "' holds characters that Windows-1252, the files' code page, cannot store");
     return converted;
 }
 

@@ -10,6 +10,7 @@
 #include "tag/PathForms.h"
 #include "tag/Preview.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <system_error>
@@ -295,15 +296,18 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
         const TCopyReport report = CopySupportFiles(tag, missing);
         for (const std::string& name : report.refused)
             err << "zarn-cli: " << FileTextToOutput(name) << ": not copied, the name leads out of the template's folder\n";
+        const std::string source = ExtractFilePath(tag.FileName);
         for (const std::string& name : report.failed)
-            err << "zarn-cli: " << FileTextToOutput(name) << ": could not be copied\n";
+            err << "zarn-cli: " << FileTextToOutput(name) << ": could not be copied from "
+                << (source.empty() ? "the current folder" : source) << "\n";
         missing = missingSupportFiles(tag);
     }
     std::string text;
     for (const std::string& name : missing)
         text += FileTextToOutput(name) + "\n";
     const bool classMissing = ClassFileMissing(tag);
-    if (classMissing)
+    // Templates often list the class file among the support files too: one line is enough.
+    if (classMissing && std::find(missing.begin(), missing.end(), tag.BasicParams.Code) == missing.end())
         text += FileTextToOutput(tag.BasicParams.Code) + "\n";
     out << text;
     return missing.empty() && !classMissing ? ExitOk : ExitMissingFiles;
