@@ -3,7 +3,7 @@
 #include "model/AppletParam.h"
 #include "model/ColorParams.h"
 #include "model/ScalarParams.h"
-// #include plug-in kind
+#include "plugins/Plugin.h"
 // #include vector kind
 
 namespace zarn {
@@ -23,7 +23,7 @@ void RegisterStandardParamClasses() {
     RegisterParamClass<TAPComboList>();
     RegisterParamClass<TAPBevel>();
     RegisterParamClass<TAPColorOption>();
-    // register plug-in kind
+    RegisterParamClass<TAPPlugin>();
     // register vector kind
 }
 

@@ -1,0 +1,91 @@
+#include "plugins/DynamicLibrary.h"
+
+#include <utility>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#endif
+
+namespace zarn {
+
+namespace {
+
+#ifdef _WIN32
+std::string lastSystemError() {
+    DWORD code = GetLastError();
+    char* text = nullptr;
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
+    if (text)
+        LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+#endif
+
+} // namespace
+
+DynamicLibrary::~DynamicLibrary() { Close(); }
+
+DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), path_(std::move(other.path_)), error_(std::move(other.error_)) {}
+
+DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
+    if (this != &other) {
+        Close();
+        handle_ = std::exchange(other.handle_, nullptr);
+        path_ = std::move(other.path_);
+        error_ = std::move(other.error_);
+    }
+    return *this;
+}
+
+bool DynamicLibrary::Open(const std::string& path) {
+    Close();
+    error_.clear();
+#ifdef _WIN32
+    // The library's own folder is searched for its dependencies, not the current folder.
+    handle_ = reinterpret_cast<void*>(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
+    if (!handle_)
+        error_ = lastSystemError();
+#else
+    // RTLD_LOCAL: two plug-ins may define the same names without meeting.
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle_) {
+        const char* reason = ::dlerror();
+        error_ = reason ? reason : "unknown error";
+    }
+#endif
+    if (handle_)
+        path_ = path;
+    return handle_ != nullptr;
+}
+
+void DynamicLibrary::Close() {
+    if (!handle_)
+        return;
+#ifdef _WIN32
+    FreeLibrary(reinterpret_cast<HMODULE>(handle_));
+#else
+    ::dlclose(handle_);
+#endif
+    handle_ = nullptr;
+    path_.clear();
+}
+
+void* DynamicLibrary::Symbol(const char* name) const {
+    if (!handle_)
+        return nullptr;
+#ifdef _WIN32
+    return reinterpret_cast<void*>(GetProcAddress(reinterpret_cast<HMODULE>(handle_), name));
+#else
+    return ::dlsym(handle_, name);
+#endif
+}
+
+} // namespace zarn

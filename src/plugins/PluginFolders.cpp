@@ -1,0 +1,143 @@
+#include "plugins/PluginFolders.h"
+
+#include "model/TextConv.h"
+
+#include <filesystem>
+#include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+#elif defined(__APPLE__)
+#include <mach-o/dyld.h>
+#endif
+
+#ifndef ZARN_PLUGIN_DIR
+#define ZARN_PLUGIN_DIR ""
+#endif
+
+namespace zarn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::vector<std::string>& extraFolders() {
+    static std::vector<std::string> folders;
+    return folders;
+}
+
+bool endsWithNoCase(std::string_view text, std::string_view tail) {
+    return text.size() > tail.size() && SameText(text.substr(text.size() - tail.size()), tail);
+}
+
+void addOnce(std::vector<std::string>& list, std::string item) {
+    for (const auto& present : list)
+        if (present == item)
+            return;
+    list.push_back(std::move(item));
+}
+
+} // namespace
+
+std::string ProgramFolder() {
+    std::error_code ec;
+#ifdef _WIN32
+    std::string buffer(MAX_PATH, '\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameA(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            buffer.resize(length);
+            break;
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    fs::path exe(buffer);
+#elif defined(__APPLE__)
+    uint32_t size = 0;
+    _NSGetExecutablePath(nullptr, &size);
+    std::string buffer(size, '\0');
+    if (_NSGetExecutablePath(buffer.data(), &size) != 0)
+        return {};
+    fs::path exe = fs::canonical(buffer.c_str(), ec);
+    if (ec)
+        return {};
+#else
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec)
+        return {};
+#endif
+    return exe.parent_path().string();
+}
+
+std::string InstalledPluginFolder() { return ZARN_PLUGIN_DIR; }
+
+void SetPluginSearchPath(std::vector<std::string> folders) { extraFolders() = std::move(folders); }
+
+std::vector<std::string> PluginSearchPath() {
+    std::vector<std::string> folders;
+    for (const auto& folder : extraFolders())
+        if (!folder.empty())
+            addOnce(folders, folder);
+    if (std::string program = ProgramFolder(); !program.empty())
+        addOnce(folders, program);
+    if (std::string installed = InstalledPluginFolder(); !installed.empty())
+        addOnce(folders, installed);
+    return folders;
+}
+
+bool IsBarePluginName(std::string_view name) {
+    if (name.empty() || name.find("..") != std::string_view::npos)
+        return false;
+    for (char c : name)
+        if (c == '/' || c == '\\' || c == ':' || static_cast<unsigned char>(c) < 0x20)
+            return false;
+    return true;
+}
+
+std::vector<std::string> PluginFileNames(std::string_view name) {
+    std::vector<std::string> names;
+    std::string given(name);
+    // Templates written on Windows name the library with its Windows file name.
+    std::string stem = endsWithNoCase(given, ".dll") ? given.substr(0, given.size() - 4) : given;
+#ifdef _WIN32
+    addOnce(names, given.find('.') == std::string::npos ? given + ".dll" : given);
+#else
+#ifdef __APPLE__
+    const char* const suffixes[] = {".dylib", ".so"};
+#else
+    const char* const suffixes[] = {".so"};
+#endif
+    // A name given with this platform's own suffix is taken as it stands.
+    for (const char* suffix : suffixes)
+        if (endsWithNoCase(given, suffix))
+            addOnce(names, given);
+    // A file system that tells letter case apart still finds "Memlet.DLL" as memlet.so.
+    for (const std::string& base : {stem, LowerCase(stem)})
+        for (const char* suffix : suffixes) {
+            addOnce(names, base + suffix);
+            addOnce(names, "lib" + base + suffix);
+        }
+#endif
+    return names;
+}
+
+std::string FindPluginLibrary(const std::string& name, std::string& reason) {
+    if (!IsBarePluginName(name)) {
+        reason = "a plug-in is named by its bare library name, without a folder";
+        return {};
+    }
+    const std::vector<std::string> folders = PluginSearchPath();
+    for (const auto& folder : folders)
+        for (const auto& file : PluginFileNames(name)) {
+            std::error_code ec;
+            fs::path candidate = fs::path(folder) / file;
+            if (fs::is_regular_file(candidate, ec))
+                return candidate.string();
+        }
+    reason = "no such library in the plug-in folders (" + JoinList(folders, ", ") + ")";
+    return {};
+}
+
+} // namespace zarn
