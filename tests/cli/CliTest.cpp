@@ -366,6 +366,24 @@ TEST_F(CliTest, CheckCopiesFromTheTemplateFolderOnly) {
     EXPECT_FALSE(fs::exists(file("out/secret.txt")));
 }
 
+TEST_F(CliTest, PlugInParametersUseTheProgramsPlugIns) {
+    if (!fs::exists(std::string(ZARN_BIN_DIR) + "/memlet.so"))
+        GTEST_SKIP() << "memlet is built with ZARN_GUI only";
+    WriteFile(file("Notes.zrt"), "[Applet Basic Parameters]\r\nCode=Notes.class\r\nTemplateFile=1\r\n"
+                                 "[Applet Parameters]\r\nParam0=notes\r\n"
+                                 "[notes parameter]\r\nClass=TAPPlugin\r\nPlugin=memlet.dll\r\npclass=Edit\r\n"
+                                 "LineCount=2\r\nLine0=first\r\nLine1=second\r\nFName=notes\r\next=.txt\r\n");
+    fs::create_directory(dir.path() / "www");
+    ASSERT_EQ(run({"new", "Notes.zrt", "notes.zrd", "--webroot", file("www")}).code, 0);
+    // No window system needed: the block compiles and the plug-in writes its data file.
+    const RunResult html = run({"html", "notes.zrd", "--lf"});
+    EXPECT_EQ(html.code, 0) << html.err;
+    EXPECT_NE(html.out.find("<PARAM NAME=notes VALUE=notes.txt>\n"), std::string::npos) << html.out;
+    EXPECT_EQ(ReadFile(file("www/notes.txt")), "first\r\nsecond\r\n");
+    // The text lives in the plug-in: a value given here would be lost without a word.
+    ExpectError(run({"set", "notes.zrd", "notes=other"}), "keeps no value");
+}
+
 TEST_F(CliTest, TemplatesShowsTheTreeWithDescriptions) {
     const fs::path root = dir.path() / "Templates";
     fs::create_directories(root / "Clocks");
