@@ -144,6 +144,10 @@ std::string TMLTPlugin::CompileToHTML(const std::string& webRoot, const std::str
     if (!hasData_)
         return {};
     const std::string name = fName_ + ext_;
+    // Without a web root there is no place the file belongs: writing it into whatever folder is
+    // current would scatter files. The name still goes to the applet.
+    if (webRoot.empty())
+        return name;
     const std::string path = JoinWebRoot(webRoot, name);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     for (const auto& line : lines_) {

@@ -18,7 +18,8 @@ public:
     void LoadFromIni(const std::string& fileName, const std::string& section) override;
     // Writes nothing for an instance that was neither loaded nor edited.
     void SaveToIni(const std::string& fileName, const std::string& section) override;
-    // Empty, writing nothing, for an instance that was neither loaded nor edited.
+    // Writes the lines (CR LF ends) to web root + FName + ext and returns FName + ext. Empty, writing
+    // nothing, for an instance that was neither loaded nor edited; an empty web root writes nothing.
     std::string CompileToHTML(const std::string& webRoot, const std::string& secondText) override;
     // Runs the editor window on a copy of the text; only OK keeps the edits. Raises an error when
     // the host runs no window system.

@@ -187,6 +187,16 @@ TEST_F(PluginHostTest, DataFilesStayInTheWebRoot) {
     EXPECT_FALSE(fs::exists(dir_.file("evil.txt")));
     EXPECT_FALSE(fs::exists("/tmp/zarn-evil.txt"));
     EXPECT_FALSE(fs::exists(dir_.file("x")));
+
+    // No web root, no data file, not even in the current folder.
+    auto notes = load(pluginDoc(NotesBody));
+    const fs::path previous = fs::current_path();
+    fs::create_directory(dir_.file("cwd"));
+    fs::current_path(dir_.file("cwd"));
+    const std::string value = plugin(*notes, 0).GetHTMLValue("", 2);
+    fs::current_path(previous);
+    EXPECT_EQ(value, "notes.txt");
+    EXPECT_TRUE(fs::is_empty(dir_.file("cwd")));
 }
 
 TEST_F(PluginHostTest, LineCountIsBoundedByTheLinesPresent) {
