@@ -54,8 +54,10 @@ bool DynamicLibrary::Open(const std::string& path) {
     if (!handle_)
         error_ = lastSystemError();
 #else
-    // RTLD_LOCAL: two plug-ins may define the same names without meeting.
-    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // RTLD_LOCAL: two plug-ins may define the same names without meeting. RTLD_NODELETE: closing
+    // releases the handle but leaves the code mapped; toolkit libraries a plug-in pulls in (Qt,
+    // glib) are not made to be unloaded and loaded again within one process.
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!handle_) {
         const char* reason = ::dlerror();
         error_ = reason ? reason : "unknown error";
