@@ -4,7 +4,7 @@
 #include "model/ColorParams.h"
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
-// #include vector kind
+#include "model/ParamVector.h"
 
 namespace zarn {
 
@@ -24,7 +24,7 @@ void RegisterStandardParamClasses() {
     RegisterParamClass<TAPBevel>();
     RegisterParamClass<TAPColorOption>();
     RegisterParamClass<TAPPlugin>();
-    // register vector kind
+    RegisterParamClass<TAPParamVector>();
 }
 
 } // namespace zarn

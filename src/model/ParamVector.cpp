@@ -1,0 +1,261 @@
+#include "model/ParamVector.h"
+
+#include "model/Errors.h"
+#include "model/FormatPattern.h"
+
+namespace zarn {
+
+namespace {
+
+std::string sectionOf(const std::string& stem) { return stem + " parameter"; }
+std::string templateStem(const std::string& templateName) { return templateName + " template"; }
+
+std::string withoutStar(const std::string& entry) {
+    return !entry.empty() && entry.back() == '*' ? entry.substr(0, entry.size() - 1) : entry;
+}
+
+// Nesting comes from the file: a bound keeps a hostile file from exhausting the stack.
+thread_local int vectorNesting = 0;
+
+class NestingGuard {
+public:
+    NestingGuard() {
+        if (vectorNesting >= MaxVectorNesting)
+            throw EZarnError("Parameter vectors nested deeper than " + std::to_string(MaxVectorNesting) + " levels");
+        ++vectorNesting;
+    }
+    ~NestingGuard() { --vectorNesting; }
+    NestingGuard(const NestingGuard&) = delete;
+    NestingGuard& operator=(const NestingGuard&) = delete;
+};
+
+std::unique_ptr<TAppletParam> createElement(TKelmFile& file, const std::string& stem) {
+    auto field = FindParamClass(file.ReadString(sectionOf(stem), "Class", "TAppletParam"))();
+    field->Name = stem;
+    field->LoadFromFile(file);
+    return field;
+}
+
+} // namespace
+
+std::unique_ptr<TAPContainer> TAPContainer::CreateFromFile(TKelmFile& file, const std::string& stem) {
+    auto container = std::make_unique<TAPContainer>();
+    const std::string section = sectionOf(stem);
+    container->SubName = file.ReadString(section, "subname", "");
+    container->Template = file.ReadString(section, "Template", "");
+    container->Field = createElement(file, stem);
+    return container;
+}
+
+std::unique_ptr<TAPContainer> TAPContainer::CreateFromTemplate(TKelmFile& file, const std::string& templateName) {
+    auto container = std::make_unique<TAPContainer>();
+    const std::string stem = templateStem(templateName);
+    const std::string section = sectionOf(stem);
+    container->SubName = file.ReadString(section, "subname", "");
+    container->Template = templateName;
+    container->Field = createElement(file, stem);
+    // The base reading would caption the element with the template's stem.
+    if (file.ReadString(section, "UFName", "").empty())
+        container->Field->UFName.clear();
+    container->Field->Name = templateName;
+    return container;
+}
+
+void TAPContainer::Save(TKelmFile& file, const std::string& stem) {
+    const std::string section = sectionOf(stem);
+    file.WriteString(section, "subname", SubName);
+    file.WriteString(section, "Template", Template);
+    Field->Name = stem;
+    Field->SaveToFile(file);
+}
+
+void TAPParamVector::LoadFromFile(TKelmFile& file) {
+    NestingGuard nesting;
+    TAppletParam::LoadFromFile(file);
+    Containers.clear();
+
+    const std::string section = SectionName();
+    ShowBevel = file.ReadBool(section, "ShowBevel", true);
+    CanAdd = file.ReadBool(section, "CanAdd", true);
+    CanDelete = file.ReadBool(section, "CanDelete", true);
+    CanMove = file.ReadBool(section, "CanMove", true);
+    CanBeforeListText = file.ReadBool(section, "CanBeforeListText", false);
+    BeforeListText = file.ReadString(section, "BeforeListText", "");
+    AddTitle = file.ReadString(section, "AddTitle", "Add");
+    DelTitle = file.ReadString(section, "DelTitle", "Del");
+    DontKill = file.ReadBool(section, "DontKill", false);
+    StandaloneFields = file.ReadBool(section, "StandaloneFields", false);
+    CounterParamName = file.ReadString(section, "CounterParamName", Name + "Count");
+    NamePattern = file.ReadString(section, "NamePattern", "%0:s%1:d");
+    BaseIndex = file.ReadInteger(section, "BaseIndex", 0);
+    if (StandaloneFields)
+        CanBeforeListText = false;
+    ValidTemplates = SplitList(file.ReadString(section, "ValidTemplates", ""), '|');
+    ShowNames = file.ReadBool(section, "ShowNames", true);
+    ShowValues = file.ReadBool(section, "ShowValues", true);
+    CoupleOpen = StripGuards(file.ReadString(section, "CoupleOpen", ".."));
+    CoupleSeparator = StripGuards(file.ReadString(section, "CoupleSeparator", ".=."));
+    CoupleClose = StripGuards(file.ReadString(section, "CoupleClose", ".."));
+    Separator = StripGuards(file.ReadString(section, "Separator", ". | ."));
+
+    // No room is reserved from the count: it comes from the file, and a missing element section
+    // ends the load at once.
+    const int32_t fieldCount = file.ReadInteger(section, "FieldCount", -1);
+    for (int32_t i = 0; i < fieldCount; ++i) {
+        const std::string stem = ElementStem(std::size_t(i));
+        Containers.push_back(TAPContainer::CreateFromFile(file, stem));
+        Containers.back()->Field->Name = stem;
+    }
+    SourceFile = file;
+}
+
+void TAPParamVector::SaveToFile(TKelmFile& file) {
+    TIniUpdate update(file);
+    TAppletParam::SaveToFile(file);
+    const std::string section = SectionName();
+    file.WriteBool(section, "ShowBevel", ShowBevel);
+    file.WriteBool(section, "CanAdd", CanAdd);
+    file.WriteBool(section, "CanDelete", CanDelete);
+    file.WriteBool(section, "CanMove", CanMove);
+    file.WriteBool(section, "CanBeforeListText", CanBeforeListText);
+    file.WriteString(section, "BeforeListText", BeforeListText);
+    file.WriteString(section, "AddTitle", AddTitle);
+    file.WriteString(section, "DelTitle", DelTitle);
+    file.WriteBool(section, "StandaloneFields", StandaloneFields);
+    file.WriteString(section, "CounterParamName", CounterParamName);
+    file.WriteString(section, "NamePattern", NamePattern);
+    file.WriteInteger(section, "BaseIndex", BaseIndex);
+    file.WriteString(section, "ValidTemplates", JoinList(ValidTemplates, "|"));
+    file.WriteBool(section, "ShowNames", ShowNames);
+    file.WriteBool(section, "ShowValues", ShowValues);
+    file.WriteBool(section, "DontKill", DontKill);
+    file.WriteString(section, "CoupleOpen", AddGuards(CoupleOpen));
+    file.WriteString(section, "CoupleSeparator", AddGuards(CoupleSeparator));
+    file.WriteString(section, "CoupleClose", AddGuards(CoupleClose));
+    file.WriteString(section, "Separator", AddGuards(Separator));
+    file.WriteInteger(section, "FieldCount", int32_t(Containers.size()));
+    // Sections of elements beyond the count stay in the file; FieldCount keeps them from being read.
+    for (std::size_t i = 0; i < Containers.size(); ++i)
+        Containers[i]->Save(file, ElementStem(i));
+    update.Commit();
+}
+
+std::string TAPParamVector::GetHTMLValue(const std::string& webRoot, int purpose) {
+    std::string result = CanBeforeListText ? BeforeListText : std::string();
+    for (std::size_t i = 0; i < Containers.size(); ++i) {
+        const TAPContainer& container = *Containers[i];
+        std::string value = container.Field->GetHTMLValue(webRoot, purpose);
+        if (value.empty() && !DontKill)
+            continue;
+        // The position decides, not whether anything came before: a skipped first element still
+        // leaves the separator in front of the second.
+        if (i != 0)
+            result += Separator;
+        result += CoupleOpen;
+        if (ShowNames)
+            result += container.SubName;
+        if (ShowNames && ShowValues)
+            result += CoupleSeparator;
+        if (ShowValues)
+            result += value;
+        result += CoupleClose;
+    }
+    return result;
+}
+
+std::string TAPParamVector::CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
+                                         TStrings* values) {
+    if (names) {
+        names->push_back(Name + "Count");
+        if (values)
+            values->push_back(std::to_string(Containers.size()));
+    }
+    if (!StandaloneFields)
+        return TAppletParam::CompileParam(webRoot, purpose, tagForm, names, values);
+    if (!tagForm)
+        throw EZarnError("Cannot make " + Name + "'s subfields standalone");
+
+    std::string result;
+    if (!CounterParamName.empty())
+        result = "<PARAM NAME=" + CounterParamName + " VALUE=" + std::to_string(Containers.size()) + ">\r";
+    for (std::size_t i = 0; i < Containers.size(); ++i) {
+        std::string value = Containers[i]->Field->CompileParam(webRoot, purpose, false, nullptr, nullptr);
+        if (value.empty() && !DontKill)
+            continue;
+        // The index wraps in 32 bits, as the applets count, rather than overflowing.
+        const auto index = int32_t(uint32_t(BaseIndex) + uint32_t(i));
+        const std::string name = FormatPattern(NamePattern, {Name, index});
+        result += "<PARAM NAME=" + name + " VALUE=" + QuoteIfBlank(value) + ">\r";
+    }
+    return result;
+}
+
+void TAPParamVector::SetSourceFile(const TKelmFile& file) {
+    SourceFile = file;
+    for (auto& container : Containers)
+        if (auto* nested = dynamic_cast<TAPParamVector*>(container->Field.get()))
+            nested->SetSourceFile(file);
+}
+
+TStrings TAPParamVector::AddableTemplates() const {
+    TStrings choices = ValidTemplates;
+    for (const auto& container : Containers) {
+        for (auto it = choices.begin(); it != choices.end(); ++it) {
+            if (SameText(*it, container->Template)) {
+                if (*it == container->Template)
+                    choices.erase(it);
+                break;
+            }
+        }
+    }
+    return choices;
+}
+
+std::string TAPParamVector::TemplateDescription(const std::string& entry) const {
+    const std::string name = withoutStar(entry);
+    if (!SourceFile)
+        return name;
+    return SourceFile->ReadString(sectionOf(templateStem(name)), "Description", name);
+}
+
+TAPContainer& TAPParamVector::AddFromTemplate(const std::string& templateName) {
+    return InsertFromTemplate(templateName, Containers.size());
+}
+
+TAPContainer& TAPParamVector::InsertFromTemplate(const std::string& templateName, std::size_t position) {
+    if (!SourceFile)
+        throw EZarnError("No element templates for " + Name);
+    auto container = TAPContainer::CreateFromTemplate(*SourceFile, withoutStar(templateName));
+    if (position > Containers.size())
+        position = Containers.size();
+    TAPContainer& added = *container;
+    Containers.insert(Containers.begin() + std::ptrdiff_t(position), std::move(container));
+    RenameElements();
+    return added;
+}
+
+void TAPParamVector::Delete(std::size_t index) {
+    if (index < Containers.size())
+        Containers.erase(Containers.begin() + std::ptrdiff_t(index));
+}
+
+void TAPParamVector::Move(std::size_t from, std::size_t to) {
+    if (from >= Containers.size() || to >= Containers.size() || from == to)
+        return;
+    auto container = std::move(Containers[from]);
+    Containers.erase(Containers.begin() + std::ptrdiff_t(from));
+    Containers.insert(Containers.begin() + std::ptrdiff_t(to), std::move(container));
+}
+
+void TAPParamVector::RenameElements() {
+    for (std::size_t i = 0; i < Containers.size(); ++i)
+        Containers[i]->Field->Name = ElementStem(i);
+}
+
+void RepointSourceFiles(TAppletParamList& list, const TKelmFile& file) {
+    for (const auto& param : list)
+        if (auto* vector = dynamic_cast<TAPParamVector*>(param.get()))
+            vector->SetSourceFile(file);
+}
+
+} // namespace zarn

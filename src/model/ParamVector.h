@@ -1,0 +1,104 @@
+#pragma once
+// Parameter vectors: a growable list of elements, each a complete parameter wrapped in a container,
+// compiled either into one joined PARAM line or into one PARAM line per element.
+
+#include "model/AppletParam.h"
+#include "model/KelmFile.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zarn {
+
+// One element of a vector: the parameter itself, its sub-name and the element template it came from.
+class TAPContainer {
+public:
+    // The element stored in the section "<stem> parameter"; its Name is the stem.
+    static std::unique_ptr<TAPContainer> CreateFromFile(TKelmFile& file, const std::string& stem);
+    // A new element made from the section "<T> template parameter"; its Name is T until renamed.
+    static std::unique_ptr<TAPContainer> CreateFromTemplate(TKelmFile& file, const std::string& templateName);
+    // Writes the element under the stem, which becomes its Name.
+    void Save(TKelmFile& file, const std::string& stem);
+
+    std::unique_ptr<TAppletParam> Field;
+    std::string SubName;
+    std::string Template;
+};
+
+using TAPContainerList = std::vector<std::unique_ptr<TAPContainer>>;
+
+// Deepest nesting of vectors that a file may describe.
+inline constexpr int MaxVectorNesting = 32;
+
+class TAPParamVector : public TAppletParam {
+public:
+    static constexpr const char* StaticClassName = "TAPParamVector";
+    std::string ClassName() const override { return StaticClassName; }
+
+    bool CanAdd = false;
+    bool CanDelete = false;
+    bool CanMove = false;
+    bool CanBeforeListText = false;
+    std::string BeforeListText;
+    // Entries ending in "*" may be added any number of times, others once.
+    TStrings ValidTemplates;
+    bool ShowNames = false;
+    bool ShowValues = false;
+    std::string CoupleOpen;
+    std::string CoupleSeparator;
+    std::string CoupleClose;
+    std::string Separator;
+    bool ShowBevel = false;
+    std::string AddTitle;
+    std::string DelTitle;
+    TAPContainerList Containers;
+    // The file that holds the element templates: the one last loaded from, or the one the document
+    // was saved into since (SetSourceFile). Held by value: a profile file is only its name.
+    std::optional<TKelmFile> SourceFile;
+    bool StandaloneFields = false;
+    std::string CounterParamName;
+    std::string NamePattern;
+    int32_t BaseIndex = 0;
+    bool DontKill = false;
+
+    // The vector's own value has no meaning.
+    std::string GetValue() const override { return {}; }
+    void SetValue(const std::string&) override {}
+    void SaveToFile(TKelmFile& file) override;
+    // Replaces every element. Fails on vectors nested deeper than MaxVectorNesting.
+    void LoadFromFile(TKelmFile& file) override;
+    // The joined form.
+    std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    // Appends "<Name>Count" first when lists are given; the standalone form needs the tag form.
+    std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
+                             TStrings* values) override;
+
+    // Points this vector and every vector nested in its elements at another file.
+    void SetSourceFile(const TKelmFile& file);
+
+    // The entries of ValidTemplates that may still be added: an entry without "*" is gone once an
+    // element made from it exists.
+    TStrings AddableTemplates() const;
+    // The text under which an element template is offered (its "Description", else its name).
+    std::string TemplateDescription(const std::string& entry) const;
+    // Creates an element from a template of SourceFile (a trailing "*" of the name is ignored),
+    // inserts it at the position (appends when it is beyond the end) and renames every element.
+    TAPContainer& AddFromTemplate(const std::string& templateName);
+    TAPContainer& InsertFromTemplate(const std::string& templateName, std::size_t position);
+    // Deleting and moving keep the elements' names; saving renames them.
+    void Delete(std::size_t index);
+    void Move(std::size_t from, std::size_t to);
+    // Element i gets the Name "<Name>.i".
+    void RenameElements();
+
+    std::string ElementStem(std::size_t index) const { return Name + "." + std::to_string(index); }
+};
+
+// Re-points every vector of the list (and those nested in them) at the file a document was just
+// saved into, so that adding elements keeps working after the old file is gone.
+void RepointSourceFiles(TAppletParamList& list, const TKelmFile& file);
+
+} // namespace zarn
