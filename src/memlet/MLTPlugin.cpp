@@ -30,7 +30,9 @@ uint32_t tickCount() {
 #endif
 }
 
-std::string lineKey(std::size_t index) { return "Line" + std::to_string(index); }
+std::string lineKey(std::size_t index) {
+    return "Line" + std::to_string(index);
+}
 
 // The index of a "Line%d" key ("Line7", any letter case), or -1 for another key. Leading zeros
 // are not what "Line%d" writes, so "Line07" is not line 7.

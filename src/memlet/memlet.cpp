@@ -90,7 +90,8 @@ ZARN_PLUGIN_EXPORT int32_t ZARN_PLUGIN_CALL EditProperties(ZarnInstance handle) 
     return guarded([&] { return int32_t(instanceOf(handle).EditProperties() ? 1 : 0); }, 0);
 }
 
-ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL SaveData(ZarnInstance handle, const char* fileName, const char* section) {
+ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL SaveData(ZarnInstance handle, const char* fileName,
+                                                  const char* section) {
     guarded(
         [&] {
             TZarnPlugin& instance = instanceOf(handle);
@@ -100,7 +101,8 @@ ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL SaveData(ZarnInstance handle, const cha
         0);
 }
 
-ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL LoadData(ZarnInstance handle, const char* fileName, const char* section) {
+ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL LoadData(ZarnInstance handle, const char* fileName,
+                                                  const char* section) {
     guarded(
         [&] {
             TZarnPlugin& instance = instanceOf(handle);
@@ -121,6 +123,8 @@ ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL CompileToHTML(ZarnInstance handl
         "");
 }
 
-ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL LastErrorText(void) { return lastError().c_str(); }
+ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL LastErrorText(void) {
+    return lastError().c_str();
+}
 
 } // extern "C"

@@ -16,7 +16,9 @@ namespace zarn {
 
 namespace {
 
-QString fromWin1252(const std::string& text) { return QString::fromStdString(Win1252ToUtf8(text)); }
+QString fromWin1252(const std::string& text) {
+    return QString::fromStdString(Win1252ToUtf8(text));
+}
 
 // Lines of 8-bit text at CR LF, LF or CR; a line break at the very end starts no further line.
 // NUL bytes are dropped: a profile file cannot hold them.
@@ -128,7 +130,9 @@ bool Tmlt_main::ImportFile(const QString& path) {
     return true;
 }
 
-void Tmlt_main::editChange() { LineCount->setText(LineCountCaption(MemoLineCount())); }
+void Tmlt_main::editChange() {
+    LineCount->setText(LineCountCaption(MemoLineCount()));
+}
 
 void Tmlt_main::Button3Click() {
     const QString path = QFileDialog::getOpenFileName(this, "Import any file", QString(), "Any file (*)");

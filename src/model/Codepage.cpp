@@ -56,7 +56,11 @@ void appendUtf8(std::string& out, uint32_t code) {
 // Length and code point of the UTF-8 sequence at the start of `text`; length 0 when malformed.
 std::size_t decodeUtf8(std::string_view text, uint32_t& code) {
     const auto lead = static_cast<unsigned char>(text[0]);
-    std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    std::size_t length = lead < 0x80           ? 1
+                         : (lead >> 5) == 0x6  ? 2
+                         : (lead >> 4) == 0xE  ? 3
+                         : (lead >> 3) == 0x1E ? 4
+                                               : 0;
     if (length == 0 || length > text.size())
         return 0;
     code = length == 1 ? lead : lead & (0x7F >> length);

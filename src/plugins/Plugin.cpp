@@ -52,7 +52,9 @@ std::string TPlugin::TakeError() const {
     return text ? std::string(text) : std::string();
 }
 
-TAPPlugin::~TAPPlugin() { Unload(); }
+TAPPlugin::~TAPPlugin() {
+    Unload();
+}
 
 void TAPPlugin::Unload() noexcept {
     // The instance goes first, while the library that made it is still there.

@@ -37,11 +37,11 @@ public:
     TAPPlugin() = default;
     ~TAPPlugin() override;
 
-    std::string Plugin;                    // "Plugin": bare library name
-    std::unique_ptr<TPlugin> PluginFuncs;  // none until loaded
-    DynamicLibrary LibHandle;              // closed until loaded
-    ZarnInstance Instance = nullptr;       // the library's instance for this parameter
-    std::string PClass;                    // "pclass": the plug-in class asked for
+    std::string Plugin;                   // "Plugin": bare library name
+    std::unique_ptr<TPlugin> PluginFuncs; // none until loaded
+    DynamicLibrary LibHandle;             // closed until loaded
+    ZarnInstance Instance = nullptr;      // the library's instance for this parameter
+    std::string PClass;                   // "pclass": the plug-in class asked for
 
     std::string ClassName() const override { return StaticClassName; }
     // The value lives in the plug-in's instance; "Value" is written empty.

@@ -71,9 +71,13 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
-std::string InstalledPluginFolder() { return ZARN_PLUGIN_DIR; }
+std::string InstalledPluginFolder() {
+    return ZARN_PLUGIN_DIR;
+}
 
-void SetPluginSearchPath(std::vector<std::string> folders) { extraFolders() = std::move(folders); }
+void SetPluginSearchPath(std::vector<std::string> folders) {
+    extraFolders() = std::move(folders);
+}
 
 std::vector<std::string> PluginSearchPath() {
     std::vector<std::string> folders;

@@ -216,14 +216,16 @@ typedef void(ZARN_PLUGIN_CALL* ZarnFreeInstanceFn)(ZarnInstance instance);
 typedef int32_t(ZARN_PLUGIN_CALL* ZarnEditPropertiesFn)(ZarnInstance instance);
 
 /* Writes the instance's data into the section of the profile file. */
-typedef void(ZARN_PLUGIN_CALL* ZarnSaveDataFn)(ZarnInstance instance, const char* fileName, const char* section);
+typedef void(ZARN_PLUGIN_CALL* ZarnSaveDataFn)(ZarnInstance instance, const char* fileName,
+                                               const char* section);
 
 /* Reads the instance's data from the section of the profile file. Missing keys take defaults. */
-typedef void(ZARN_PLUGIN_CALL* ZarnLoadDataFn)(ZarnInstance instance, const char* fileName, const char* section);
+typedef void(ZARN_PLUGIN_CALL* ZarnLoadDataFn)(ZarnInstance instance, const char* fileName,
+                                               const char* section);
 
 /* Returns the PARAM value (owned by the library until its next call; NULL or "" for none). */
 typedef const char*(ZARN_PLUGIN_CALL* ZarnCompileToHTMLFn)(ZarnInstance instance, const char* webRoot,
-                                                            const char* secondText);
+                                                           const char* secondText);
 
 /* Optional. The message of the last failed call, "" or NULL after a call that succeeded (owned by
  * the library until its next call). */
@@ -235,8 +237,10 @@ typedef const char*(ZARN_PLUGIN_CALL* ZarnLastErrorTextFn)(void);
 ZARN_PLUGIN_EXPORT ZarnInstance ZARN_PLUGIN_CALL CreateInstance(const char* className);
 ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL FreeInstance(ZarnInstance instance);
 ZARN_PLUGIN_EXPORT int32_t ZARN_PLUGIN_CALL EditProperties(ZarnInstance instance);
-ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL SaveData(ZarnInstance instance, const char* fileName, const char* section);
-ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL LoadData(ZarnInstance instance, const char* fileName, const char* section);
+ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL SaveData(ZarnInstance instance, const char* fileName,
+                                                  const char* section);
+ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL LoadData(ZarnInstance instance, const char* fileName,
+                                                  const char* section);
 ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL CompileToHTML(ZarnInstance instance, const char* webRoot,
                                                               const char* secondText);
 ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL LastErrorText(void);

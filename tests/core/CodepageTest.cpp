@@ -15,8 +15,9 @@ TEST(CodepageTest, EveryByteSurvivesTheRoundTrip) {
 }
 
 TEST(CodepageTest, WhatTheCodePageCannotHoldBecomesQuestionMark) {
-    EXPECT_EQ(Utf8ToWin1252("a\xE4\xB8\xAD" "b"), "a?b");  // a CJK character
-    EXPECT_EQ(Utf8ToWin1252("a\xFF" "b\xC3"), "a?b?");      // malformed and cut-off sequences
+    const std::string cjk = "\xE4\xB8\xAD";
+    EXPECT_EQ(Utf8ToWin1252("a" + cjk + "b"), "a?b");
+    EXPECT_EQ(Utf8ToWin1252(std::string("a\xFF") + "b\xC3"), "a?b?"); // malformed, then cut off
     EXPECT_EQ(Utf8ToWin1252("\xE2\x82\xAC\xC2\xA0"), "\x80\xA0");
 }
 

@@ -30,7 +30,9 @@ std::string pluginDoc(const std::vector<std::pair<std::string, std::string>>& pa
     return text;
 }
 
-std::string pluginDoc(const std::string& body) { return pluginDoc({{"notes", body}}); }
+std::string pluginDoc(const std::string& body) {
+    return pluginDoc({{"notes", body}});
+}
 
 const std::string NotesBody = "Plugin=memlet.dll\r\npclass=Edit\r\nLineCount=2\r\nLine0=first line\r\n"
                               "Line1=second\r\nFName=notes\r\next=.txt\r\n";
@@ -67,8 +69,8 @@ protected:
     std::string site_ = dir_.file("site"); // a web root without its trailing separator
 };
 
-#define REQUIRE_MEMLET()                                                                                              \
-    if (!haveMemlet())                                                                                                \
+#define REQUIRE_MEMLET()                                                                                     \
+    if (!haveMemlet())                                                                                       \
     GTEST_SKIP() << "memlet is built with ZARN_GUI=ON"
 
 TEST_F(PluginHostTest, MemletLoadsCompilesAndSavesThroughTheHost) {
@@ -149,13 +151,14 @@ TEST_F(PluginHostTest, CompilingBeforeAnyLoadGivesNothingAndWritesNothing) {
 TEST_F(PluginHostTest, LibrariesAreOnlyLookedUpByBareNameInThePluginFolders) {
     // Loadable files, refused for the way they are named.
     const std::string stub = std::string(ZARN_TEST_PLUGIN_DIR) + "/stub_six.so";
-    for (const std::string& name : TStrings{stub, "../plugins/stub_six.so", "plugins/stub_six", "..\\stub_six.dll",
-                                            "C:stub_six.dll", ".."}) {
+    for (const std::string& name : TStrings{stub, "../plugins/stub_six.so", "plugins/stub_six",
+                                            "..\\stub_six.dll", "C:stub_six.dll", ".."}) {
         const std::string error = loadError(pluginDoc("Plugin=" + name + "\r\npclass=Long\r\n"));
         EXPECT_EQ(error.rfind("could not load plugin " + name + ": ", 0), 0u) << error;
     }
     EXPECT_EQ(loadError(pluginDoc("pclass=Long\r\n")).rfind("could not load plugin : ", 0), 0u);
-    EXPECT_EQ(loadError(pluginDoc("Plugin=nosuch.dll\r\n")).rfind("could not load plugin nosuch.dll: no such library", 0),
+    EXPECT_EQ(loadError(pluginDoc("Plugin=nosuch.dll\r\n"))
+                  .rfind("could not load plugin nosuch.dll: no such library", 0),
               0u);
     EXPECT_EQ(loadError(pluginDoc("Plugin=stub_partial.dll\r\n")),
               "could not load plugin stub_partial.dll: the library does not export EditProperties, SaveData, "
@@ -177,9 +180,11 @@ TEST_F(PluginHostTest, LibrariesAreOnlyLookedUpByBareNameInThePluginFolders) {
 TEST_F(PluginHostTest, DataFilesStayInTheWebRoot) {
     REQUIRE_MEMLET();
     for (const std::string& fName : TStrings{"../evil", "..\\evil", "/tmp/zarn-evil", "sub/evil", ""}) {
-        auto list = load(pluginDoc("Plugin=memlet.dll\r\nLineCount=1\r\nLine0=x\r\nFName=" + fName + "\r\next=.txt\r\n"));
+        auto list = load(
+            pluginDoc("Plugin=memlet.dll\r\nLineCount=1\r\nLine0=x\r\nFName=" + fName + "\r\next=.txt\r\n"));
         const std::string value = plugin(*list, 0).GetHTMLValue(site_, 2);
-        EXPECT_TRUE(std::regex_match(value, std::regex("MLT[0-9A-F]{1,5}\\.txt"))) << fName << " gave " << value;
+        EXPECT_TRUE(std::regex_match(value, std::regex("MLT[0-9A-F]{1,5}\\.txt")))
+            << fName << " gave " << value;
         EXPECT_EQ(ReadFile(site_ + "/" + value), "x\r\n");
     }
     auto list = load(pluginDoc("Plugin=memlet.dll\r\nFName=n\r\next=/../../x\r\n"));
@@ -201,7 +206,8 @@ TEST_F(PluginHostTest, DataFilesStayInTheWebRoot) {
 
 TEST_F(PluginHostTest, LineCountIsBoundedByTheLinesPresent) {
     REQUIRE_MEMLET();
-    auto huge = load(pluginDoc("Plugin=memlet.dll\r\nLineCount=2147483647\r\nLine0=a\r\nLine1=b\r\nFName=h\r\n"));
+    auto huge =
+        load(pluginDoc("Plugin=memlet.dll\r\nLineCount=2147483647\r\nLine0=a\r\nLine1=b\r\nFName=h\r\n"));
     plugin(*huge, 0).GetHTMLValue(site_, 2);
     EXPECT_EQ(ReadFile(site_ + "/h."), "a\r\nb\r\n");
 
