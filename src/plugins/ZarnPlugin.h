@@ -210,9 +210,9 @@ typedef ZarnInstance(ZARN_PLUGIN_CALL* ZarnCreateInstanceFn)(const char* classNa
 /* Destroys the instance and everything it owns, its windows too. */
 typedef void(ZARN_PLUGIN_CALL* ZarnFreeInstanceFn)(ZarnInstance instance);
 
-/* Lets the user edit the instance's data in a modal window. Returns 1 when the user confirmed
- * (ZARN then treats the document as changed), 0 when cancelled; only the low byte counts. A
- * cancelled edit leaves the data as it was. */
+/* Lets the user edit the instance's data in a modal window. Returns 1 when the user confirmed (the
+ * data may have changed), 0 when cancelled; only the low byte counts. A cancelled edit must leave
+ * the data as it was: ZARN does not count it as a change of the document. */
 typedef int32_t(ZARN_PLUGIN_CALL* ZarnEditPropertiesFn)(ZarnInstance instance);
 
 /* Writes the instance's data into the section of the profile file. */
