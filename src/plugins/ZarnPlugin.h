@@ -42,7 +42,7 @@
  *
  *     LastErrorText()                           -> why the last call failed, or "" / NULL
  *
- * ZARN binds all of them when the first parameter naming the library is loaded. A library that
+ * ZARN binds them by name when a parameter naming the library is loaded. A library that
  * lacks one of the six, or whose CreateInstance returns NULL, is reported to the user as
  * "could not load plugin <name>" with the reason, and the document does not open.
  *
