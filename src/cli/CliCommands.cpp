@@ -369,10 +369,8 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     std::string commandName;
     try {
         RegisterStandardParamClasses();
-        if (args.empty()) {
-            err << MainHelp;
-            return ExitError;
-        }
+        if (args.empty())
+            throw ECliUsage("missing command");
         commandName = args[0];
         if (commandName == "--help" || commandName == "-h") {
             out << MainHelp;
