@@ -79,11 +79,11 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 class SaveCopy {
 public:
     SaveCopy(const fs::path& target, const std::string& content, const std::string& documentName) {
-        std::random_device random;
+        std::random_device rd;
         const fs::path dir = target.parent_path();
         for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
             const fs::path candidate =
-                dir / ("." + target.filename().string() + "." + std::to_string(random() % 1000000000u) + ".saving");
+                dir / ("." + target.filename().string() + "." + std::to_string(rd() % 1000000000u) + ".saving");
             if (std::FILE* out = std::fopen(candidate.string().c_str(), "wbx")) {
                 path_ = candidate;
                 const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
