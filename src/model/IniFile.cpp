@@ -105,16 +105,22 @@ Entry parseEntry(std::string text, std::string eol) {
 std::string valueOf(const Entry& entry) {
     std::string_view line = entry.text;
     auto eq = line.find('=');
-    std::string_view value = trim(line.substr(eq + 1));
+    // A value ends at a NUL byte, as a C string does: no write could store the rest, so a document
+    // holding one would otherwise load but never save.
+    std::string_view value = line.substr(eq + 1);
+    value = trim(value.substr(0, value.find('\0')));
     // One enclosing pair of quotes is not part of the value, as files written by other tools expect.
     if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
     return std::string(value);
 }
 
+// Reading trims the blanks before it removes a pair of quotes, so the pair is judged on the trimmed
+// value: ' "x" ' must not come back as 'x'.
 std::string storedForm(const std::string& value) {
-    if (value.size() >= 2 && isQuote(value.front()) && value.back() == value.front())
-        return value.front() + value + value.back();
+    std::string_view core = trim(value);
+    if (core.size() >= 2 && isQuote(core.front()) && core.back() == core.front())
+        return core.front() + std::string(core) + core.back();
     return value;
 }
 
@@ -440,6 +446,13 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     Section* s = doc->find(section);
     if (!s) {
         ensureLineEnd(*doc);
+        if (!doc->sections.empty()) {
+            // A blank line between sections, as people write them.
+            auto& last = doc->sections.back();
+            const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
+            if (!trim(tail.text).empty())
+                last.entries.push_back(Entry{"", doc->newline, {}, {}});
+        }
         Section fresh;
         fresh.header = Entry{"[" + std::string(name) + "]", doc->newline, {}, {}};
         fresh.upperName = UpperCase(name);
@@ -543,6 +556,18 @@ void TIniFile::EraseSection(const std::string& section) {
         return;
     doc->sections.erase(doc->sections.begin() + std::ptrdiff_t(it->second));
     doc->reindexSections();
+    doc->dirty = true;
+    commit(path, fileName_, doc);
+}
+
+void TIniFile::ClearSection(const std::string& section) {
+    const std::string& path = ProfileAccess::path(*this);
+    auto doc = cache().get(path);
+    Section* s = doc->find(section);
+    if (!s)
+        return;
+    std::erase_if(s->entries, [](const Entry& e) { return !e.upperKey.empty(); });
+    s->reindex();
     doc->dirty = true;
     commit(path, fileName_, doc);
 }

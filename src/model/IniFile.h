@@ -41,6 +41,9 @@ public:
     // "name=value" entries, keys with empty values left out; the list is not cleared first.
     void ReadSectionValues(const std::string& section, TStrings& list) const;
     void EraseSection(const std::string& section);
+    // Removes the section's keys but keeps its place, header and comment lines: a rewritten list
+    // stays where the author put it.
+    void ClearSection(const std::string& section);
     bool SectionExists(const std::string& section) const;
 
     // Writes made while an update is open stay in memory (every object on this file sees them) and

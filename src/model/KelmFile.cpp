@@ -39,7 +39,8 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
 
 void TKelmFile::SaveParamList(const TAppletParamList& list) {
     TIniUpdate update(*this);
-    EraseSection(ParamSection);
+    // Same keys as erasing and rewriting the section, but the section keeps its place in the file.
+    ClearSection(ParamSection);
     for (std::size_t i = 0; i < list.Count(); ++i) {
         TAppletParam& param = list[i];
         WriteString(ParamSection, "Param" + std::to_string(i), param.Name);

@@ -102,7 +102,7 @@ TEST_F(IniFileTest, LetterCaseAndInPlaceReplacement) {
     ini.WriteString("SEC", "NewKey", "v");
     ini.WriteString("Third", "k", "3");
     EXPECT_EQ(ReadFile(path), "; header comment\r\n[Sec]\r\nclass=TAPNumeric\r\nOther=1\r\nNewKey=v\r\n\r\n"
-                              "[Next]\r\nx=y\r\n[Third]\r\nk=3\r\n");
+                              "[Next]\r\nx=y\r\n\r\n[Third]\r\nk=3\r\n");
     ini.EraseSection("NEXT");
     EXPECT_FALSE(ini.SectionExists("Next"));
     EXPECT_EQ(ReadFile(path), "; header comment\r\n[Sec]\r\nclass=TAPNumeric\r\nOther=1\r\nNewKey=v\r\n\r\n"
