@@ -3,13 +3,13 @@
 #include "cli/CliArgs.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
+#include "tag/SiblingFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
-#include <random>
 #include <system_error>
 
 #ifndef _WIN32
@@ -84,73 +84,27 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
     return text;
 }
 
-// The new document while it is being made: a file of its own beside the final name, removed
-// again unless it was put in place.
-class TPendingDocument {
-public:
-    TPendingDocument(const fs::path& target, const std::string& content, const std::string& shownName) {
-        std::random_device random;
-        const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-        int lastError = 0;
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const fs::path candidate =
-                folder / ("." + target.filename().string() + "." + std::to_string(random() % 1000000000u) + ".new");
-            std::FILE* out = std::fopen(candidate.string().c_str(), "wbx");
-            if (!out) {
-                lastError = errno;
-                if (lastError == EEXIST)
-                    continue;
-                break;
-            }
-            path_ = candidate;
-            const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
-            if (std::fclose(out) != 0 || !written) {
-                Discard();
-                throw ECliError(shownName + ": cannot be written");
-            }
-        }
-        if (path_.empty())
-            throw ECliError(shownName + ": cannot be created (" + systemError(lastError) + ")");
-    }
-    ~TPendingDocument() { Discard(); }
-    TPendingDocument(const TPendingDocument&) = delete;
-    TPendingDocument& operator=(const TPendingDocument&) = delete;
-
-    std::string Name() const { return path_.string(); }
-
-    // Gives the file the document's name. Without `replace` a file that appeared there meanwhile is
-    // kept and the document refused.
-    void Publish(const fs::path& target, bool replace, const std::string& shownName) {
-        std::error_code ec;
+// Gives the new document its name. Without `replace` a file that appeared there meanwhile is kept
+// and the document refused.
+void publish(TSiblingFile& pending, const fs::path& target, bool replace, const std::string& shownName) {
 #ifndef _WIN32
-        if (!replace) {
-            if (::link(path_.c_str(), target.c_str()) == 0) {
-                Discard();
-                return;
-            }
-            if (errno == EEXIST)
-                throw ECliError(shownName + ": exists already (--force replaces it)");
-            // File systems without hard links: the check below is the best there is.
-        }
-#endif
-        if (!replace && fs::exists(fs::symlink_status(target, ec)))
-            throw ECliError(shownName + ": exists already (--force replaces it)");
-        fs::rename(path_, target, ec);
-        if (ec)
-            throw ECliError(shownName + ": cannot be written (" + ec.message() + ")");
-        path_.clear();
-    }
-
-private:
-    void Discard() {
-        if (path_.empty())
+    if (!replace) {
+        if (::link(pending.Name().c_str(), target.c_str()) == 0) {
+            pending.Discard();
             return;
-        std::error_code ec;
-        fs::remove(path_, ec);
-        path_.clear();
+        }
+        if (errno == EEXIST)
+            throw ECliError(shownName + ": exists already (--force replaces it)");
+        // File systems without hard links: the check below is the best there is.
     }
-    fs::path path_;
-};
+#endif
+    std::error_code ec;
+    if (!replace && fs::exists(fs::symlink_status(target, ec)))
+        throw ECliError(shownName + ": exists already (--force replaces it)");
+    pending.ReplaceTarget(target, false, ec);
+    if (ec)
+        throw ECliError(shownName + ": cannot be written (" + ec.message() + ")");
+}
 
 // Where the new document goes: its own name, or the file a link there points to.
 fs::path documentTarget(const std::string& templatePath, const std::string& document, bool replace) {
@@ -280,7 +234,10 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
     if (!readBytes(templatePath, content, readError))
         throw ECliError(templatePath + ": cannot be read (" + systemError(readError) + ")");
 
-    TPendingDocument pending(target, content, document);
+    // The document is made in a file of its own beside the final name, removed unless put in place.
+    TSiblingFile pending;
+    if (int error = pending.Create(target, content, ".new"); error != 0)
+        throw ECliError(document + ": cannot be created (" + systemError(error) + ")");
     TKelmFile file(pending.Name());
     tag.BasicParams.TemplateFile = false;
     try {
@@ -289,7 +246,7 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
         // The user knows the document, not the file it is made in.
         throw ECliError(MessageLine(replaceAll(error.Message(), pending.Name(), document)));
     }
-    pending.Publish(target, replace, document);
+    publish(pending, target, replace, document);
 }
 
 } // namespace zarn::cli

@@ -6,13 +6,13 @@
 #include "model/ScalarParams.h"
 #include "tag/MacroPass.h"
 #include "tag/PathForms.h"
+#include "tag/SiblingFile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace zarn {
 
@@ -73,60 +73,6 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 [[noreturn]] void failWrite(const std::string& fileName) {
     throw EWriteError(FormatMessage("Unable to write to %s", fileName));
 }
-
-// The copy the save writes into: created exclusively beside the document, so a rename can put it in
-// the document's place in one step.
-class SaveCopy {
-public:
-    SaveCopy(const fs::path& target, const std::string& content, const std::string& documentName) {
-        std::random_device rd;
-        const fs::path dir = target.parent_path();
-        for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
-            const fs::path candidate =
-                dir / ("." + target.filename().string() + "." + std::to_string(rd() % 1000000000u) + ".saving");
-            if (std::FILE* out = std::fopen(candidate.string().c_str(), "wbx")) {
-                path_ = candidate;
-                const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
-                if (std::fclose(out) != 0 || !written) {
-                    discard();
-                    failWrite(documentName);
-                }
-            } else if (errno != EEXIST) {
-                break;
-            }
-        }
-        if (path_.empty())
-            failWrite(documentName);
-    }
-    ~SaveCopy() { discard(); }
-    SaveCopy(const SaveCopy&) = delete;
-    SaveCopy& operator=(const SaveCopy&) = delete;
-
-    std::string name() const { return path_.string(); }
-    // Puts the copy in the target's place; afterwards there is nothing left to remove.
-    void replace(const fs::path& target, bool keepPermissions) {
-        std::error_code ec;
-        if (keepPermissions) {
-            const auto perms = fs::status(target, ec).permissions();
-            if (!ec)
-                fs::permissions(path_, perms, ec);
-            if (ec)
-                throw fs::filesystem_error("permissions", path_, ec);
-        }
-        fs::rename(path_, target);
-        path_.clear();
-    }
-
-private:
-    void discard() {
-        if (path_.empty())
-            return;
-        std::error_code ec;
-        fs::remove(path_, ec);
-        path_.clear();
-    }
-    fs::path path_;
-};
 
 bool readBytes(const fs::path& path, std::string& content) {
     std::ifstream in(path, std::ios::binary);
@@ -222,11 +168,14 @@ void TJavaAppletTag::Save(TKelmFile& file) {
     if (exists && !readBytes(target, content))
         failWrite(documentName);
 
-    SaveCopy copy(target, content, documentName);
+    // The copy the save writes into, renamed over the document only when every write succeeded.
+    TSiblingFile copy;
+    if (copy.Create(target, content, ".saving") != 0)
+        failWrite(documentName);
     static const TAppletParamList noParams;
     const TAppletParamList& params = ParamList ? *ParamList : noParams;
     try {
-        TKelmFile temp(copy.name());
+        TKelmFile temp(copy.Name());
         {
             TIniUpdate update(temp);
             BasicParams.Save(temp);
@@ -238,18 +187,18 @@ void TJavaAppletTag::Save(TKelmFile& file) {
             temp.WriteString(DescriptionSection, "Copyright", Copyright);
             update.Commit();
         }
-        copy.replace(target, exists);
+        copy.ReplaceTarget(target, exists, ec);
+        if (ec)
+            failWrite(documentName);
     } catch (EZarnError& error) {
         // The user knows the document, not the copy.
-        const std::string copyName = copy.name();
+        const std::string copyName = copy.Name();
         std::string message = error.Message();
         if (auto at = message.find(copyName); at != std::string::npos) {
             message.replace(at, copyName.size(), documentName);
             error.SetMessage(std::move(message));
         }
         throw;
-    } catch (const fs::filesystem_error&) {
-        failWrite(documentName);
     }
 
     FileName = documentName;
