@@ -1,5 +1,7 @@
 #include "tag/MacroPass.h"
 
+#include "model/Errors.h"
+
 #include <algorithm>
 
 namespace zarn {
@@ -22,16 +24,34 @@ bool isNameChar(char c) { return nameClass(c) >= 0; }
 uint64_t edgeKey(uint32_t node, int cls) { return uint64_t(node) * 64 + uint64_t(cls); }
 
 void appendStripped(std::string& out, const std::string& value) {
-    for (std::size_t j = 0; j < value.size(); ++j) {
-        // A backslash that ends the value has nothing to escape and stays.
-        if (value[j] == '\\' && j + 1 < value.size())
-            ++j;
-        out += value[j];
+    std::size_t start = 0;
+    // A backslash that ends the value has nothing to escape and stays.
+    for (std::size_t at = value.find('\\'); at != std::string::npos && at + 1 < value.size();
+         at = value.find('\\', start)) {
+        out.append(value, start, at - start);
+        out += value[at + 1];
+        start = at + 2;
     }
+    if (start < value.size())
+        out.append(value, start, std::string::npos);
 }
 
+// Counts what the values insert, so a block cannot grow without bound through its macros.
+class GrowthBudget {
+public:
+    void Spend(std::size_t size) {
+        if (size > MaxMacroGrowth - spent_)
+            throw EZarnError("The applet block grows beyond 64 MB through its macros");
+        spent_ += size;
+    }
+
+private:
+    std::size_t spent_ = 0;
+};
+
 // Scans one stretch of text. When `lastOfText` holds, its final character is copied unexamined.
-void scan(std::string& out, std::string_view text, bool lastOfText, const TMacroTable& macros) {
+void scan(std::string& out, std::string_view text, bool lastOfText, const TMacroTable& macros,
+          GrowthBudget& budget) {
     const std::size_t size = text.size();
     const std::size_t limit = lastOfText && size > 0 ? size - 1 : size;
     std::size_t i = 0;
@@ -61,10 +81,12 @@ void scan(std::string& out, std::string_view text, bool lastOfText, const TMacro
                 i = runEnd;
                 continue;
             }
+            const std::string& value = macros.Value(match.index);
+            budget.Spend(value.size());
             if (macros.Verbatim(match.index))
-                out += macros.Value(match.index);
+                out += value;
             else
-                appendStripped(out, macros.Value(match.index));
+                appendStripped(out, value);
             // The rest of the run is scanned again; the inserted value is not.
             i += 1 + match.length;
         } else {
@@ -138,12 +160,13 @@ std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros) {
     std::string out;
     out.reserve(text.Size() + text.Size() / 8);
     const auto& segments = text.Segments();
+    GrowthBudget budget;
     for (std::size_t s = 0; s < segments.size(); ++s) {
         const auto& segment = segments[s];
         if (segment.verbatim)
             out += segment.text;
         else
-            scan(out, segment.text, s + 1 == segments.size(), macros);
+            scan(out, segment.text, s + 1 == segments.size(), macros, budget);
     }
     return out;
 }

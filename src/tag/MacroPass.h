@@ -68,7 +68,12 @@ private:
     std::vector<bool> verbatim_;
 };
 
-// Runs the pass over the text; the result is a new string.
+// What macro values may add to a block in all. Every reference inserts a whole value and a value may
+// refer to itself, so a 1 MB value of "$A" alone would otherwise ask for half a terabyte.
+inline constexpr std::size_t MaxMacroGrowth = std::size_t(64) << 20;
+
+// Runs the pass over the text; the result is a new string. Raises EZarnError "The applet block
+// grows beyond 64 MB through its macros" when the inserted values would pass MaxMacroGrowth.
 std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros);
 // The same over a text that is scanned as a whole.
 std::string ExpandMacros(std::string_view text, const TMacroTable& macros);
