@@ -8,7 +8,7 @@ export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
 echo "== build and test"
-sh scripts/build.sh build -DZARN_WERROR=ON
+sh scripts/build.sh build -DZARN_WERROR=ON -DZARN_GUI=ON -DZARN_BENCH=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
 
 echo "== sanitizer build (ASan+UBSan) and test"
