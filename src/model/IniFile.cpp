@@ -193,6 +193,18 @@ std::string serialize(const Document& doc) {
     return out;
 }
 
+// Where a new key goes: after the section's last non-blank line, so the blank lines between sections
+// stay between them. A long run of blank lines is not a gap people left: moving it down for every key
+// written would make a save quadratic, so the key goes at the very end then.
+std::size_t keyInsertionPoint(const Section& s) {
+    constexpr std::size_t MaxGap = 64;
+    const std::size_t n = s.entries.size();
+    std::size_t tail = 0;
+    while (tail < n && tail <= MaxGap && trim(s.entries[n - tail - 1].text).empty())
+        ++tail;
+    return tail > MaxGap ? n : n - tail;
+}
+
 // A line that has no line end gets one before anything is written after it.
 void ensureLineEnd(Document& doc) {
     Entry* last = nullptr;
@@ -466,19 +478,14 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         Entry& entry = s->entries[it->second];
         entry.text = entry.key + "=" + storedForm(value);
     } else {
-        // New keys go after the section's last non-blank line, so blank lines between sections stay.
-        std::size_t at = s->entries.size();
-        while (at > 0 && trim(s->entries[at - 1].text).empty())
-            --at;
+        const std::size_t at = keyInsertionPoint(*s);
         Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
         if (previous->eol.empty())
             previous->eol = doc->newline;
         Entry entry{std::string(keyName) + "=" + storedForm(value), doc->newline, std::string(keyName), upperKey};
         s->entries.insert(s->entries.begin() + std::ptrdiff_t(at), std::move(entry));
-        if (at + 1 == s->entries.size())
-            s->firstKey.emplace(upperKey, at);
-        else
-            s->reindex();
+        // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
+        s->firstKey.emplace(upperKey, at);
     }
     doc->dirty = true;
     commit(path, fileName_, doc);

@@ -4,6 +4,7 @@
 #include "TestUtil.h"
 
 #include "model/Errors.h"
+#include "model/IniFile.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
@@ -185,16 +186,32 @@ TEST_F(HostileFilesTest, HugeValuesAndParameterCountsStayInBoundedTime) {
     LoadCompileSave(OneParam("TAPString", Lines({"Value=" + big, "UFName=" + big})),
                     [&](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), big); });
 
+    // Blank lines between the sections, as people write them, and a long run of them after the list:
+    // each key saved goes in before them, which must not cost a walk over them or a rebuilt index.
     const std::size_t count = 100000 / Shrink;
-    std::string many = Basic() + "[Applet Parameters]\r\n";
+    std::string many = Basic() + "\r\n[Applet Parameters]\r\n";
     for (std::size_t i = 0; i < count; ++i)
         many += "Param" + std::to_string(i) + "=p" + std::to_string(i) + "\r\n";
     for (std::size_t i = 0; i < count; ++i)
-        many += Lines({"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i)});
+        many += "\r\n";
+    for (std::size_t i = 0; i < count; ++i)
+        many += Lines({"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i), ""});
     LoadCompileSave(many, [&](TJavaAppletTag& tag) {
         ASSERT_EQ(tag.ParamList->Count(), count);
         EXPECT_EQ((*tag.ParamList)[count - 1].GetValue(), std::to_string(count - 1));
     });
+}
+
+TEST_F(HostileFilesTest, NewKeysGoBeforeAGapBetweenSectionsButAfterALongRunOfBlankLines) {
+    const std::string path = (site / "docs" / "gaps.ini").string();
+    std::string runOfBlanks;
+    for (int i = 0; i < 200; ++i)
+        runOfBlanks += "\r\n";
+    WriteFile(path, "[gap]\r\na=1\r\n\r\n\r\n[run]\r\na=1\r\n" + runOfBlanks + "[end]\r\n");
+    TIniFile ini(path);
+    ini.WriteString("gap", "b", "2");
+    ini.WriteString("run", "b", "2");
+    EXPECT_EQ(ReadFile(path), "[gap]\r\na=1\r\nb=2\r\n\r\n\r\n[run]\r\na=1\r\n" + runOfBlanks + "b=2\r\n[end]\r\n");
 }
 
 TEST_F(HostileFilesTest, HugeCountsAndDeepVectorsFailWithTheirMessages) {
