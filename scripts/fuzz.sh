@@ -3,7 +3,8 @@
 #   scripts/fuzz.sh smoke          each target over its seed corpus plus a fixed number of runs
 #   scripts/fuzz.sh long SECONDS   each target for SECONDS on a scratch copy of its corpus
 #   scripts/fuzz.sh build          only the build
-# FUZZ_TARGETS limits the targets ("fuzz_profile fuzz_paths"); FUZZ_DIR moves the build tree.
+# FUZZ_TARGETS limits the targets ("fuzz_profile fuzz_paths"); FUZZ_DIR moves the build tree;
+# FUZZ_ARGS adds libFuzzer flags to long runs ("-len_control=0 -max_len=1048576" for big inputs).
 set -eu
 cd "$(dirname "$0")/.."
 mode="${1:-smoke}"
@@ -65,8 +66,9 @@ case "$mode" in
             mkdir -p "$work"
             cp -n fuzz/corpus/"$target"/* "$work"/ 2>/dev/null || true
             mkdir -p "$dir/findings/$target"
+            # shellcheck disable=SC2086
             run_target "$target" -max_total_time="$seconds" -artifact_prefix="$dir/findings/$target/" \
-                "$work" 2>&1 | tee "$dir/$target.log"
+                ${FUZZ_ARGS:-} "$work" 2>&1 | tee "$dir/$target.log"
         done
         ;;
     *)

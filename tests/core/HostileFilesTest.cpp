@@ -34,10 +34,11 @@ using test::WriteFile;
 // Sanitized builds run several times slower: the big inputs shrink, every case stays.
 #ifdef __SANITIZE_ADDRESS__
 constexpr std::size_t Shrink = 5;
+constexpr double SecondsAllowed = 180;
 #else
 constexpr std::size_t Shrink = 1;
-#endif
 constexpr double SecondsAllowed = 60;
+#endif
 
 std::string Lines(std::initializer_list<std::string> lines) {
     std::string text;
