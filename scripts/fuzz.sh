@@ -1,6 +1,6 @@
 #!/bin/sh
 # Builds the libFuzzer targets with clang and runs them.
-#   scripts/fuzz.sh smoke          each target over its seed corpus plus a fixed number of runs
+#   scripts/fuzz.sh smoke          each target over its starting corpus plus a fixed number of runs
 #   scripts/fuzz.sh long SECONDS   each target for SECONDS on a scratch copy of its corpus
 #   scripts/fuzz.sh build          only the build
 # FUZZ_TARGETS limits the targets ("fuzz_profile fuzz_paths"); FUZZ_DIR moves the build tree;
@@ -50,11 +50,11 @@ case "$mode" in
     smoke)
         for target in $targets; do
             echo "== $target"
-            # The seeds alone, then a few seconds of mutation; new finds stay in the scratch folder.
+            # The starting corpus alone, then a few seconds of mutation; new finds stay in the scratch folder.
             work="$scratch_root/corpus-$target"
             mkdir -p "$work"
             mkdir -p "$dir/findings/$target"
-            run_target "$target" -runs=2000 -max_total_time=20 -seed=1 -artifact_prefix="$dir/findings/$target/" \
+            run_target "$target" -runs=2000 -max_total_time=20 -artifact_prefix="$dir/findings/$target/" \
                 "$work" "$root/fuzz/corpus/$target"
         done
         ;;

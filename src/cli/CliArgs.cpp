@@ -51,14 +51,14 @@ TParsedArgs ParseArgs(const TStrings& args, const std::vector<TOptionSpec>& spec
 
         const std::size_t equals = arg.find('=');
         const std::string name = arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-        const TOptionSpec* spec = nullptr;
+        const TOptionSpec* option = nullptr;
         for (const TOptionSpec& candidate : specs)
             if (candidate.name == name)
-                spec = &candidate;
-        if (!spec && name != "help")
+                option = &candidate;
+        if (!option && name != "help")
             throw ECliUsage("unknown option '--" + name + "'");
 
-        const bool takesValue = spec && spec->takesValue;
+        const bool takesValue = option && option->takesValue;
         if (equals != std::string::npos) {
             if (!takesValue)
                 throw ECliUsage("option '--" + name + "' takes no value");
