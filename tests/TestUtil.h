@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <iterator>
 #include <random>
 #include <string>
@@ -46,6 +47,14 @@ inline void WriteFile(const std::string& path, const std::string& content) {
 inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Profile text from lines, with the CR LF line ends templates use.
+inline std::string Ini(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const auto& line : lines)
+        text += line + "\r\n";
+    return text;
 }
 
 inline std::string DataPath(const std::string& name) { return std::string(ZARN_TEST_DATA_DIR) + "/" + name; }

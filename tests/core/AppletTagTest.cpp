@@ -19,16 +19,11 @@ namespace zarn {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Ini;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-std::string Ini(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 struct ParamSpec {
     std::string name;

@@ -27,6 +27,7 @@ namespace zarn {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Ini;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
@@ -40,19 +41,13 @@ constexpr std::size_t Shrink = 1;
 constexpr double SecondsAllowed = 60;
 #endif
 
-std::string Lines(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 std::string Basic(const std::string& extra = "") {
-    return Lines({"[Applet Basic Parameters]", "Code=Hostile.class", "Width=250", "Height=100"}) + extra;
+    return Ini({"[Applet Basic Parameters]", "Code=Hostile.class", "Width=250", "Height=100"}) + extra;
 }
 
 std::string OneParam(const std::string& kind, const std::string& body, const std::string& basicExtra = "") {
-    return Basic(basicExtra) + Lines({"[Applet Parameters]", "Param0=p", "[p parameter]", "Class=" + kind}) + body;
+    return Basic(basicExtra) + Ini({"[Applet Parameters]", "Param0=p", "[p parameter]", "Class=" + kind}) + body;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -167,7 +162,7 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
     ExpectLoadError("[Applet Parameters]" + nul + "Param0=p", "Could not get the [Applet parameters] section");
 
     // A value ends at its first NUL, as the C strings of the format's origin do; names too.
-    LoadCompileSave(Lines({"[Applet Basic Parameters]", "Code=Nul" + nul + ".class", "[Applet Parameters]", "Param0=p" + nul + "junk", "[p parameter]", "Class=TAPString",
+    LoadCompileSave(Ini({"[Applet Basic Parameters]", "Code=Nul" + nul + ".class", "[Applet Parameters]", "Param0=p" + nul + "junk", "[p parameter]", "Class=TAPString",
                                "Value=ab" + nul + "cd", "UFName=" + nul}),
                     [](TJavaAppletTag& tag) {
                         EXPECT_EQ(tag.BasicParams.Code, "Nul");
@@ -184,7 +179,7 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
 
 TEST_F(HostileFilesTest, HugeValuesAndParameterCountsStayInBoundedTime) {
     const std::string big(10 * 1024 * 1024 / Shrink, 'v');
-    LoadCompileSave(OneParam("TAPString", Lines({"Value=" + big, "UFName=" + big})),
+    LoadCompileSave(OneParam("TAPString", Ini({"Value=" + big, "UFName=" + big})),
                     [&](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), big); });
 
     // Blank lines between the sections, as people write them, and a long run of them after the list:
@@ -196,7 +191,7 @@ TEST_F(HostileFilesTest, HugeValuesAndParameterCountsStayInBoundedTime) {
     for (std::size_t i = 0; i < count; ++i)
         many += "\r\n";
     for (std::size_t i = 0; i < count; ++i)
-        many += Lines({"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i), ""});
+        many += Ini({"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i), ""});
     LoadCompileSave(many, [&](TJavaAppletTag& tag) {
         ASSERT_EQ(tag.ParamList->Count(), count);
         EXPECT_EQ((*tag.ParamList)[count - 1].GetValue(), std::to_string(count - 1));
@@ -216,12 +211,12 @@ TEST_F(HostileFilesTest, NewKeysGoBeforeAGapBetweenSectionsButAfterALongRunOfBla
 }
 
 TEST_F(HostileFilesTest, HugeCountsAndDeepVectorsFailWithTheirMessages) {
-    const std::string elements = Lines({"[p.0 parameter]", "Class=TAPString", "Value=a", "[p.1 parameter]",
+    const std::string elements = Ini({"[p.0 parameter]", "Class=TAPString", "Value=a", "[p.1 parameter]",
                                         "Class=TAPString", "Value=b"});
     // The count is not trusted for memory: the first missing element ends the load.
-    ExpectLoadError(OneParam("TAPParamVector", Lines({"FieldCount=2147483647"}) + elements),
+    ExpectLoadError(OneParam("TAPParamVector", Ini({"FieldCount=2147483647"}) + elements),
                     "List index out of bounds in section [p parameter] loading class TAPParamVector");
-    LoadCompileSave(OneParam("TAPParamVector", Lines({"FieldCount=-2147483647"}) + elements), [](TJavaAppletTag& tag) {
+    LoadCompileSave(OneParam("TAPParamVector", Ini({"FieldCount=-2147483647"}) + elements), [](TJavaAppletTag& tag) {
         EXPECT_TRUE(dynamic_cast<TAPParamVector&>((*tag.ParamList)[0]).Containers.empty());
     });
 
@@ -229,20 +224,20 @@ TEST_F(HostileFilesTest, HugeCountsAndDeepVectorsFailWithTheirMessages) {
     // a file describing 100,000 levels would hold 10 GB. The loader must stop at its limit long
     // before the levels a file can hold run out.
     const int levels = int(2000 / Shrink);
-    std::string deep = Basic() + Lines({"[Applet Parameters]", "Param0=v"});
+    std::string deep = Basic() + Ini({"[Applet Parameters]", "Param0=v"});
     std::string stem = "v";
     for (int level = 0; level < levels; ++level) {
-        deep += Lines({"[" + stem + " parameter]", "Class=TAPParamVector", "FieldCount=1"});
+        deep += Ini({"[" + stem + " parameter]", "Class=TAPParamVector", "FieldCount=1"});
         stem += ".0";
     }
     ExpectLoadError(deep, "Parameter vectors nested deeper than 32 levels in section [v parameter] loading class "
                           "TAPParamVector");
 
     // Element templates nest the same way when an element is added.
-    std::string chain = OneParam("TAPParamVector", Lines({"ValidTemplates=t*", "FieldCount=0"}));
+    std::string chain = OneParam("TAPParamVector", Ini({"ValidTemplates=t*", "FieldCount=0"}));
     stem = "t template";
     for (int level = 0; level < 40; ++level) {
-        chain += Lines({"[" + stem + " parameter]", "Class=TAPParamVector", "FieldCount=1"});
+        chain += Ini({"[" + stem + " parameter]", "Class=TAPParamVector", "FieldCount=1"});
         stem += ".0";
     }
     TJavaAppletTag tag;
@@ -257,7 +252,7 @@ TEST_F(HostileFilesTest, MacroStormsStopAtTheGrowthLimit) {
     for (std::size_t i = 0; i < 512 * 1024; ++i)
         storm += "$A";
     TJavaAppletTag tag;
-    ASSERT_FALSE(Load(Basic() + Lines({"[Applet Parameters]", "Param0=A", "[A parameter]", "Class=TAPString",
+    ASSERT_FALSE(Load(Basic() + Ini({"[Applet Parameters]", "Param0=A", "[A parameter]", "Class=TAPString",
                                        "Value=" + storm}),
                       tag));
     const auto start = std::chrono::steady_clock::now();
@@ -273,7 +268,7 @@ TEST_F(HostileFilesTest, MacroStormsStopAtTheGrowthLimit) {
     std::string widths;
     for (std::size_t i = 0; i < 100000; ++i)
         widths += "$WIDTH";
-    LoadCompileSave(OneParam("TAPString", Lines({"Value=" + widths})), [](TJavaAppletTag& reloaded) {
+    LoadCompileSave(OneParam("TAPString", Ini({"Value=" + widths})), [](TJavaAppletTag& reloaded) {
         const std::string html = reloaded.CompileToHTML(PurposeClipboard, "");
         EXPECT_NE(html.find("VALUE=250250250"), std::string::npos);
     });
@@ -282,26 +277,26 @@ TEST_F(HostileFilesTest, MacroStormsStopAtTheGrowthLimit) {
 TEST_F(HostileFilesTest, OutOfRangeIndicesPagesAndAlignmentsLoadAsTheRulesSay) {
     for (const char* index : {"99", "-1", "2147483647", "-2147483647"}) {
         SCOPED_TRACE(index);
-        LoadCompileSave(OneParam("TAPComboList", Lines({"Items=a|b", "Value=" + std::string(index)})),
+        LoadCompileSave(OneParam("TAPComboList", Ini({"Items=a|b", "Value=" + std::string(index)})),
                         [&](TJavaAppletTag& tag) {
                             EXPECT_EQ((*tag.ParamList)[0].GetValue(), index);
                             EXPECT_EQ(tag.CompileToHTML(PurposeClipboard, "").find("<PARAM"), std::string::npos);
                         });
     }
-    ExpectLoadError(OneParam("TAPComboList", Lines({"Items=a|b", "Value=first"})),
+    ExpectLoadError(OneParam("TAPComboList", Ini({"Items=a|b", "Value=first"})),
                     "'first' is not a valid integer value in section [p parameter] loading class TAPComboList");
 
     for (const char* page : {"-1", "-2147483647", "2147483647"}) {
         SCOPED_TRACE(page);
-        LoadCompileSave(OneParam("TAPString", Lines({"Value=x", "Page=" + std::string(page)})),
+        LoadCompileSave(OneParam("TAPString", Ini({"Value=x", "Page=" + std::string(page)})),
                         [&](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].Page, std::stoi(page)); });
     }
     // Past the integer grammar the default page is taken.
-    LoadCompileSave(OneParam("TAPString", Lines({"Value=x", "Page=99999999999"})),
+    LoadCompileSave(OneParam("TAPString", Ini({"Value=x", "Page=99999999999"})),
                     [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].Page, 0); });
 
     // No word of its own: compiled as baseline, kept as stored.
-    LoadCompileSave(OneParam("TAPString", Lines({"Value=$ALIGN"}), "Align=255\r\n"), [](TJavaAppletTag& tag) {
+    LoadCompileSave(OneParam("TAPString", Ini({"Value=$ALIGN"}), "Align=255\r\n"), [](TJavaAppletTag& tag) {
         EXPECT_EQ(tag.BasicParams.Align, 255);
         const std::string html = tag.CompileToHTML(PurposeClipboard, "");
         EXPECT_EQ(html.find("ALIGN="), std::string::npos);
@@ -318,13 +313,13 @@ TEST_F(HostileFilesTest, PluginNamesWithFoldersAreRefused) {
           std::string("\\\\server\\share\\stub_six.dll"), std::string("stub_six/../stub_six"),
           std::string("..stub_six"), std::string("stub_six\tx")}) {
         SCOPED_TRACE(name);
-        ExpectLoadError(OneParam("TAPPlugin", Lines({"Plugin=" + name, "pclass=Long"})),
+        ExpectLoadError(OneParam("TAPPlugin", Ini({"Plugin=" + name, "pclass=Long"})),
                         "could not load plugin " + name +
                             ": a plug-in is named by its bare library name, without a folder in section "
                             "[p parameter] loading class TAPPlugin");
     }
     // The bare name of the same library loads.
-    LoadCompileSave(OneParam("TAPPlugin", Lines({"Plugin=stub_six.dll", "pclass=Long"})));
+    LoadCompileSave(OneParam("TAPPlugin", Ini({"Plugin=stub_six.dll", "pclass=Long"})));
     SetPluginSearchPath({});
 }
 
@@ -341,7 +336,7 @@ TEST_F(HostileFilesTest, MemletDataNamesStayInTheWebRoot) {
         const auto before = Tree(site / "outside");
         TJavaAppletTag tag;
         ASSERT_FALSE(Load(OneParam("TAPPlugin",
-                                   Lines({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=" + fName,
+                                   Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=" + fName,
                                           "ext=.txt"}),
                                    "WebRoot=" + webRoot.string() + "/\r\n"),
                           tag));
@@ -363,7 +358,7 @@ TEST_F(HostileFilesTest, CopyEntriesLeavingTheTemplateFolderAreNotCopied) {
     const fs::path codeBase = site / "cb";
     const std::string templatePath = (tpl / "t.zrt").string();
     WriteFile(templatePath,
-              OneParam("TAPString", Lines({"Value=x"}),
+              OneParam("TAPString", Ini({"Value=x"}),
                        "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
                            "/\r\nCopy=good.gif sub/inner.gif ../secret.txt ..\\secret.txt " + (site / "secret.txt").string() +
                            " C:\\secret.txt sub/../../secret.txt sub\\..\\..\\secret.txt\r\n"));
@@ -388,7 +383,7 @@ TEST_F(HostileFilesTest, CopyEntriesLeavingTheTemplateFolderAreNotCopied) {
 TEST_F(HostileFilesTest, SettingsWithWrongTypesAndGarbageKeepTheirDefaults) {
     const std::string settingsFile = (site / "settings.conf").string();
     const std::string garbage = std::string("\0\xFF\xFE", 3) + " garbage without a line end";
-    WriteFile(settingsFile, Lines({"; ZARN settings", "[Software\\Trelvix\\ZARN\\1.0]", "\"AppletViewer\"=dword:00000001",
+    WriteFile(settingsFile, Ini({"; ZARN settings", "[Software\\Trelvix\\ZARN\\1.0]", "\"AppletViewer\"=dword:00000001",
                                    "\"PathnamesKind\"=\"two\"", "\"RealNames\"=dword:zz", "\"ShowHints\"=dword:123456789",
                                    "\"DefaultWebRoot\"=\"unterminated", "\"UseWebAsAV\"=hex:01,02", "=\"no name\"",
                                    "\"WaitForAVToClose\"=dword:00000000"}) +
@@ -441,15 +436,15 @@ TEST_F(HostileFilesTest, SettingsWithWrongTypesAndGarbageKeepTheirDefaults) {
 }
 
 TEST_F(HostileFilesTest, FailedSavesLeaveTheDocumentAsItWas) {
-    const std::string failing = Lines({"[f parameter]", "Class=THostileFailOnSave", "Value=f"});
+    const std::string failing = Ini({"[f parameter]", "Class=THostileFailOnSave", "Value=f"});
     const std::string nul("\0", 1);
     std::string many;
     for (int i = 0; i < 2000; ++i)
         many += "Param" + std::to_string(i + 1) + "=f\r\n";
     for (const std::string& content :
-         {Basic() + Lines({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
+         {Basic() + Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
                            "Value=a" + nul + "b"}) + failing,
-          Basic() + Lines({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
+          Basic() + Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
                            "Value=" + std::string(1024 * 1024, 'x')}) + failing,
           Basic("Align=255\r\n") + "[Applet Parameters]\r\nParam0=f\r\n" + many + failing}) {
         TJavaAppletTag tag;

@@ -12,17 +12,11 @@
 namespace zarn {
 namespace {
 
+using test::Ini;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-// Profile text from lines, with the line ends templates use.
-std::string Ini(std::initializer_list<std::string> lines) {
-    std::string text;
-    for (const auto& line : lines)
-        text += line + "\r\n";
-    return text;
-}
 
 // A string element section.
 std::string StringElement(const std::string& stem, const std::string& subName, const std::string& value) {
