@@ -60,21 +60,6 @@ int32_t parseInteger(const std::string& value, const std::string& shownName) {
     }
 }
 
-bool readBytes(const std::string& path, std::string& content, int& error) {
-    std::FILE* in = std::fopen(path.c_str(), "rb");
-    if (!in) {
-        error = errno;
-        return false;
-    }
-    char buffer[65536];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
-        content.append(buffer, got);
-    const bool failed = std::ferror(in) != 0;
-    error = failed ? EIO : 0;
-    std::fclose(in);
-    return !failed;
-}
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
     if (from.empty())
@@ -230,8 +215,7 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
 
     // The document starts as a copy of the whole template, as the editor's Save As makes it.
     std::string content;
-    int readError = 0;
-    if (!readBytes(templatePath, content, readError))
+    if (int readError = ReadFileBytes(templatePath, content); readError != 0)
         throw ECliError(templatePath + ": cannot be read (" + systemError(readError) + ")");
 
     // The document is made in a file of its own beside the final name, removed unless put in place.

@@ -241,13 +241,6 @@ Identity identityOf(const std::string& path) {
     return id;
 }
 
-bool readWhole(const std::string& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 #ifndef _WIN32
 // Modification times of our own writes are unique to the nanosecond, so a parsed copy elsewhere
@@ -382,7 +375,7 @@ private:
     static std::shared_ptr<Document> load(const std::string& path) {
         Identity id = identityOf(path);
         std::string content;
-        if (id.exists && !readWhole(path, content))
+        if (id.exists && ReadFileBytes(path, content) != 0)
             id = Identity{};
         auto doc = id.exists ? parse(content) : std::make_shared<Document>();
         doc->identity = id;
@@ -635,5 +628,19 @@ void TIniUpdate::Commit() {
 }
 
 void ClearProfileCache() { cache().clear(); }
+
+int ReadFileBytes(const std::string& path, std::string& content) {
+    content.clear();
+    std::FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in)
+        return errno;
+    char buffer[65536];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+        content.append(buffer, got);
+    const int error = std::ferror(in) ? EIO : 0;
+    std::fclose(in);
+    return error;
+}
 
 } // namespace zarn

@@ -76,6 +76,9 @@ private:
     bool done_ = false;
 };
 
+// Reads a whole file's bytes into `content`. Returns 0, or the errno of the failure.
+int ReadFileBytes(const std::string& path, std::string& content);
+
 // Drops every parsed copy kept in this process (tests, and files changed behind the cache's back
 // within one clock tick).
 void ClearProfileCache();

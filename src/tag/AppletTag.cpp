@@ -11,8 +11,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 namespace zarn {
 
@@ -33,21 +31,6 @@ const char* const BasicSection = "Applet Basic Parameters";
 const char* const DescriptionSection = "Description";
 const char* const PagesSection = "Pages";
 
-// "Copy": names cut at single spaces; two spaces in a row give an empty name, a trailing one none.
-TStrings splitCopyList(const std::string& text) {
-    TStrings files;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t space = text.find(' ', start);
-        if (space == std::string::npos) {
-            files.push_back(text.substr(start));
-            break;
-        }
-        files.push_back(text.substr(start, space - start));
-        start = space + 1;
-    }
-    return files;
-}
 
 // POSIX paths name different folders when only their letter case differs.
 bool sameCodeBase(const std::string& baseDirectory, const std::string& codeBase, bool withCase) {
@@ -74,13 +57,6 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
     throw EWriteError(FormatMessage("Unable to write to %s", fileName));
 }
 
-bool readBytes(const fs::path& path, std::string& content) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    content.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
 
 } // namespace
 
@@ -135,7 +111,7 @@ void TJavaAppletTag::Load(TKelmFile& file) {
     std::string javaAuthor = file.ReadString(DescriptionSection, "JavaAuthor", "unknown");
     std::string zarnifier = file.ReadString(DescriptionSection, "Zarnifier", "unknown");
     std::string copyright = file.ReadString(DescriptionSection, "Copyright", "");
-    TStrings files = splitCopyList(file.ReadString(BasicSection, "Copy", ""));
+    TStrings files = SplitList(file.ReadString(BasicSection, "Copy", ""), ' ');
 
     FileName = file.FileName();
     BasicParams = std::move(basic);
@@ -165,7 +141,7 @@ void TJavaAppletTag::Save(TKelmFile& file) {
     }
     const bool exists = fs::exists(target, ec);
     std::string content;
-    if (exists && !readBytes(target, content))
+    if (exists && ReadFileBytes(target.string(), content) != 0)
         failWrite(documentName);
 
     // The copy the save writes into, renamed over the document only when every write succeeded.

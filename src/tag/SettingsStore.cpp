@@ -1,16 +1,15 @@
 #include "tag/SettingsStore.h"
 
 #include "model/Errors.h"
+#include "model/IniFile.h"
 #include "model/TextConv.h"
+#include "tag/SiblingFile.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
-#include <random>
 #include <string_view>
 
 #ifdef _WIN32
@@ -143,11 +142,8 @@ bool LoadLines(const std::string& fileName, std::vector<std::string>& lines) {
         return true;
     if (ec || status.type() != fs::file_type::regular)
         return false;
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in)
-        return false;
-    std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string content;
+    if (ReadFileBytes(fileName, content) != 0)
         return false;
     size_t start = 0;
     while (start < content.size()) {
@@ -160,8 +156,7 @@ bool LoadLines(const std::string& fileName, std::vector<std::string>& lines) {
     return true;
 }
 
-// Writes a sibling temporary file and renames it over the target, so a reader sees either the old
-// or the new file, never a part of one.
+// Replaces the file in one step, so a reader sees either the old or the new file, never a part of one.
 bool SaveLines(const std::string& fileName, const std::vector<std::string>& lines) {
     std::error_code ec;
     fs::path target(fileName);
@@ -179,28 +174,12 @@ bool SaveLines(const std::string& fileName, const std::vector<std::string>& line
     for (const auto& line : lines)
         content += line + '\n';
 
-    std::random_device random;
-    fs::path temp = target;
-    temp += ".tmp" + std::to_string(random());
-    std::FILE* file = std::fopen(temp.string().c_str(), "wbx");
-    if (!file)
+    TSiblingFile temp;
+    if (temp.Create(target, content, ".tmp") != 0)
         return false;
-    bool written =
-        std::fwrite(content.data(), 1, content.size(), file) == content.size() && std::fflush(file) == 0;
-#ifndef _WIN32
-    written = written && ::fsync(fileno(file)) == 0;
-#endif
-    written = std::fclose(file) == 0 && written;
-    if (written) {
-        auto old = fs::status(target, ec);
-        if (!ec && fs::exists(old))
-            fs::permissions(temp, old.permissions(), ec);
-        fs::rename(temp, target, ec);
-        written = !ec;
-    }
-    if (!written)
-        fs::remove(temp, ec);
-    return written;
+    const bool exists = fs::exists(fs::status(target, ec));
+    temp.ReplaceTarget(target, exists, ec);
+    return !ec;
 }
 
 std::optional<TValueLine> FindValue(const std::vector<std::string>& lines, const std::string& name) {

@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <random>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 namespace zarn {
 
 namespace fs = std::filesystem;
@@ -23,7 +27,11 @@ int TSiblingFile::Create(const fs::path& target, std::string_view content, std::
             continue;
         }
         path_ = candidate;
-        const bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size();
+        bool written = std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0;
+#ifndef _WIN32
+        // On the disk before the rename, so a crash never leaves the target renamed to an empty file.
+        written = written && ::fsync(fileno(out)) == 0;
+#endif
         error = written ? 0 : errno;
         if (std::fclose(out) != 0 && error == 0)
             error = errno;
