@@ -2,7 +2,7 @@
 # Installs what ZARN needs to build and test on Debian, only what is missing.
 set -eu
 
-PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev
+PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
           clang-14 libclang-rt-14-dev xvfb xauth"
 
 missing=""
