@@ -16,12 +16,6 @@ using namespace profile;
 
 namespace {
 
-std::string absolutePath(const std::string& name) {
-    std::error_code ec;
-    auto path = fs::absolute(fs::path(name), ec);
-    return ec ? name : path.lexically_normal().string();
-}
-
 bool breaksLines(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
 
 } // namespace
@@ -30,7 +24,7 @@ struct ProfileAccess {
     static const std::string& path(const TIniFile& f) { return f.path_; }
 };
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), path_(absolutePath(fileName_)) {}
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), path_(SystemAbsolutePath(fileName_)) {}
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "model/Errors.h"
 #include "model/IniFile.h"
 #include "model/TextConv.h"
-#include "tag/SiblingFile.h"
+#include "model/FileReplace.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -159,12 +159,9 @@ bool LoadLines(const std::string& fileName, std::vector<std::string>& lines) {
 // Replaces the file in one step, so a reader sees either the old or the new file, never a part of one.
 bool SaveLines(const std::string& fileName, const std::vector<std::string>& lines) {
     std::error_code ec;
-    fs::path target(fileName);
-    if (fs::is_symlink(target, ec)) {
-        target = fs::canonical(target, ec);
-        if (ec)
-            return false;
-    }
+    const fs::path target = SaveTarget(fileName, ec);
+    if (ec)
+        return false;
     if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), ec);
         if (ec)
@@ -175,11 +172,7 @@ bool SaveLines(const std::string& fileName, const std::vector<std::string>& line
         content += line + '\n';
 
     TSiblingFile temp;
-    if (temp.Create(target, content, ".tmp") != 0)
-        return false;
-    const bool exists = fs::exists(fs::status(target, ec));
-    temp.ReplaceTarget(target, exists, ec);
-    return !ec;
+    return temp.Create(target, content, ".tmp") == 0 && temp.ReplaceTarget(target) == 0;
 }
 
 std::optional<TValueLine> FindValue(const std::vector<std::string>& lines, const std::string& name) {

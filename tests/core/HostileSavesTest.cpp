@@ -1,0 +1,135 @@
+// Saves of hostile documents: who may read a file stays as it was, a name means the file the system
+// means, long names save, files other editors wrote keep their encoding, and nothing is left beside.
+
+#include "TestUtil.h"
+
+#include "model/Errors.h"
+#include "model/IniFile.h"
+#include "model/KelmFile.h"
+#include "tag/AppletTag.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+namespace zarn {
+namespace {
+
+namespace fs = std::filesystem;
+using test::Ini;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string Document = Ini({"[Applet Basic Parameters]", "Code=Save.class", "Width=250", "Height=100",
+                                  "[Applet Parameters]", "Param0=p", "[p parameter]", "Class=TAPString",
+                                  "Value=old"});
+
+// Names in a folder, for leftovers of a save.
+std::vector<std::string> Names(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct stat StatOf(const std::string& path) {
+    struct stat st{};
+    EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+// The two ways a document is saved: one key through the profile file, the whole tag.
+void WriteKey(const std::string& name) { TIniFile(name).WriteString("p parameter", "Value", "new"); }
+void SaveTag(const std::string& name) {
+    TJavaAppletTag tag;
+    TKelmFile file(name);
+    tag.Load(file);
+    if (tag.ParamList && tag.ParamList->Count() > 0)
+        (*tag.ParamList)[0].SetValue("new");
+    tag.Save(file);
+}
+
+struct TSaveWay {
+    const char* name;
+    std::function<void(const std::string&)> save;
+};
+const TSaveWay SaveWays[] = {{"WriteString", WriteKey}, {"Save", SaveTag}};
+
+class HostileSavesTest : public ::testing::Test {
+protected:
+    void SetUp() override { ClearProfileCache(); }
+    void TearDown() override { ClearProfileCache(); }
+    TempDir dir;
+};
+
+TEST_F(HostileSavesTest, SavesKeepModeOwnerAndGroupAndLeaveNothingBeside) {
+    const bool root = ::geteuid() == 0;
+    for (const TSaveWay& way : SaveWays)
+        for (mode_t mode : {0600, 0640, 0664}) {
+            SCOPED_TRACE(std::string(way.name) + " " + std::to_string(mode));
+            ClearProfileCache();
+            const std::string doc = dir.file("doc.zrd");
+            WriteFile(doc, Document);
+            ASSERT_EQ(::chmod(doc.c_str(), mode), 0);
+            // Run as root, a save of another user's document must not hand it to root.
+            if (root) {
+                ASSERT_EQ(::chown(doc.c_str(), 65534, 65534), 0);
+            }
+            way.save(doc);
+            const struct stat st = StatOf(doc);
+            EXPECT_EQ(st.st_mode & 07777, mode);
+            if (root) {
+                EXPECT_EQ(st.st_uid, 65534u);
+                EXPECT_EQ(st.st_gid, 65534u);
+            }
+            EXPECT_NE(ReadFile(doc).find("Value=new"), std::string::npos);
+            EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"doc.zrd"});
+        }
+}
+
+TEST_F(HostileSavesTest, NamesThroughFolderLinksMeanWhatTheSystemMeans) {
+    // "lnk/../doc.zrd" is real/doc.zrd to the system; tidied as text it would be the decoy.
+    fs::create_directories(dir.path() / "real" / "inner");
+    fs::create_directory_symlink("real/inner", dir.path() / "lnk");
+    const std::string meant = dir.file("real/doc.zrd");
+    const std::string decoy = dir.file("doc.zrd");
+    for (const TSaveWay& way : SaveWays)
+        for (const std::string& name : {dir.file("lnk/../doc.zrd"), dir.file("lnk/./../doc.zrd")}) {
+            SCOPED_TRACE(std::string(way.name) + " " + name);
+            ClearProfileCache();
+            WriteFile(meant, Document);
+            WriteFile(decoy, "decoy");
+            EXPECT_EQ(TIniFile(name).ReadString("p parameter", "Value", "?"), "old");
+            way.save(name);
+            EXPECT_NE(ReadFile(meant).find("Value=new"), std::string::npos);
+            EXPECT_EQ(ReadFile(decoy), "decoy");
+            EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"doc.zrd", "lnk", "real"}));
+            EXPECT_EQ(Names(dir.path() / "real"), (std::vector<std::string>{"doc.zrd", "inner"}));
+        }
+}
+
+TEST_F(HostileSavesTest, DocumentsWithLongNamesSave) {
+    for (const TSaveWay& way : SaveWays)
+        for (std::size_t length : {230, 240, 250, 255}) {
+            SCOPED_TRACE(std::string(way.name) + " " + std::to_string(length));
+            ClearProfileCache();
+            fs::remove_all(dir.path() / "long");
+            fs::create_directory(dir.path() / "long");
+            const std::string base(length - 4, 'd');
+            const std::string doc = dir.file("long/" + base + ".zrd");
+            WriteFile(doc, Document);
+            ASSERT_NO_THROW(way.save(doc));
+            EXPECT_NE(ReadFile(doc).find("Value=new"), std::string::npos);
+            EXPECT_EQ(Names(dir.path() / "long"), std::vector<std::string>{base + ".zrd"});
+        }
+}
+
+} // namespace
+} // namespace zarn
