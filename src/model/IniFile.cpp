@@ -35,7 +35,7 @@ namespace {
 void commit(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
     if (doc->updateDepth > 0)
         return;
-    if (!ReplaceFileContent(path, Serialize(*doc))) {
+    if (!doc->writable || !ReplaceFileContent(path, Serialize(*doc))) {
         ProcessCache().drop(path);
         failWrite(fileName);
     }
@@ -52,19 +52,21 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     if (!s)
         return defaultValue;
     auto it = s->firstKey.find(UpperCase(Trim(key)));
-    return it == s->firstKey.end() ? defaultValue : ValueOf(s->entries[it->second]);
+    return it == s->firstKey.end() ? defaultValue : ValueOf(*doc, s->entries[it->second]);
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::string_view name = Trim(section);
     std::string_view keyName = Trim(key);
     if (breaksLines(section) || breaksLines(key) || breaksLines(value) || name.empty() ||
-        name.find(']') != std::string_view::npos || keyName.empty() || keyName.find('=') != std::string_view::npos ||
+        keyName.empty() || keyName.find('=') != std::string_view::npos ||
         keyName.front() == '[' || keyName.front() == ';')
         failWrite(fileName_);
 
     const std::string& path = ProfileAccess::path(*this);
     auto doc = ProcessCache().get(path);
+    if (!doc->writable)
+        failWrite(fileName_);
     Section* s = doc->find(section);
     if (!s) {
         EnsureLineEnd(*doc);
@@ -76,7 +78,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
                 last.entries.push_back(Entry{"", doc->newline, {}, {}});
         }
         Section fresh;
-        fresh.header = Entry{"[" + std::string(name) + "]", doc->newline, {}, {}};
+        fresh.header = Entry{"[" + ToFileText(*doc, name) + "]", doc->newline, {}, {}};
         fresh.upperName = UpperCase(name);
         doc->sections.push_back(std::move(fresh));
         doc->sectionIndex.emplace(doc->sections.back().upperName, doc->sections.size() - 1);
@@ -86,13 +88,14 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     auto it = s->firstKey.find(upperKey);
     if (it != s->firstKey.end()) {
         Entry& entry = s->entries[it->second];
-        entry.text = entry.key + "=" + StoredForm(value);
+        entry.text = entry.key + "=" + ToFileText(*doc, StoredForm(value));
     } else {
         const std::size_t at = KeyInsertionPoint(*s);
         Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
         if (previous->eol.empty())
             previous->eol = doc->newline;
-        Entry entry{std::string(keyName) + "=" + StoredForm(value), doc->newline, std::string(keyName), upperKey};
+        std::string fileKey = ToFileText(*doc, keyName);
+        Entry entry{fileKey + "=" + ToFileText(*doc, StoredForm(value)), doc->newline, fileKey, upperKey};
         s->entries.insert(s->entries.begin() + std::ptrdiff_t(at), std::move(entry));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
         s->firstKey.emplace(upperKey, at);
@@ -123,7 +126,7 @@ void TIniFile::ReadSection(const std::string& section, TStrings& list) const {
     if (Section* s = doc->find(section))
         for (const auto& entry : s->entries)
             if (!entry.key.empty())
-                list.push_back(entry.key);
+                list.push_back(FromFileText(*doc, entry.key));
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) const {
@@ -168,6 +171,8 @@ void TIniFile::EraseSection(const std::string& section) {
         failWrite(fileName_);
     const std::string& path = ProfileAccess::path(*this);
     auto doc = ProcessCache().get(path);
+    if (!doc->writable)
+        failWrite(fileName_);
     auto it = doc->sectionIndex.find(UpperCase(Trim(section)));
     if (it == doc->sectionIndex.end())
         return;
@@ -180,6 +185,8 @@ void TIniFile::EraseSection(const std::string& section) {
 void TIniFile::ClearSection(const std::string& section) {
     const std::string& path = ProfileAccess::path(*this);
     auto doc = ProcessCache().get(path);
+    if (!doc->writable)
+        failWrite(fileName_);
     Section* s = doc->find(section);
     if (!s)
         return;

@@ -1,8 +1,48 @@
 #include "model/ProfileParser.h"
 
+#include "model/Codepage.h"
+
 namespace zarn::profile {
 
-Entry ParseEntry(std::string text, std::string eol) {
+namespace {
+
+constexpr std::string_view Utf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view Utf16LEMark = "\xFF\xFE";
+constexpr std::string_view Utf16BEMark = "\xFE\xFF";
+constexpr char EndOfFileMark = '\x1A';
+
+// Well-formed UTF-8 (shortest forms, no surrogates, nothing above U+10FFFF).
+bool isUtf8(std::string_view text) {
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte <= 0xDF ? 2 : byte >= 0xE0 && byte <= 0xEF ? 3
+                                           : byte >= 0xF0 && byte <= 0xF4 ? 4 : 0;
+        if (length == 0 || i + length > text.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+                return false;
+        const auto second = static_cast<unsigned char>(length > 1 ? text[i + 1] : 0);
+        if ((byte == 0xE0 && second < 0xA0) || (byte == 0xED && second > 0x9F) || (byte == 0xF0 && second < 0x90) ||
+            (byte == 0xF4 && second > 0x8F))
+            return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string FromFileText(const Document& doc, std::string_view text) {
+    return doc.utf8 ? Utf8ToWin1252(text) : std::string(text);
+}
+
+std::string ToFileText(const Document& doc, std::string_view text) {
+    return doc.utf8 ? Win1252ToUtf8(text) : std::string(text);
+}
+
+Entry ParseEntry(const Document& doc, std::string text, std::string eol) {
     Entry entry{std::move(text), std::move(eol), {}, {}};
     std::string_view line = Trim(entry.text);
     if (line.empty() || line.front() == ';')
@@ -14,11 +54,11 @@ Entry ParseEntry(std::string text, std::string eol) {
     if (key.empty())
         return entry;
     entry.key = std::string(key);
-    entry.upperKey = UpperCase(key);
+    entry.upperKey = UpperCase(FromFileText(doc, key));
     return entry;
 }
 
-std::string ValueOf(const Entry& entry) {
+std::string ValueOf(const Document& doc, const Entry& entry) {
     std::string_view line = entry.text;
     auto eq = line.find('=');
     // A value ends at a NUL byte, as a C string does: no write could store the rest, so a document
@@ -28,11 +68,26 @@ std::string ValueOf(const Entry& entry) {
     // One enclosing pair of quotes is not part of the value, as files written by other tools expect.
     if (value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front())
         value = value.substr(1, value.size() - 2);
-    return std::string(value);
+    return FromFileText(doc, value);
 }
 
-std::shared_ptr<Document> Parse(const std::string& content) {
+std::shared_ptr<Document> Parse(const std::string& file) {
     auto doc = std::make_shared<Document>();
+    std::string_view content = file;
+    if (content.starts_with(Utf8Mark)) {
+        doc->byteOrderMark = Utf8Mark;
+        content.remove_prefix(Utf8Mark.size());
+        // A file marked as UTF-8 that is not keeps its bytes as they are: converting would lose them.
+        doc->utf8 = isUtf8(content);
+    } else if (content.starts_with(Utf16LEMark) || content.starts_with(Utf16BEMark)) {
+        // Read as nothing, and never written: 8-bit lines appended to it would damage it for every reader.
+        doc->writable = false;
+        return doc;
+    }
+    if (!content.empty() && content.back() == EndOfFileMark) {
+        doc->endMark = EndOfFileMark;
+        content.remove_suffix(1);
+    }
     Section* current = nullptr;
     bool newlineSeen = false;
     std::size_t pos = 0;
@@ -45,24 +100,24 @@ std::shared_ptr<Document> Parse(const std::string& content) {
         if (next < size) {
             next += (content[next] == '\r' && next + 1 < size && content[next + 1] == '\n') ? 2 : 1;
         }
-        std::string text = content.substr(pos, end - pos);
-        std::string eol = content.substr(end, next - end);
+        std::string text(content.substr(pos, end - pos));
+        std::string eol(content.substr(end, next - end));
         if (!newlineSeen && !eol.empty()) {
             doc->newline = eol;
             newlineSeen = true;
         }
         std::string_view line = Trim(text);
-        if (!line.empty() && line.front() == '[') {
-            auto close = line.find(']');
-            std::string_view name = Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                                        : close - 1));
+        // A section name ends at the last "]" of its line; a "[" line without one is no header.
+        const auto close = line.empty() || line.front() != '[' ? std::string_view::npos : line.rfind(']');
+        if (close != std::string_view::npos) {
+            std::string_view name = Trim(line.substr(1, close - 1));
             Section section;
+            section.upperName = UpperCase(FromFileText(*doc, name));
             section.header = Entry{std::move(text), std::move(eol), {}, {}};
-            section.upperName = UpperCase(name);
             doc->sections.push_back(std::move(section));
             current = &doc->sections.back();
         } else if (current) {
-            current->entries.push_back(ParseEntry(std::move(text), std::move(eol)));
+            current->entries.push_back(ParseEntry(*doc, std::move(text), std::move(eol)));
         } else {
             doc->prelude.push_back(Entry{std::move(text), std::move(eol), {}, {}});
         }

@@ -60,6 +60,12 @@ struct Document {
     std::vector<Section> sections;
     std::unordered_map<std::string, std::size_t> sectionIndex; // upper-case name -> first section
     std::string newline = "\r\n";
+    // Files as other editors save them: a byte-order mark before the first line and an end-of-file
+    // mark (^Z) after the last are kept where they stand and are part of no line.
+    std::string byteOrderMark;
+    std::string endMark;
+    bool utf8 = false;     // texts are UTF-8 in the file and Windows-1252 to callers
+    bool writable = true;  // false for text this store cannot write back (UTF-16)
     Identity identity;
     int updateDepth = 0;
     bool dirty = false; // changed in memory, not yet on disk
@@ -75,9 +81,13 @@ struct Document {
     }
 };
 
-Entry ParseEntry(std::string text, std::string eol);
+// Names and values as callers see them, and back: only files with a UTF-8 mark differ.
+std::string FromFileText(const Document& doc, std::string_view text);
+std::string ToFileText(const Document& doc, std::string_view text);
+
+Entry ParseEntry(const Document& doc, std::string text, std::string eol);
 // The value of a key line, as a read returns it.
-std::string ValueOf(const Entry& entry);
+std::string ValueOf(const Document& doc, const Entry& entry);
 std::shared_ptr<Document> Parse(const std::string& content);
 
 } // namespace zarn::profile

@@ -22,7 +22,8 @@ std::string Serialize(const Document& doc) {
             measure(e);
     }
     std::string out;
-    out.reserve(total + 2);
+    out.reserve(doc.byteOrderMark.size() + total + doc.endMark.size() + 2);
+    out += doc.byteOrderMark;
     auto emit = [&](const Entry& e) {
         out += e.text;
         out += e.eol;
@@ -34,6 +35,7 @@ std::string Serialize(const Document& doc) {
         for (const auto& e : s.entries)
             emit(e);
     }
+    out += doc.endMark;
     return out;
 }
 

@@ -56,6 +56,17 @@ void SaveTag(const std::string& name) {
     tag.Save(file);
 }
 
+// A good document saved under another name.
+void SaveOver(const std::string& name) {
+    TempDir source;
+    WriteFile(source.file("good.zrd"), Document);
+    TJavaAppletTag tag;
+    TKelmFile good(source.file("good.zrd"));
+    tag.Load(good);
+    TKelmFile file(name);
+    tag.Save(file);
+}
+
 struct TSaveWay {
     const char* name;
     std::function<void(const std::string&)> save;
@@ -129,6 +140,54 @@ TEST_F(HostileSavesTest, DocumentsWithLongNamesSave) {
             EXPECT_NE(ReadFile(doc).find("Value=new"), std::string::npos);
             EXPECT_EQ(Names(dir.path() / "long"), std::vector<std::string>{base + ".zrd"});
         }
+}
+
+TEST_F(HostileSavesTest, FilesWithByteOrderMarksKeepTheirEncoding) {
+    const std::string bom = "\xEF\xBB\xBF";
+    const std::string doc = dir.file("doc.zrd");
+
+    // UTF-8 with a mark: the first section is found, texts arrive in Windows-1252 and go back in UTF-8.
+    WriteFile(doc, bom + Ini({"[Applet Basic Parameters]", "Code=Save.class", "Width=250", "Height=100",
+                              "[Applet Parameters]", "Param0=p", "[p parameter]", "Class=TAPString",
+                              "Value=Caf\xC3\xA9 \xE2\x82\xAC", "; \xE4\xB8\xAD stays as it was"}));
+    {
+        TJavaAppletTag tag;
+        TKelmFile file(doc);
+        tag.Load(file);
+        EXPECT_EQ(tag.BasicParams.Code, "Save.class");
+        ASSERT_EQ(tag.ParamList->Count(), 1u);
+        EXPECT_EQ((*tag.ParamList)[0].GetValue(), "Caf\xE9 \x80");
+        (*tag.ParamList)[0].SetValue("Th\xE9");
+        tag.Save(file);
+    }
+    const std::string saved = ReadFile(doc);
+    EXPECT_EQ(saved.rfind(bom + "[Applet Basic Parameters]\r\n", 0), 0u);
+    EXPECT_NE(saved.find("Value=Th\xC3\xA9\r\n"), std::string::npos);
+    EXPECT_NE(saved.find("; \xE4\xB8\xAD stays as it was"), std::string::npos);
+    EXPECT_EQ(saved.find("[Applet Basic Parameters]", 4), std::string::npos) << "a second copy of the section";
+
+    // UTF-16: unreadable, and no write may damage it.
+    for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF")}) {
+        SCOPED_TRACE(mark == "\xFF\xFE" ? "UTF-16LE" : "UTF-16BE");
+        ClearProfileCache();
+        std::string wide = mark;
+        for (char c : std::string("[p parameter]\r\nValue=x\r\n"))
+            wide += mark == "\xFF\xFE" ? std::string{c, '\0'} : std::string{'\0', c};
+        WriteFile(doc, wide);
+        TIniFile file(doc);
+        for (const auto& write : std::vector<std::function<void()>>{
+                 [&] { file.WriteString("p parameter", "Value", "y"); },
+                 [&] { file.EraseSection("p parameter"); }, [&] { SaveOver(doc); }}) {
+            try {
+                write();
+                ADD_FAILURE() << "a write to a UTF-16 file succeeded";
+            } catch (const EZarnError& error) {
+                EXPECT_EQ(error.Message(), "Unable to write to " + doc);
+            }
+            EXPECT_EQ(ReadFile(doc), wide);
+        }
+        EXPECT_EQ(Names(dir.path()), std::vector<std::string>{"doc.zrd"});
+    }
 }
 
 } // namespace
