@@ -21,11 +21,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarn {
 
 enum class TSettingType { Missing, Text, Integer, Other };
+
+// One value to write: a text or a 32-bit integer.
+struct TSettingValue {
+    std::string name;
+    TSettingType type = TSettingType::Text;
+    std::string text;
+    int32_t number = 0;
+};
 
 class SettingsStore {
 public:
@@ -48,6 +57,9 @@ public:
     // An existing value keeps the spelling of its name.
     virtual void WriteString(const std::string& name, const std::string& value) = 0;
     virtual void WriteInteger(const std::string& name, int32_t value) = 0;
+    // Writes the values in order, failing as the single writes do. A store that can write them in one
+    // step does, so a failure leaves every old value; this one writes them one by one.
+    virtual void WriteValues(const std::vector<TSettingValue>& values);
 
     // Where the values live, for messages: a file name or a registry key.
     virtual std::string Location() const = 0;
@@ -71,13 +83,16 @@ public:
     int32_t ReadInteger(const std::string& name) const override;
     void WriteString(const std::string& name, const std::string& value) override;
     void WriteInteger(const std::string& name, int32_t value) override;
+    // All values in one replace of the file.
+    void WriteValues(const std::vector<TSettingValue>& values) override;
     std::string Location() const override { return fileName_; }
     std::string OpenFailureMessage() const override;
 
     const std::string& FileName() const { return fileName_; }
 
 private:
-    void WriteValue(const std::string& name, const std::string& data);
+    // Each value as a name and its stored data.
+    void WriteData(const std::vector<std::pair<std::string, std::string>>& values);
 
     std::string fileName_;
     std::vector<std::string> lines_;
