@@ -207,7 +207,6 @@ public:
             RegCloseKey(key_);
         key_ = nullptr;
     }
-    bool IsOpen() const override { return key_ != nullptr; }
 
     TSettingType ValueType(const std::string& name) const override {
         DWORD type = 0;
@@ -285,14 +284,13 @@ private:
 FileSettingsStore::FileSettingsStore(std::string fileName) : fileName_(std::move(fileName)) {}
 
 bool FileSettingsStore::Open() {
-    open_ = !fileName_.empty() && LoadLines(fileName_, lines_);
-    if (!open_)
+    const bool open = !fileName_.empty() && LoadLines(fileName_, lines_);
+    if (!open)
         lines_.clear();
-    return open_;
+    return open;
 }
 
 void FileSettingsStore::Close() {
-    open_ = false;
     lines_.clear();
 }
 

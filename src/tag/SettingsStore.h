@@ -44,10 +44,8 @@ public:
     // as missing.
     virtual bool Open() = 0;
     virtual void Close() = 0;
-    virtual bool IsOpen() const = 0;
 
     virtual TSettingType ValueType(const std::string& name) const = 0;
-    bool ValueExists(const std::string& name) const { return ValueType(name) != TSettingType::Missing; }
 
     // Raise EZarnError "Invalid data type for '%s'" for a value of another type and
     // "Failed to get data for '%s'" when the value cannot be read.
@@ -77,7 +75,6 @@ public:
 
     bool Open() override;
     void Close() override;
-    bool IsOpen() const override { return open_; }
     TSettingType ValueType(const std::string& name) const override;
     std::string ReadString(const std::string& name) const override;
     int32_t ReadInteger(const std::string& name) const override;
@@ -96,7 +93,6 @@ private:
 
     std::string fileName_;
     std::vector<std::string> lines_;
-    bool open_ = false;
 };
 
 // The folder for per-user configuration ($XDG_CONFIG_HOME, else $HOME/.config); empty when unknown.
