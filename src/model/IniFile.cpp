@@ -35,7 +35,13 @@ namespace {
 void commit(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
     if (doc->updateDepth > 0)
         return;
-    if (!doc->writable || !ReplaceFileContent(path, Serialize(*doc))) {
+    std::string content = Serialize(*doc);
+    if (doc->endMark.empty() && !content.empty() && content.back() == '\x1A') {
+        // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
+        EnsureLineEnd(*doc);
+        content = Serialize(*doc);
+    }
+    if (!doc->writable || !ReplaceFileContent(path, content)) {
         ProcessCache().drop(path);
         failWrite(fileName);
     }

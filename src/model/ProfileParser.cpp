@@ -11,27 +11,6 @@ constexpr std::string_view Utf16LEMark = "\xFF\xFE";
 constexpr std::string_view Utf16BEMark = "\xFE\xFF";
 constexpr char EndOfFileMark = '\x1A';
 
-// Well-formed UTF-8 (shortest forms, no surrogates, nothing above U+10FFFF).
-bool isUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto byte = static_cast<unsigned char>(text[i]);
-        std::size_t length = byte < 0x80 ? 1 : byte >= 0xC2 && byte <= 0xDF ? 2 : byte >= 0xE0 && byte <= 0xEF ? 3
-                                           : byte >= 0xF0 && byte <= 0xF4 ? 4 : 0;
-        if (length == 0 || i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
-                return false;
-        const auto second = static_cast<unsigned char>(length > 1 ? text[i + 1] : 0);
-        if ((byte == 0xE0 && second < 0xA0) || (byte == 0xED && second > 0x9F) || (byte == 0xF0 && second < 0x90) ||
-            (byte == 0xF4 && second > 0x8F))
-            return false;
-        i += length;
-    }
-    return true;
-}
-
 } // namespace
 
 std::string FromFileText(const Document& doc, std::string_view text) {
@@ -77,8 +56,9 @@ std::shared_ptr<Document> Parse(const std::string& file) {
     if (content.starts_with(Utf8Mark)) {
         doc->byteOrderMark = Utf8Mark;
         content.remove_prefix(Utf8Mark.size());
-        // A file marked as UTF-8 that is not keeps its bytes as they are: converting would lose them.
-        doc->utf8 = isUtf8(content);
+        // Malformed sequences read as "?", as a marked file reads everywhere; lines not written keep
+        // their bytes.
+        doc->utf8 = true;
     } else if (content.starts_with(Utf16LEMark) || content.starts_with(Utf16BEMark)) {
         // Read as nothing, and never written: 8-bit lines appended to it would damage it for every reader.
         doc->writable = false;

@@ -171,8 +171,12 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
                         EXPECT_EQ((*tag.ParamList)[0].GetValue(), "ab");
                     });
 
-    // Bare CR and LF line ends, lines without "=", stray brackets and high bytes between the keys.
+    // Bare CR and LF line ends, lines without "=", stray brackets and high bytes between the keys;
+    // behind a UTF-8 mark, bytes that are no UTF-8 read as "?".
     LoadCompileSave("\xEF\xBB\xBF[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
+                    "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
+                    [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "??"); });
+    LoadCompileSave("[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
                     "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
                     [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "\x80\x81"); });
 }

@@ -335,3 +335,15 @@ TEST_F(IniFileTest, HeadersAndEndMarksAsOtherEditorsWriteThem) {
     ClearProfileCache();
     EXPECT_EQ(ini.ReadString("a]b", "k", "-"), "2");
 }
+
+// A value ending in the end-of-file mark keeps it: the file gets a line end after it.
+TEST_F(IniFileTest, ValuesEndingInTheEndMarkReadBack) {
+    for (const char* content : {"[s]\r\nk=old", "[s]\r\nk=old\r\n"}) {
+        SCOPED_TRACE(content);
+        ClearProfileCache();
+        WriteFile(path, content);
+        ini.WriteString("s", "k", "v\x1A");
+        ClearProfileCache();
+        EXPECT_EQ(ini.ReadString("s", "k", "-"), "v\x1A");
+    }
+}
