@@ -58,7 +58,8 @@ void TAppletParamView::SetupView() {
         caption = Param->UFName;
     if (!Param->DontShowName && !Param->Name.empty() && AppSettings.RealNames)
         caption += " ($" + Param->Name + ")";
-    if (!caption.empty())
+    // A caption that already ends in the separator (the alternate text's) does not get a second one.
+    if (!caption.empty() && !caption.ends_with(": "))
         caption += " : ";
     NameLabel->setText(FromAnsi(caption));
     NameLabel->adjustSize();

@@ -128,6 +128,7 @@ TEST_F(Pages, CaptionsFollowTheNameRules) {
         {"Speed", "speed", true, true, true, ""},
         {"", "speed", false, false, false, ""},
         {"Text \xE9t\xE9", "", true, false, false, "Text \u00e9t\u00e9 : "},
+        {"Alternate text : ", "", true, false, false, "Alternate text : "},
     };
     QWidget owner;
     for (const Case& c : cases) {
