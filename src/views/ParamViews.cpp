@@ -5,6 +5,7 @@
 #include "model/ScalarParams.h"
 #include "model/TextConv.h"
 #include "plugins/Plugin.h"
+#include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 #include "views/ColorViews.h"
 #include "views/Glyphs.h"
@@ -15,11 +16,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -123,10 +122,8 @@ QStringList FileDialogFilters(const std::string& filterExt) {
     return filters;
 }
 
-void ShowViewError(QWidget* view, const std::exception& error) {
-    QMessageBox box(QMessageBox::Critical, QGuiApplication::applicationDisplayName(),
-                    FromAnsi(error.what()) + QLatin1Char('.'), QMessageBox::Ok, view ? view->window() : nullptr);
-    box.exec();
+void ShowViewError(const std::exception& error) {
+    ShowMainLoopError(error.what());
 }
 
 void RegisterScalarViews() {
@@ -538,7 +535,7 @@ void TAPVPlugin::PropertiesClick() {
         if (plugin->EditPlugin())
             MarkDocumentModified();
     } catch (const std::exception& error) {
-        ShowViewError(this, error);
+        ShowViewError(error);
     }
 }
 

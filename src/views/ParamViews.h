@@ -240,7 +240,7 @@ public:
     void PropertiesClick();
 };
 
-// Failures inside a view's handler go to the user here, as the main loop shows them.
-void ShowViewError(QWidget* view, const std::exception& error);
+// A failure inside a view's handler is shown as the main loop shows it; nothing leaves the handler.
+void ShowViewError(const std::exception& error);
 
 } // namespace zarn

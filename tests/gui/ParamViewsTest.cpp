@@ -5,6 +5,7 @@
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
 #include "tag/AppSettings.h"
+#include "ui/Dialogs.h"
 #include "views/ColorViews.h"
 #include "views/Glyphs.h"
 #include "views/ParamViews.h"
@@ -494,6 +495,20 @@ TEST_F(ParamViewsTest, PluginEditOkChangesTheBlockAndCancelChangesNothing) {
     EXPECT_EQ(modified, 1);
     file.SaveParamList(*list);
     EXPECT_EQ(file.ReadString("text parameter", "Line0", ""), "new text");
+}
+
+TEST_F(ParamViewsTest, PluginThatCannotLoadIsReportedAndChangesNothing) {
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped(dialogs);
+    auto param = Make<TAPPlugin>("Notes");
+    param->Plugin = "nosuchplugin.dll";
+    param->PClass = "Edit";
+    auto* view = Show<TAPVPlugin>(*param);
+    ASSERT_NE(view, nullptr);
+    QTest::mouseClick(view->PropertiesButton, Qt::LeftButton);
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors[0].startsWith("could not load plugin nosuchplugin.dll")) << dialogs.errors[0].toStdString();
+    EXPECT_EQ(modified, 0);
 }
 
 TEST_F(ParamViewsTest, GlyphsAreLoadedInTheirOrderAndSizes) {
