@@ -185,6 +185,7 @@ void TAPVColor::SelectColorClick() {
     Swatch->SetFill(ColorParam().Color);
     ValueLabel->setText(FromAnsi(ColorParam().GetValue()));
     ValueLabel->adjustSize();
+    Resized(); // the controls right of the value follow its new width
     MarkDocumentModified();
 }
 

@@ -157,20 +157,6 @@ TEST_F(ParamViewsTest, ShowingAViewWritesNothingAndMarksNothing) {
     EXPECT_EQ(list->ItemIndex, 1);
 }
 
-TEST_F(ParamViewsTest, RegistryGivesEachKindItsOwnView) {
-    TAPFileName file;
-    TAPFloat real;
-    TAPColorOption option;
-    TAPBevel bevel;
-    const ViewFactory* fileView = FindParamView(file);
-    ASSERT_NE(fileView, nullptr);
-    QWidget owner;
-    EXPECT_NE(dynamic_cast<TAPVFileName*>((*fileView)(&owner, &file)), nullptr);
-    EXPECT_NE(dynamic_cast<TAPVFloat*>((*FindParamView(real))(&owner, &real)), nullptr);
-    EXPECT_NE(dynamic_cast<TAPVColorOption*>((*FindParamView(option))(&owner, &option)), nullptr);
-    EXPECT_NE(dynamic_cast<TAPVBevel*>((*FindParamView(bevel))(&owner, &bevel)), nullptr);
-}
-
 TEST_F(ParamViewsTest, TypingWritesTheTextAtTheFirstKeystroke) {
     auto param = Make<TAPString>("Title");
     param->Value = std::string(40000, 'x'); // longer than an edit holds by default
