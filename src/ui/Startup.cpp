@@ -8,6 +8,7 @@
 #include "ui/Splash.h"
 #include "views/Glyphs.h"
 #include "views/ParamViewList.h"
+#include "views/ParamViews.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,7 +90,8 @@ void RegisterEverything() {
     RegisterStandardParamClasses();
     RegisterBaseParamView();
     LoadGlyphs();
-    // The kinds' views register here, then the temporary-file list and the vector view.
+    RegisterScalarViews();
+    // Then the temporary-file list and the vector view.
     TempFiles();
 }
 
