@@ -6,7 +6,6 @@
 #include "views/PVVTemplateDlg.h"
 
 #include <QApplication>
-#include <QBitmap>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -44,11 +43,15 @@ void showMessage(const QString& text) {
 QPixmap transparentAt(const QPixmap& glyph, bool bottomLeft) {
     if (glyph.isNull())
         return glyph;
-    const QImage image = glyph.toImage();
+    QImage image = glyph.toImage().convertToFormat(QImage::Format_ARGB32);
     const QRgb key = image.pixel(0, bottomLeft ? image.height() - 1 : 0);
-    QPixmap result = glyph;
-    result.setMask(QBitmap::fromImage(image.createMaskFromColor(key, Qt::MaskOutColor)));
-    return result;
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (line[x] == key)
+                line[x] = qRgba(0, 0, 0, 0);
+    }
+    return QPixmap::fromImage(image);
 }
 
 // Levels of vectors in a parameter: 0 for a scalar, 1 for a vector of scalars.
@@ -97,8 +100,9 @@ void TGlyphButton::paintEvent(QPaintEvent*) {
         painter.drawPixmap(x, (height() - size.height()) / 2, shown);
         x += size.width() + 2;
     }
-    const QRect textRect(x, 0, width() - x - 2, height());
-    style()->drawItemText(&painter, textRect, Qt::AlignCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
+    // The caption follows the glyph; the button is sized to it, so centring would only push it out.
+    const QRect textRect(x, 0, std::max(0, width() - x), height());
+    style()->drawItemText(&painter, textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
                           text(), QPalette::ButtonText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
