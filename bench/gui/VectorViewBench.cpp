@@ -6,6 +6,7 @@
 #include "model/ParamVector.h"
 #include "views/Glyphs.h"
 #include "views/ParamVectorView.h"
+#include "views/ParamViews.h"
 
 #include <QApplication>
 #include <QScrollArea>
@@ -24,6 +25,7 @@ class VectorPage {
 public:
     explicit VectorPage(int count) {
         RegisterBaseParamView();
+        RegisterScalarViews();
         RegisterVectorView();
         LoadGlyphs();
         const std::string path = dir_.filePath("doc.zrd").toStdString();

@@ -7,7 +7,10 @@
 #include "ui/Main.h"
 #include "ui/Splash.h"
 #include "views/Glyphs.h"
+#include "views/PVVTemplateDlg.h"
+#include "views/ParamVectorView.h"
 #include "views/ParamViewList.h"
+#include "views/ParamViews.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -89,8 +92,9 @@ void RegisterEverything() {
     RegisterStandardParamClasses();
     RegisterBaseParamView();
     LoadGlyphs();
-    // The kinds' views register here, then the temporary-file list and the vector view.
+    RegisterScalarViews();
     TempFiles();
+    RegisterVectorView();
 }
 
 void CleanUpEverything() {
@@ -114,6 +118,7 @@ int RunZarn(int& argc, char** argv) {
     int status = 0;
     {
         TMainForm mainForm;
+        CreatePVVTemplates(&mainForm);
         mainForm.AboutBox = new TAboutBox(&mainForm);
 
         if (splash) {

@@ -364,15 +364,18 @@ void TAPVParamVector::paintEvent(QPaintEvent*) {
 TAppletParamView* TAPVParamVector::createElementView(std::size_t index) {
     TAppletParam* field = Vector->Containers[index]->Field.get();
     field->DontShowName = true;
-    const ViewFactory* create = FindParamView(*field);
-    // A kind without a view of its own shows its caption only.
-    TAppletParamView* view = create ? (*create)(ElementPanel, field) : CreateView<TAppletParamView>(ElementPanel, field);
-    if (view->parentWidget() != ElementPanel) {
-        const bool hidden = view->isHidden();
-        view->setParent(ElementPanel);
-        view->setHidden(hidden);
+    // Built out of sight: on a shown panel a kind's first resize would come before its SetupView
+    // has made the controls it places.
+    if (!nursery_) {
+        nursery_ = new QWidget(this);
+        nursery_->setObjectName(QStringLiteral("ElementNursery"));
+        nursery_->hide();
     }
+    TAppletParamView* view = CreateParamView(*field, nursery_);
+    const bool hidden = view->isHidden();
+    view->setParent(ElementPanel);
     view->setGeometry(0, 0, ElementPanel->width(), view->GetPreferredHeight());
+    view->setHidden(hidden);
     return view;
 }
 

@@ -121,6 +121,7 @@ private:
     std::vector<TAppletParamView*> elementViews_;
     bool bevelled_ = false;
     QPixmap dot_;
+    QWidget* nursery_ = nullptr;
 };
 
 // Registers TAPVParamVector for TAPParamVector; it comes after every other view.

@@ -6,6 +6,7 @@
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
 #include "views/ParamVectorView.h"
+#include "views/ParamViews.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -32,6 +33,7 @@ using test::WriteFile;
 struct ViewEnvironment : testing::Environment {
     void SetUp() override {
         RegisterBaseParamView();
+        RegisterScalarViews();
         RegisterVectorView();
         LoadGlyphs();
     }
@@ -85,8 +87,7 @@ private:
         tag_.Load(*file_);
         panel_.resize(500, 0);
         for (const auto& param : *tag_.ParamList) {
-            const ViewFactory* create = FindParamView(*param);
-            TAppletParamView* view = create ? (*create)(&panel_, param.get()) : CreateView<TAppletParamView>(&panel_, param.get());
+            TAppletParamView* view = CreateParamView(*param, &panel_);
             AppendView(view, &panel_);
             views_.push_back(view);
         }

@@ -4,6 +4,7 @@
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
 #include "views/ParamVectorView.h"
+#include "views/ParamViews.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -111,6 +112,7 @@ TEST(VectorSamplesTest, EditedSamplesCompileAsShown) {
          "</APPLET>\r\n"},
     };
     RegisterBaseParamView();
+    RegisterScalarViews();
     RegisterVectorView();
     LoadGlyphs();
     for (const Case& c : cases) {
@@ -127,8 +129,7 @@ TEST(VectorSamplesTest, EditedSamplesCompileAsShown) {
         panel.resize(500, 0);
         std::vector<TAPVParamVector*> vectors;
         for (const auto& param : *tag.ParamList) {
-            const ViewFactory* create = FindParamView(*param);
-            TAppletParamView* view = create ? (*create)(&panel, param.get()) : CreateView<TAppletParamView>(&panel, param.get());
+            TAppletParamView* view = CreateParamView(*param, &panel);
             AppendView(view, &panel);
             if (auto* vector = qobject_cast<TAPVParamVector*>(view))
                 vectors.push_back(vector);
