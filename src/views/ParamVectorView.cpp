@@ -145,7 +145,15 @@ void TRowGrid::SelectRow(int row) {
 
 int TRowGrid::NumberColumnWidth() const {
     // Text starts 3 pixels in; as much again on the right keeps it off the grid line.
-    return std::max(10, fontMetrics().horizontalAdvance(QString::number(std::max(RowCount(), 1))) + 6);
+    return std::max({10, numberWidth_, fontMetrics().horizontalAdvance(QString::number(std::max(RowCount(), 1))) + 6});
+}
+
+void TRowGrid::FitNumberColumn(bool shrink) {
+    // Growing only, between rebuilds: deleting across a power of ten would otherwise re-lay every
+    // element view for one pixel column.
+    if (shrink)
+        numberWidth_ = 0;
+    numberWidth_ = NumberColumnWidth();
 }
 
 int TRowGrid::rowTop(int row) const {
@@ -346,8 +354,12 @@ void TAPVParamVector::Resized() {
     const int panelLeft = RowGrid->x() + RowGrid->width();
     ElementPanel->setGeometry(panelLeft, RowGrid->y(), std::max(0, width() - panelLeft - HGap),
                               ElementPanel->height());
-    ArrangeViews(ElementPanel);
-    SyncGridRows();
+    // A change of height alone comes from FitHeight, which has arranged the elements already.
+    if (ElementPanel->width() != arrangedWidth_) {
+        arrangedWidth_ = ElementPanel->width();
+        ArrangeViews(ElementPanel);
+        SyncGridRows();
+    }
     resize(width(), GetPreferredHeight());
 }
 
@@ -400,6 +412,7 @@ void TAPVParamVector::RebuildElementViews() {
     RowGrid->setHidden(elementViews_.empty());
     if (!elementViews_.empty())
         RowGrid->SetRowCount(int(elementViews_.size()));
+    RowGrid->FitNumberColumn(true);
     ArrangeViews(ElementPanel);
     SyncGridRows();
     updateAddButton();
@@ -446,6 +459,7 @@ void TAPVParamVector::elementsChanged() {
     RowGrid->setHidden(count == 0);
     if (count > 0)
         RowGrid->SetRowCount(count);
+    RowGrid->FitNumberColumn(false);
     // More digits in the last row number widen the grid and move the element panel.
     if (ElementPanel->x() != RowGrid->x() + RowGrid->GridWidth())
         Resized();

@@ -51,6 +51,7 @@ public:
     bool RowMoving = true;
     // Wide enough for the largest row number.
     int NumberColumnWidth() const;
+    void FitNumberColumn(bool shrink);
     int GridWidth() const { return NumberColumnWidth() + DotColumnWidth + LineWidth + 2 * BorderWidth; }
     QRect CellRect(int column, int row) const;
     int RowAt(int y) const;
@@ -71,6 +72,7 @@ private:
     int selected_ = -1;
     int dragFrom_ = -1;
     int dragOver_ = -1;
+    int numberWidth_ = 0;
 };
 
 class TAPVParamVector : public TAppletParamView {
@@ -122,6 +124,7 @@ private:
     bool bevelled_ = false;
     QPixmap dot_;
     QWidget* nursery_ = nullptr;
+    int arrangedWidth_ = -1;
 };
 
 // Registers TAPVParamVector for TAPParamVector; it comes after every other view.
