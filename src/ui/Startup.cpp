@@ -7,6 +7,8 @@
 #include "ui/Main.h"
 #include "ui/Splash.h"
 #include "views/Glyphs.h"
+#include "views/PVVTemplateDlg.h"
+#include "views/ParamVectorView.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
 
@@ -93,6 +95,7 @@ void RegisterEverything() {
     RegisterScalarViews();
     // Then the temporary-file list and the vector view.
     TempFiles();
+    RegisterVectorView();
 }
 
 void CleanUpEverything() {
@@ -116,6 +119,7 @@ int RunZarn(int& argc, char** argv) {
     int status = 0;
     {
         TMainForm mainForm;
+        CreatePVVTemplates(&mainForm);
         mainForm.AboutBox = new TAboutBox(&mainForm);
 
         if (splash) {
