@@ -1,4 +1,5 @@
 #include "ui/toolbar/MSIEToolbar.h"
+#include "ui/toolbar/ToolbarPictures.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -255,6 +256,41 @@ TEST(MSIEToolbarImage, DisabledLookAndTransparentBlit) {
             const QRgb expected = source == olive ? NormalBlue.rgb() : source;
             EXPECT_EQ(canvas.pixel(x, y), expected) << x << "," << y;
         }
+}
+
+TEST(MSIEToolbarPictures, StripsAndTexturesShip) {
+    const auto lightness = [](const QImage& image) {
+        qint64 sum = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                sum += qGray(image.pixel(x, y));
+        return sum / std::max<qint64>(1, qint64(image.width()) * image.height());
+    };
+    const QImage normal = ToolbarBackground(false), selected = ToolbarBackground(true);
+    EXPECT_EQ(normal.size(), QSize(80, 80));
+    EXPECT_EQ(selected.size(), QSize(80, 80));
+    EXPECT_LT(lightness(normal), lightness(selected));
+    for (const qreal scale : {1.0, 2.0}) {
+        for (const bool hot : {false, true}) {
+            const QImage strip = ToolbarIcons(hot, scale);
+            ASSERT_EQ(strip.size(), QSize(144, 24) * int(scale));
+            EXPECT_EQ(strip.pixel(0, 0), Olive.rgb());
+            // Cells 3 and 5 are empty; the others have black outlines for the disabled look.
+            for (int cell = 0; cell < 6; ++cell) {
+                int black = 0, other = 0;
+                const int size = 24 * int(scale);
+                for (int y = 0; y < size; ++y)
+                    for (int x = cell * size; x < (cell + 1) * size; ++x) {
+                        const QRgb pixel = strip.pixel(x, y);
+                        black += pixel == qRgb(0, 0, 0);
+                        other += pixel != Olive.rgb();
+                    }
+                const bool empty = cell == 3 || cell == 5;
+                EXPECT_EQ(black == 0, empty) << cell << " " << hot << " " << scale;
+                EXPECT_EQ(other == 0, empty) << cell << " " << hot << " " << scale;
+            }
+        }
+    }
 }
 
 } // namespace
