@@ -93,10 +93,16 @@ TEST_F(MSIEToolbarTest, GeometryFollowsImagesAndCaptions) {
         {2, {"A", wide, "C"}, 3, wideWidth + 2 * frame},
         {-5, {}, 0, 2 * frame},
         {0, {"", ""}, 2, 2 * frame},
+        {6, {}, 6, 16 + 2 * frame}, // a strip for dense screens: cells in logical pixels
     };
     for (const Case& c : cases) {
         bar->setImageCount(c.imageCount);
         bar->setCaptions(c.captions);
+        if (c.captions.isEmpty() && c.imageCount == 6) {
+            QImage dense = Strip().scaled(192, 32);
+            dense.setDevicePixelRatio(2);
+            bar->setImgNormalIcons(dense);
+        }
         EXPECT_EQ(bar->ButtonCount(), c.buttons) << c.imageCount;
         EXPECT_EQ(bar->ButtonWidth(), c.width) << c.imageCount;
         for (int i = 0; i < c.buttons; ++i)
@@ -187,6 +193,48 @@ TEST_F(MSIEToolbarTest, ClickNeedsPressAndReleaseOverOneEnabledButton) {
     EXPECT_EQ(spy.count(), 0);
 }
 
+// Records the mouse events that reach the toolbar's parent.
+struct Parent : QWidget {
+    Parent() { setMouseTracking(true); }
+    QList<QEvent::Type> seen;
+    void mousePressEvent(QMouseEvent*) override { seen << QEvent::MouseButtonPress; }
+    void mouseReleaseEvent(QMouseEvent*) override { seen << QEvent::MouseButtonRelease; }
+    void mouseMoveEvent(QMouseEvent*) override { seen << QEvent::MouseMove; }
+    void mouseDoubleClickEvent(QMouseEvent*) override { seen << QEvent::MouseButtonDblClick; }
+};
+
+TEST_F(MSIEToolbarTest, ParentGetsWhatTheButtonsDoNotUse) {
+    Parent parent;
+    bar->setParent(&parent);
+    const int buttonsEnd = bar->ButtonWidth() * 6;
+    struct Case {
+        QEvent::Type type;
+        Qt::MouseButton button;
+        int x;
+        bool parentSees;
+    } cases[] = {
+        {QEvent::MouseMove, Qt::NoButton, 50, false},
+        {QEvent::MouseMove, Qt::NoButton, 97, true}, // right of the 96 pixels of the hot strip
+        {QEvent::MouseButtonPress, Qt::RightButton, 10, true},
+        {QEvent::MouseButtonRelease, Qt::RightButton, 10, true},
+        {QEvent::MouseButtonPress, Qt::LeftButton, buttonsEnd + 5, true},
+        {QEvent::MouseButtonRelease, Qt::LeftButton, buttonsEnd + 5, true},
+        {QEvent::MouseButtonDblClick, Qt::LeftButton, 10, true},
+        {QEvent::MouseButtonPress, Qt::LeftButton, 10, false},
+        {QEvent::MouseButtonDblClick, Qt::LeftButton, 10, false}, // while pressed
+        {QEvent::MouseButtonRelease, Qt::LeftButton, 10, false},
+    };
+    for (const Case& c : cases) {
+        parent.seen.clear();
+        const QPoint pos(c.x, 5);
+        const Qt::MouseButtons held = c.type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(c.button);
+        QMouseEvent event(c.type, pos, bar->mapToGlobal(pos), c.button, held, Qt::NoModifier);
+        QApplication::sendEvent(bar.get(), &event);
+        EXPECT_EQ(parent.seen.contains(c.type), c.parentSees) << c.type << " at " << c.x;
+    }
+    bar->setParent(nullptr);
+}
+
 TEST_F(MSIEToolbarTest, DisabledItemsRepaintOnlyWhatChanged) {
     bar->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(bar.get()));
@@ -238,6 +286,15 @@ TEST(MSIEToolbarImage, DisabledLookAndTransparentBlit) {
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(look.pixel(x, y), disabled[y][x]) << x << "," << y;
+
+    // Drawn for a dense screen: the same look, the copy one logical pixel away.
+    QImage dense = image.scaled(10, 6);
+    dense.setDevicePixelRatio(2);
+    const QImage denseLook = DisabledImage(dense);
+    EXPECT_EQ(denseLook.devicePixelRatio(), 2);
+    for (int y = 0; y < 6; ++y)
+        for (int x = 0; x < 10; ++x)
+            EXPECT_EQ(denseLook.pixel(x, y), disabled[y / 2][x / 2]) << x << "," << y;
 
     // A strip keyed on black has no black pixels to show.
     const QImage blackKeyed = DisabledImage(Filled(4, 4, Qt::black));

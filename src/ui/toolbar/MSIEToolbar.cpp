@@ -21,13 +21,17 @@ constexpr int MinFrameWidth = 4;
 const QColor BarColor(202, 219, 254);
 const QColor DisabledGrey(128, 128, 128);
 
+// Device pixels throughout: a strip drawn for a dense screen must not be painted at half size.
 QImage Opaque(const QImage& strip) {
-    return strip.convertToFormat(QImage::Format_RGB32);
+    QImage rgb = strip.convertToFormat(QImage::Format_RGB32);
+    rgb.setDevicePixelRatio(1);
+    return rgb;
 }
 
 // A one-bit mask painted in `color` where its bits are set, transparent elsewhere.
 QImage Stencil(QImage mask, QColor color) {
     mask.setColorTable({qRgba(0, 0, 0, 0), color.rgba()});
+    mask.setDevicePixelRatio(1);
     return mask.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
