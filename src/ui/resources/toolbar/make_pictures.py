@@ -129,5 +129,5 @@ def write_texture(name, dark, light, seed, size=80, levels=64):
 if __name__ == "__main__":
     for strip_name, strip_colours in PALETTES.items():
         write_strip(strip_name, strip_colours)
-    write_texture("background-normal.png", dark=(70, 100, 176), light=(118, 150, 218), seed=1997)
-    write_texture("background-selected.png", dark=(112, 148, 226), light=(160, 192, 250), seed=4711)
+    write_texture("background-normal.png", dark=(58, 88, 168), light=(104, 136, 208), seed=1997)
+    write_texture("background-selected.png", dark=(80, 116, 210), light=(122, 158, 240), seed=4711)
