@@ -10,6 +10,8 @@
 #include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 #include "ui/Splash.h"
+#include "ui/toolbar/MSIEToolbar.h"
+#include "ui/toolbar/ToolbarPictures.h"
 #include "views/Glyphs.h"
 
 #include <QAction>
@@ -35,6 +37,7 @@
 #include <QVBoxLayout>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -122,6 +125,17 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     Panel1->setFixedHeight(41);
     auto* toolbarLayout = new QHBoxLayout(Panel1);
     toolbarLayout->setContentsMargins(1, 1, 1, 1);
+    Toolbar = new TMSIEToolbar(Panel1);
+    Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    LoadToolbarPictures(*Toolbar);
+    Toolbar->setImageCount(6);
+    Toolbar->setCaptions({QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("Save"), QString(),
+                          QStringLiteral("Preview")});
+    Toolbar->setDisabledItems(std::uint32_t(ToolbarMask));
+    toolbarLayout->addWidget(Toolbar);
+    connect(Toolbar, &TMSIEToolbar::OnClick, this, &TMainForm::ToolbarClick);
+    connect(this, &TMainForm::ToolbarMaskChanged, Toolbar,
+            [this](int mask) { Toolbar->setDisabledItems(std::uint32_t(mask)); });
     PC = new QTabWidget(central);
     PC->setObjectName(QStringLiteral("PC"));
     PC->hide();

@@ -30,6 +30,7 @@ namespace zarn {
 
 class TKelmFile;
 class TAboutBox;
+class TMSIEToolbar;
 
 // What the main window asks of the applet size window. The default does nothing, so the window
 // works before a size window is attached.
@@ -75,6 +76,7 @@ public:
     // Controls, named as their object names.
     QWidget* Panel2 = nullptr;
     QFrame* Panel1 = nullptr; // the toolbar's place; it has an empty horizontal layout
+    TMSIEToolbar* Toolbar = nullptr;
     QTabWidget* PC = nullptr;
     QWidget* MainPage = nullptr;
     QGroupBox* GBPaths = nullptr;
