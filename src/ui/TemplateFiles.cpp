@@ -119,6 +119,9 @@ TTemplateBrowser::TTemplateBrowser(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(455, 380);
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
     folderIcon_ = FolderIcon(style());
     templateIcon_ = QIcon(":/dialogs/template.svg");
 
@@ -139,8 +142,14 @@ TTemplateBrowser::TTemplateBrowser(QWidget* parent)
     Author = PropsLabel(QString(), "Author", Props, 112, 40);
     Label2 = PropsLabel("Ported to ZARN by :", "Label2", Props, 16, 56);
     ZARNifier = PropsLabel(QString(), "ZARNifier", Props, 112, 56);
-    for (QLabel* value : {Comments, Author, ZARNifier})
-        value->setFixedWidth(441 - 112 - 8);
+    // Values start after the widest caption, should the font be wider than the design's.
+    int valueLeft = 112;
+    for (QLabel* caption : {Label1, Label2, Label3})
+        valueLeft = std::max(valueLeft, caption->x() + caption->sizeHint().width() + 4);
+    for (QLabel* value : {Comments, Author, ZARNifier}) {
+        value->move(valueLeft, value->y());
+        value->setFixedWidth(441 - valueLeft - 8);
+    }
     Label3->setBuddy(tv);
 
     Button1 = new QPushButton("&OK", this);

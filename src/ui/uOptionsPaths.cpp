@@ -38,6 +38,9 @@ W* Named(W* widget, const char* name, int left, int top, int width = -1, int hei
         widget->adjustSize();
         widget->move(left, top);
     } else {
+        // A text wider than its design width (fonts other than the design's) gets its room; the
+        // dialog grows to hold it.
+        width = std::max(width, widget->sizeHint().width());
         widget->setGeometry(left, top, width, height < 0 ? widget->sizeHint().height() : height);
     }
     return widget;
@@ -92,6 +95,9 @@ TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFixedSize(451, 307);
+    QFont small = font();
+    small.setPixelSize(11);
+    setFont(small);
 
     PC = new QTabWidget(this);
     PC->setObjectName("PC");
@@ -105,10 +111,21 @@ TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
     BuildViewerPage();
     BuildOptionsPage();
 
+    // The design's width, or more when the texts need it.
+    int needed = 451;
+    for (QWidget* page : {TabSheet1, TabSheet2})
+        for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            needed = std::max(needed, child->geometry().right() + 14);
+    const int grow = needed - 451;
+    setFixedSize(needed, 307);
+    PC->setGeometry(0, 0, needed, 307);
+    if (grow > 0)
+        PathKind->resize(PathKind->width() + grow, PathKind->height());
+
     // The buttons lie over the pages' lower right corner.
-    Button1 = Named(new QPushButton("OK", this), "Button1", 263, 268, 75, 25);
+    Button1 = Named(new QPushButton("OK", this), "Button1", 263 + grow, 268, 75, 25);
     Button1->setDefault(true);
-    Button2 = Named(new QPushButton("Cancel", this), "Button2", 351, 268, 75, 25);
+    Button2 = Named(new QPushButton("Cancel", this), "Button2", 351 + grow, 268, 75, 25);
     Button1->raise();
     Button2->raise();
     connect(Button1, &QPushButton::clicked, this, &TOptionsPaths::Button1Click);
@@ -135,7 +152,7 @@ void TOptionsPaths::BuildViewerPage() {
     for (int i = 0; i < 3; ++i) {
         auto* item = new QRadioButton(items[i], PathKind);
         item->setObjectName(QString("PathKind%1").arg(i));
-        item->setGeometry(8, 18 + 22 * i, 377, 20);
+        item->setGeometry(8, 18 + 22 * i, std::max(377, item->sizeHint().width()), 20);
         pathKindGroup_->addButton(item, i);
     }
 
@@ -162,14 +179,17 @@ void TOptionsPaths::BuildOptionsPage() {
 
     GBPaths = Named(new QGroupBox("Default Applet paths", page), "GBPaths", 8, 80, 433, 89);
     const QIcon folder = style()->standardIcon(QStyle::SP_DirOpenIcon);
-    auto browseRow = [this, &folder](const char* caption, const char* buttonName, const char* editName, int top,
-                                     const char* hint) {
+    // Both rows' buttons line up after the wider caption.
+    const int buttonLeft = std::max({80, 10 + QLabel("Web Site root : ", GBPaths).sizeHint().width(),
+                                     10 + QLabel("Code Base : ", GBPaths).sizeHint().width()});
+    auto browseRow = [this, &folder, buttonLeft](const char* caption, const char* buttonName, const char* editName,
+                                                 int top, const char* hint) {
         auto* label = new QLabel(caption, GBPaths);
         label->move(8, top + 4);
-        auto* button = Named(new QToolButton(GBPaths), buttonName, 80, top, 25, 22);
+        auto* button = Named(new QToolButton(GBPaths), buttonName, buttonLeft, top, 25, 22);
         button->setIcon(folder);
         button->setFocusPolicy(Qt::StrongFocus);
-        auto* edit = Named(new QLineEdit(GBPaths), editName, 112, top, 313, 22);
+        auto* edit = Named(new QLineEdit(GBPaths), editName, buttonLeft + 32, top, 425 - buttonLeft - 32, 22);
         label->setBuddy(edit);
         hints_.emplace_back(edit, hint);
         return std::pair(button, edit);
