@@ -1,0 +1,212 @@
+#include "ui/Dialogs.h"
+
+#include "ui/ScreenText.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPointer>
+
+namespace zarn {
+
+namespace {
+
+TDialogs*& Installed() {
+    static TDialogs* installed = nullptr;
+    return installed;
+}
+
+QString& Title() {
+    static QString title = QStringLiteral("ZARN");
+    return title;
+}
+
+QPointer<QWidget>& Parent() {
+    static QPointer<QWidget> parent;
+    return parent;
+}
+
+QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
+                                    QMessageBox::StandardButtons buttons, const QString& caption = {}) {
+    QMessageBox box(icon, caption.isEmpty() ? Title() : caption, text, buttons,
+                    Parent());
+    box.setObjectName(QStringLiteral("MessageBox"));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool yes(QMessageBox::StandardButton button) {
+    return button == QMessageBox::Yes;
+}
+
+std::optional<QString> takeName(std::deque<QString>& queue) {
+    if (queue.empty())
+        return std::nullopt;
+    const QString front = queue.front();
+    queue.pop_front();
+    if (front.isEmpty())
+        return std::nullopt;
+    return front;
+}
+
+// The toolkit's dialog has no way to take the system's "|" pairs directly.
+QFileDialog* fileDialog(const TFileRequest& request) {
+    auto* dialog = new QFileDialog(Parent(), request.caption, request.directory);
+    dialog->setNameFilters(FilterForToolkit(request.filter).split(QStringLiteral(";;")));
+    dialog->setDefaultSuffix(request.defaultSuffix);
+    dialog->setOption(QFileDialog::ReadOnly, false);
+    return dialog;
+}
+
+std::optional<QString> runFileDialog(QFileDialog* dialog) {
+    std::optional<QString> chosen;
+    if (dialog->exec() == QDialog::Accepted && !dialog->selectedFiles().isEmpty())
+        chosen = dialog->selectedFiles().constFirst();
+    delete dialog;
+    return chosen;
+}
+
+} // namespace
+
+TDialogs& Dialogs() {
+    static TQtDialogs qtDialogs;
+    return Installed() ? *Installed() : qtDialogs;
+}
+
+void SetDialogs(TDialogs* dialogs) {
+    Installed() = dialogs;
+}
+
+QString ApplicationTitle() {
+    return Title();
+}
+
+void SetApplicationTitle(const QString& title) {
+    Title() = title;
+}
+
+void ShowMainLoopError(const std::string& message) {
+    Dialogs().Error(DisplayLines(message) + QLatin1Char('.'));
+}
+
+void SetDialogParent(QWidget* parent) {
+    Parent() = parent;
+}
+
+QString FilterForToolkit(const QString& filter) {
+    const QStringList parts = filter.split(QLatin1Char('|'));
+    QStringList descriptions;
+    for (qsizetype i = 0; i < parts.size(); i += 2) {
+        // The description already names its patterns; where it does not, add them.
+        QString description = parts[i];
+        if (i + 1 < parts.size() && !description.contains(QLatin1Char('(')))
+            description += QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
+                           QLatin1Char(')');
+        descriptions << description.replace(QLatin1Char(';'), QLatin1Char(' '));
+    }
+    return descriptions.join(QStringLiteral(";;"));
+}
+
+bool TQtPrompt::Confirm(const std::string& text) {
+    return yes(showBox(QMessageBox::Question, DisplayLines(text), QMessageBox::Yes | QMessageBox::No));
+}
+
+bool TQtPrompt::ConfirmWarning(const std::string& text) {
+    return yes(showBox(QMessageBox::Warning, DisplayLines(text), QMessageBox::Yes | QMessageBox::No));
+}
+
+void TQtPrompt::Warning(const std::string& text) {
+    showBox(QMessageBox::Warning, DisplayLines(text), QMessageBox::Ok);
+}
+
+void TQtPrompt::Information(const std::string& text) {
+    showBox(QMessageBox::Information, DisplayLines(text), QMessageBox::Ok);
+}
+
+void TQtPrompt::Message(const std::string& text) {
+    showBox(QMessageBox::NoIcon, DisplayLines(text), QMessageBox::Ok);
+}
+
+TAnswer TQtDialogs::YesNoCancel(const QString& caption, const QString& text) {
+    switch (showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, caption)) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
+}
+
+void TQtDialogs::Error(const QString& text) {
+    showBox(QMessageBox::Critical, text, QMessageBox::Ok);
+}
+
+std::optional<QString> TQtDialogs::OpenFileName(const TFileRequest& request) {
+    QFileDialog* dialog = fileDialog(request);
+    dialog->setObjectName(QStringLiteral("OpenDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptOpen);
+    dialog->setFileMode(QFileDialog::ExistingFile);
+    return runFileDialog(dialog);
+}
+
+std::optional<QString> TQtDialogs::SaveFileName(const TFileRequest& request) {
+    QFileDialog* dialog = fileDialog(request);
+    dialog->setObjectName(QStringLiteral("SaveDialog"));
+    dialog->setAcceptMode(QFileDialog::AcceptSave);
+    dialog->setFileMode(QFileDialog::AnyFile);
+    return runFileDialog(dialog);
+}
+
+std::optional<QString> TQtDialogs::Directory(const QString& caption, const QString& directory) {
+    QFileDialog dialog(Parent(), caption, directory);
+    dialog.setObjectName(QStringLiteral("TDirBsrForm"));
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+std::optional<QColor> TQtDialogs::Color(const QColor& initial) {
+    const QColor chosen = QColorDialog::getColor(initial, Parent());
+    if (!chosen.isValid())
+        return std::nullopt;
+    return chosen;
+}
+
+TAnswer TScriptedDialogs::YesNoCancel(const QString&, const QString& text) {
+    questions << text;
+    if (answers.empty())
+        return TAnswer::Cancel;
+    const TAnswer answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+std::optional<QString> TScriptedDialogs::OpenFileName(const TFileRequest& request) {
+    openRequests.push_back(request);
+    return takeName(files);
+}
+
+std::optional<QString> TScriptedDialogs::SaveFileName(const TFileRequest& request) {
+    saveRequests.push_back(request);
+    return takeName(files);
+}
+
+std::optional<QString> TScriptedDialogs::Directory(const QString&, const QString& directory) {
+    directoryStarts << directory;
+    return takeName(directories);
+}
+
+std::optional<QColor> TScriptedDialogs::Color(const QColor&) {
+    if (colors.empty())
+        return std::nullopt;
+    const QColor front = colors.front();
+    colors.pop_front();
+    if (!front.isValid())
+        return std::nullopt;
+    return front;
+}
+
+} // namespace zarn

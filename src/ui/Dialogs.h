@@ -1,0 +1,124 @@
+#pragma once
+// Every question, notice and chooser the editor puts to the user goes through one seam, so tests
+// answer them directly: TQtDialogs shows the toolkit's standard boxes and dialogs, TScriptedDialogs
+// answers from a script and records what it was shown.
+
+#include "tag/Prompt.h"
+
+#include <QColor>
+#include <QString>
+#include <QStringList>
+
+#include <deque>
+#include <string>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+namespace zarn {
+
+enum class TAnswer { Yes, No, Cancel };
+
+struct TFileRequest {
+    QString caption;
+    QString directory; // where the dialog starts
+    QString filter;    // "Description (*.a;*.b)|*.a;*.b|..." pairs, the first selected
+    QString defaultSuffix;
+};
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // The core's questions and notices (code base check, preview, settings).
+    virtual Prompt& Questions() = 0;
+    // A confirmation with a question-mark icon and Yes, No and Cancel.
+    virtual TAnswer YesNoCancel(const QString& caption, const QString& text) = 0;
+    // The main loop's box: error icon, OK, titled with the application title.
+    virtual void Error(const QString& text) = 0;
+    // An existing file to open; nothing when cancelled.
+    virtual std::optional<QString> OpenFileName(const TFileRequest& request) = 0;
+    // A file to save to; the dialog asks before replacing an existing one.
+    virtual std::optional<QString> SaveFileName(const TFileRequest& request) = 0;
+    // A folder, starting at `directory`; nothing when cancelled.
+    virtual std::optional<QString> Directory(const QString& caption, const QString& directory) = 0;
+    virtual std::optional<QColor> Color(const QColor& initial) = 0;
+};
+
+// The process-wide seam; the Qt dialogs unless a test installed its own (null restores them).
+TDialogs& Dialogs();
+void SetDialogs(TDialogs* dialogs);
+
+// The application title (the task-bar text): boxes are titled with it.
+QString ApplicationTitle();
+void SetApplicationTitle(const QString& title);
+
+// How an error that reaches the main loop is shown: its message (bare carriage returns as line
+// breaks) and a full stop, in the error box of the seam.
+void ShowMainLoopError(const std::string& message);
+
+// The parent of the boxes: the main window once it exists.
+void SetDialogParent(QWidget* parent);
+
+// Filter text of pairs separated by "|" as the toolkit's ";;" list.
+QString FilterForToolkit(const QString& filter);
+
+class TQtPrompt : public Prompt {
+public:
+    bool Confirm(const std::string& text) override;
+    bool ConfirmWarning(const std::string& text) override;
+    void Warning(const std::string& text) override;
+    void Information(const std::string& text) override;
+    void Message(const std::string& text) override;
+};
+
+class TQtDialogs : public TDialogs {
+public:
+    Prompt& Questions() override { return prompt_; }
+    TAnswer YesNoCancel(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override;
+    std::optional<QString> OpenFileName(const TFileRequest& request) override;
+    std::optional<QString> SaveFileName(const TFileRequest& request) override;
+    std::optional<QString> Directory(const QString& caption, const QString& directory) override;
+    std::optional<QColor> Color(const QColor& initial) override;
+
+private:
+    TQtPrompt prompt_;
+};
+
+// Answers from queues; an empty queue, an empty name or an invalid colour answers Cancel. Records
+// every box and request.
+class TScriptedDialogs : public TDialogs {
+public:
+    ScriptedPrompt prompt;
+    std::deque<TAnswer> answers;
+    std::deque<QString> files; // for open and save alike
+    std::deque<QString> directories;
+    std::deque<QColor> colors;
+
+    QStringList questions; // texts of YesNoCancel
+    QStringList errors;
+    std::vector<TFileRequest> openRequests;
+    std::vector<TFileRequest> saveRequests;
+    QStringList directoryStarts;
+
+    Prompt& Questions() override { return prompt; }
+    TAnswer YesNoCancel(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override { errors << text; }
+    std::optional<QString> OpenFileName(const TFileRequest& request) override;
+    std::optional<QString> SaveFileName(const TFileRequest& request) override;
+    std::optional<QString> Directory(const QString& caption, const QString& directory) override;
+    std::optional<QColor> Color(const QColor& initial) override;
+};
+
+// Installs a scripted seam for the lifetime of the object.
+class TScopedDialogs {
+public:
+    explicit TScopedDialogs(TDialogs& dialogs) { SetDialogs(&dialogs); }
+    ~TScopedDialogs() { SetDialogs(nullptr); }
+    TScopedDialogs(const TScopedDialogs&) = delete;
+    TScopedDialogs& operator=(const TScopedDialogs&) = delete;
+};
+
+} // namespace zarn
