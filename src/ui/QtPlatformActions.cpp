@@ -2,6 +2,7 @@
 
 #include "ui/ScreenText.h"
 
+#include <QApplication>
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDialog>
@@ -71,7 +72,22 @@ QString FromBytes(const std::string& text) {
     return FromAnsi(text);
 }
 
+PlatformActions*& InstalledActions() {
+    static PlatformActions* actions = nullptr;
+    return actions;
+}
+
 } // namespace
+
+PlatformActions& WindowActions() {
+    static QtPlatformActions qtActions;
+    PlatformActions* installed = InstalledActions();
+    return installed ? *installed : qtActions;
+}
+
+void SetWindowActions(PlatformActions* actions) {
+    InstalledActions() = actions;
+}
 
 bool WaitForViewer(qint64 pid, QWidget* window) {
     QDialog notice(window);
@@ -112,7 +128,7 @@ bool QtPlatformActions::StartProgram(const std::string& program, const TStrings&
     if (!QProcess::startDetached(FromBytes(program), list, QDir::currentPath(), &pid))
         return false;
     if (wait && pid > 0)
-        WaitForViewer(pid, window_);
+        WaitForViewer(pid, window_ ? window_ : QApplication::activeWindow());
     return true;
 }
 

@@ -12,7 +12,7 @@ namespace zarn {
 
 class QtPlatformActions : public PlatformActions {
 public:
-    // `window` is the window that waits for a viewer (its wait notice is centred on it).
+    // `window` is the window that waits for a viewer; the active window when none is given.
     explicit QtPlatformActions(QWidget* window = nullptr) : window_(window) {}
 
     // Plain text; the text is taken as it is (CR LF line ends stay).
@@ -27,6 +27,11 @@ public:
 private:
     QWidget* window_;
 };
+
+// The platform actions of the window: the Qt ones unless a test installed its own (null restores
+// them).
+PlatformActions& WindowActions();
+void SetWindowActions(PlatformActions* actions);
 
 // Waits for the process `pid` to end while events are processed, showing a notice with a button
 // that stops waiting. True when the process ended, false when the user stopped waiting.

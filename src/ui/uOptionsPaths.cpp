@@ -3,12 +3,13 @@
 #include "model/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/PathForms.h"
+#include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFile>
-#include <QFileDialog>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +22,7 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <optional>
 #include <tuple>
 
 namespace zarn {
@@ -51,35 +53,13 @@ QString FolderPart(const QString& path) {
     return path.left(cut + 1);
 }
 
-QString RunViewerDialog(QWidget* parent, const QString& folder, const QString& proposedName) {
-    QFileDialog dialog(parent, "Applet Viewer", folder, ViewerFileFilter());
-    dialog.setObjectName("AVOD");
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-#ifdef _WIN32
-    dialog.setDefaultSuffix("exe");
-#endif
-    dialog.selectFile(proposedName);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().front();
-}
-
-bool RunDirectoryDialog(QWidget* parent, TDirectoryChoice& choice) {
-    const QString chosen = QFileDialog::getExistingDirectory(parent, choice.Caption, choice.Directory);
-    if (chosen.isEmpty())
-        return false;
-    choice.Directory = chosen;
-    return true;
-}
-
 } // namespace
 
 QString ViewerFileFilter() {
 #ifdef _WIN32
-    return "Sun's AppletViewer (AppletViewer.exe);;Executables (*.exe)";
+    return "Sun's AppletViewer|AppletViewer.exe|Executables(*.exe)|*.exe";
 #else
-    return "Applet viewer (appletviewer);;Programs (*)";
+    return "Applet viewer|appletviewer|Programs|*";
 #endif
 }
 
@@ -130,9 +110,8 @@ TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
     Button2->raise();
     connect(Button1, &QPushButton::clicked, this, &TOptionsPaths::Button1Click);
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
-
-    chooseViewer = [this](const QString& folder, const QString& name) { return RunViewerDialog(this, folder, name); };
-    chooseDirectory = [this](TDirectoryChoice& choice) { return RunDirectoryDialog(this, choice); };
+    WebDB.Caption = "Browse Default Web Root Path";
+    CodeDB.Caption = "Browse Default Code Base path";
 }
 
 void TOptionsPaths::BuildViewerPage() {
@@ -287,20 +266,27 @@ void TOptionsPaths::AVBsrClick() {
     QString name = text.mid(folder.size());
     if (name.isEmpty())
         name = QString::fromStdString(DefaultAppletViewer());
-    const QString chosen = chooseViewer(folder, name);
-    if (chosen.isEmpty())
+#ifdef _WIN32
+    const QString suffix = "exe";
+#else
+    const QString suffix;
+#endif
+    // A file name after the folder is what the chooser proposes.
+    const std::optional<QString> chosenFile =
+        Dialogs().OpenFileName({"Applet Viewer", folder + name, ViewerFileFilter(), suffix});
+    if (!chosenFile || chosenFile->isEmpty())
         return;
+    const QString chosen = QDir::toNativeSeparators(*chosenFile);
     AVPath->setText(chosen);
     if (IsStandardAppletViewer(chosen))
         SetPathKindIndex(2);
 }
 
-void TOptionsPaths::BrowseDirectory(QLineEdit* edit, TDirectoryChoice& choice) {
-    std::string directory;
-    if (ToAnsi(edit->text(), directory) && DirectoryExists(directory))
-        choice.Directory = edit->text();
-    if (chooseDirectory(choice))
-        edit->setText(choice.Directory);
+void TOptionsPaths::BrowseDirectory(QLineEdit* edit, TDirectoryBrowser& browser) {
+    if (DirectoryExists(QFile::encodeName(edit->text()).toStdString()))
+        browser.Directory = edit->text();
+    if (browser.Execute())
+        edit->setText(browser.Directory);
 }
 
 } // namespace zarn

@@ -2,10 +2,11 @@
 // "Options": how a preview is shown, what the pages show, and the paths a new document receives.
 // Every run starts from AppSettings; OK stores every control and writes the settings at once.
 
+#include "ui/DirBsrFm.h"
+
 #include <QDialog>
 #include <QString>
 
-#include <functional>
 #include <utility>
 #include <vector>
 
@@ -22,12 +23,6 @@ class QWidget;
 
 namespace zarn {
 
-// A directory chooser that remembers where it was left (the last confirmed choice).
-struct TDirectoryChoice {
-    QString Caption;
-    QString Directory;
-};
-
 class TOptionsPaths : public QDialog {
     Q_OBJECT
 
@@ -38,12 +33,6 @@ public:
 
     // The page the next run opens on.
     void SetPage(TPage page);
-
-    // The choosers, replaceable so tests can answer them. The viewer chooser gets the starting
-    // folder and the proposed file name and returns the chosen path (empty for Cancel); the
-    // directory chooser updates Directory and returns true on OK.
-    std::function<QString(const QString& folder, const QString& proposedName)> chooseViewer;
-    std::function<bool(TDirectoryChoice& choice)> chooseDirectory;
 
     QTabWidget* PC;
     QWidget* TabSheet1;
@@ -65,8 +54,9 @@ public:
     QPushButton* Button1;
     QPushButton* Button2;
 
-    TDirectoryChoice WebDB{"Browse Default Web Root Path", {}};
-    TDirectoryChoice CodeDB{"Browse Default Code Base path", {}};
+    // The choosers of the two default paths; each remembers where it was left.
+    TDirectoryBrowser WebDB;
+    TDirectoryBrowser CodeDB;
 
     int PathKindIndex() const;
     void SetPathKindIndex(int index);
@@ -79,7 +69,7 @@ private:
     void UseAWClick();
     void Button1Click();
     void AVBsrClick();
-    void BrowseDirectory(QLineEdit* edit, TDirectoryChoice& choice);
+    void BrowseDirectory(QLineEdit* edit, TDirectoryBrowser& browser);
     void ApplyHints(bool show);
     void BuildViewerPage();
     void BuildOptionsPage();
@@ -88,7 +78,7 @@ private:
     std::vector<std::pair<QWidget*, QString>> hints_;
 };
 
-// The applet viewer chooser's filter and whether a chosen program is the usual viewer, whose
+// The applet viewer chooser's filter ("description|pattern" pairs) and whether a chosen program is the usual viewer, whose
 // path names are of the third kind.
 QString ViewerFileFilter();
 bool IsStandardAppletViewer(const QString& path);

@@ -3,6 +3,7 @@
 
 #include "tag/AppSettings.h"
 #include "tag/SettingsStore.h"
+#include "ui/Dialogs.h"
 #include "ui/uOptionsPaths.h"
 
 #include <QCheckBox>
@@ -48,6 +49,8 @@ protected:
     TempDir dir;
     std::string settingsFile;
     TAppSettings stored;
+    TScriptedDialogs answers;
+    TScopedDialogs scoped{answers};
     TOptionsPaths dialog;
 };
 
@@ -66,6 +69,7 @@ TEST_F(OptionsFixture, ViewerControlsFollowTheRadioButtons) {
 }
 
 TEST_F(OptionsFixture, ViewerBrowserProposesAndPicksThePathKind) {
+    // The chooser starts in the path's folder with its file (or the usual viewer's name) proposed.
     struct Case {
         QString path, wantFolder, wantName, chosen;
         int wantKind;
@@ -83,15 +87,10 @@ TEST_F(OptionsFixture, ViewerBrowserProposesAndPicksThePathKind) {
         AppSettings.PathnamesKind = 1;
         dialog.show();
         dialog.AVPath->setText(c.path);
-        QString folder, name;
-        dialog.chooseViewer = [&](const QString& f, const QString& n) {
-            folder = f;
-            name = n;
-            return c.chosen;
-        };
+        answers.files = {c.chosen};
         QTest::mouseClick(dialog.AVBsr, Qt::LeftButton);
-        EXPECT_EQ(folder, c.wantFolder);
-        EXPECT_EQ(name, c.wantName);
+        ASSERT_FALSE(answers.openRequests.empty());
+        EXPECT_EQ(answers.openRequests.back().directory, c.wantFolder + c.wantName);
         EXPECT_EQ(dialog.AVPath->text(), c.chosen.isEmpty() ? c.path : c.chosen);
         EXPECT_EQ(dialog.PathKindIndex(), c.wantKind);
         dialog.hide();
@@ -109,10 +108,7 @@ TEST_F(OptionsFixture, CancelKeepsEverythingAndOkWritesAtOnce) {
         dialog.RealNames->setChecked(!stored.RealNames);
         dialog.CloseWait->setChecked(!stored.WaitForAVToClose);
         dialog.ShowHints->setChecked(!stored.ShowHints);
-        dialog.chooseDirectory = [](TDirectoryChoice& choice) {
-            choice.Directory = "/srv/" + choice.Caption.section(' ', 2, 2);
-            return true;
-        };
+        answers.directories = {"/srv/Web", "/srv/Code"};
         QTest::mouseClick(dialog.WebBrowse, Qt::LeftButton);
         QTest::mouseClick(dialog.CodeBrowse, Qt::LeftButton);
         EXPECT_EQ(dialog.WebRoot->text(), "/srv/Web");
