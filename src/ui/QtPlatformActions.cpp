@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -98,6 +99,11 @@ bool WaitForViewer(qint64 pid, QWidget* window) {
     auto* text = new QLabel("ZARN waits for the applet viewer to close.", &notice);
     text->setObjectName("WaitText");
     layout->addWidget(text);
+    auto* busy = new QProgressBar(&notice);
+    busy->setObjectName("WaitBusy");
+    busy->setRange(0, 0);
+    busy->setTextVisible(false);
+    layout->addWidget(busy);
     auto* stop = new QPushButton("&Stop waiting", &notice);
     stop->setObjectName("StopWaiting");
     stop->setToolTip("ZARN goes on; the applet viewer keeps running.");

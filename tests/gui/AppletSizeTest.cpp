@@ -1,6 +1,5 @@
 #include "ui/AppletSize.h"
 
-#include <QLabel>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -16,7 +15,6 @@ protected:
     void SetUp() override {
         QObject::connect(&form, &TAppletSizeForm::AppletWidthChosen, [this](int w) { widths.push_back(w); });
         QObject::connect(&form, &TAppletSizeForm::AppletHeightChosen, [this](int h) { heights.push_back(h); });
-        QObject::connect(&form, &TAppletSizeForm::Closed, [this] { ++closed; });
     }
 
     // What the main window does when Resize is pressed or a value changes: tracking off around it.
@@ -31,24 +29,7 @@ protected:
 
     TAppletSizeForm form;
     std::vector<int> widths, heights;
-    int closed = 0;
 };
-
-TEST_F(AppletSizeFixture, ClientAreaIsAppletPlusSpacing) {
-    Apply(200, 100, 10, 5);
-    form.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    EXPECT_EQ(form.size(), QSize(220, 110));
-    EXPECT_EQ(form.Label1->geometry(), QRect(10, 5, 200, 100));
-    EXPECT_EQ(form.LeftHSpace->width(), 10);
-    EXPECT_EQ(form.RightHSpace->geometry().left(), 210);
-    EXPECT_EQ(form.UpVSpace->height(), 5);
-    EXPECT_EQ(form.DownVSpace->geometry().top(), 105);
-    EXPECT_TRUE(form.Label1->text().startsWith('\n'));
-    QTest::qWait(50);
-    EXPECT_TRUE(widths.empty());
-    EXPECT_TRUE(heights.empty());
-}
 
 // Only the user's resizing writes back, and only the side that changed.
 TEST_F(AppletSizeFixture, WritesBackOnlyWhatTheUserChanged) {
@@ -76,17 +57,6 @@ TEST_F(AppletSizeFixture, WritesBackOnlyWhatTheUserChanged) {
         EXPECT_EQ(widths, c.wantWidths);
         EXPECT_EQ(heights, c.wantHeights);
     }
-}
-
-TEST_F(AppletSizeFixture, CloseButtonHidesAndReports) {
-    form.show();
-    form.close();
-    EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(closed, 1);
-    // Hidden by the main window (Resize released) is no close.
-    form.show();
-    form.hide();
-    EXPECT_EQ(closed, 1);
 }
 
 } // namespace

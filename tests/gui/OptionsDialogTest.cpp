@@ -142,15 +142,5 @@ TEST_F(OptionsFixture, CancelKeepsEverythingAndOkWritesAtOnce) {
     }
 }
 
-TEST_F(OptionsFixture, HintsOnlyWhileShowHintsIsOn) {
-    for (bool hints : {true, false}) {
-        AppSettings.ShowHints = hints;
-        dialog.show();
-        EXPECT_EQ(dialog.RealNames->toolTip().isEmpty(), !hints);
-        EXPECT_EQ(dialog.WebRoot->toolTip().isEmpty(), !hints);
-        dialog.hide();
-    }
-}
-
 } // namespace
 } // namespace zarn
