@@ -65,11 +65,18 @@ QString ShownFileName(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
+// The label left of its control; where the screen's font makes it wider than the design's, the
+// control gives up room on its left and keeps its right edge.
 QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setBuddy(buddy);
     label->adjustSize();
     label->move(x, y + (23 - label->height()) / 2);
+    const int needed = x + label->width() + 2;
+    if (buddy->x() < needed) {
+        const QRect bounds = buddy->geometry();
+        buddy->setGeometry(needed, bounds.y(), bounds.right() - needed + 1, bounds.height());
+    }
     return label;
 }
 
@@ -141,7 +148,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     StatusNote->setObjectName(QStringLiteral("StatusNote"));
     status->addWidget(StatusNote, 1);
 
-    SetDocumentModifiedHandler([this] { SetModified(); });
+    SetDocumentModifiedHandler([] {
+        if (TMainForm* form = TMainForm::Instance())
+            form->SetModified();
+    });
     qApp->installEventFilter(this);
     AttachDialogs();
     ApplyShowHints();
@@ -149,12 +159,12 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
-    SetDocumentModifiedHandler({});
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
-    if (TheMainForm() == this)
+    if (TheMainForm() == this) {
         TheMainForm() = nullptr;
-    SetDialogParent(nullptr);
+        SetDialogParent(nullptr);
+    }
 }
 
 TMainForm* TMainForm::Instance() {
@@ -524,7 +534,7 @@ void TMainForm::New1Click() {
         if (!ChooseTemplate(name))
             return;
         const std::string folder = TemplatesFolder();
-        const std::string path = folder + name;
+        const std::string path = FileSystemName(QDir::cleanPath(ShownFileName(folder + name)));
         if (!FileExists(path))
             Dialogs().Questions().Message("argh ? " + ExtractFilePath(folder.substr(0, folder.size() - 1)) + name);
         // A Cancel in the save question loads nothing: the current document keeps its paths.
