@@ -68,9 +68,11 @@ bool TMainForm::ChooseTemplate(std::string& name) {
     while (folder.endsWith('/') && folder.size() > 1)
         folder.chop(1);
     TemplateBrowser->SetTemplatesFolder(folder);
-    if (TemplateBrowser->exec() != QDialog::Accepted || TemplateBrowser->ResultPath().isEmpty())
+    const std::optional<QString> chosen = Dialogs().TemplateFile(*TemplateBrowser);
+    if (!chosen || chosen->isEmpty())
         return false;
-    name = QFile::encodeName(TemplateBrowser->ResultPath()).toStdString();
+    // The file's real name, relative to the template folder: names are matched with letter case.
+    name = QFile::encodeName(QDir(folder).relativeFilePath(*chosen)).toStdString();
     return true;
 }
 

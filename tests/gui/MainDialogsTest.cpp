@@ -63,6 +63,7 @@ protected:
 
 TEST_F(MainDialogsFixture, NewRunsTheBrowserThenAppliesDefaultPaths) {
     AppSettings.DefaultWebRoot = dir.dir();
+    answers.realTemplateBrowser = true;
     test::WhenModalShows([](QWidget* modal) {
         auto* browser = qobject_cast<TTemplateBrowser*>(modal);
         ASSERT_NE(browser, nullptr);
