@@ -150,7 +150,6 @@ TTemplateBrowser::TTemplateBrowser(QWidget* parent)
         value->move(valueLeft, value->y());
         value->setFixedWidth(441 - valueLeft - 8);
     }
-    Label3->setBuddy(tv);
 
     Button1 = new QPushButton("&OK", this);
     Button1->setObjectName("Button1");

@@ -14,7 +14,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
@@ -236,7 +235,8 @@ void TOptionsPaths::Button1Click() {
     std::string viewer, webRoot, codeBase;
     for (auto [edit, text] : {std::pair{AVPath, &viewer}, std::pair{WebRoot, &webRoot}, std::pair{CodeBase, &codeBase}}) {
         if (!ToAnsi(edit->text(), *text)) {
-            QMessageBox::warning(this, windowTitle(), "ZARN cannot store the characters of \"" + edit->text() + "\".");
+            Dialogs().Questions().Warning("ZARN cannot store the characters of \"" + ToAnsiLossy(edit->text()) +
+                                          "\" in its settings.");
             PC->setCurrentWidget(TabSheet1->isAncestorOf(edit) ? TabSheet1 : TabSheet2);
             edit->setFocus();
             return;
@@ -255,7 +255,7 @@ void TOptionsPaths::Button1Click() {
         WriteSettings();
     } catch (const std::exception& error) {
         // The options stay in force for this run; the user learns they were not kept.
-        QMessageBox::warning(this, windowTitle(), QString::fromLocal8Bit(error.what()) + ".");
+        Dialogs().Questions().Warning(std::string(error.what()) + ".");
     }
     accept();
 }

@@ -112,6 +112,15 @@ TEST_F(OptionsFixture, CancelKeepsEverythingAndOkWritesAtOnce) {
         QTest::mouseClick(dialog.WebBrowse, Qt::LeftButton);
         QTest::mouseClick(dialog.CodeBrowse, Qt::LeftButton);
         EXPECT_EQ(dialog.WebRoot->text(), "/srv/Web");
+        if (ok) {
+            // A path the settings cannot hold is refused with a word; the dialog stays open.
+            dialog.CodeBase->setText("/srv/\u0416");
+            QTest::mouseClick(dialog.Button1, Qt::LeftButton);
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_EQ(answers.prompt.Entries().size(), 1u);
+            EXPECT_EQ(ReadFile(settingsFile), fileBefore);
+            dialog.CodeBase->setText("/srv/Code");
+        }
         QTest::mouseClick(ok ? dialog.Button1 : dialog.Button2, Qt::LeftButton);
         EXPECT_FALSE(dialog.isVisible());
         if (!ok) {
