@@ -1,6 +1,7 @@
 #include "ui/Dialogs.h"
 
 #include "ui/ScreenText.h"
+#include "ui/TemplateFiles.h"
 
 #include <QApplication>
 #include <QColorDialog>
@@ -207,6 +208,18 @@ std::optional<QColor> TScriptedDialogs::Color(const QColor&) {
     if (!front.isValid())
         return std::nullopt;
     return front;
+}
+
+std::optional<QString> TDialogs::TemplateFile(TTemplateBrowser& browser) {
+    if (browser.exec() != QDialog::Accepted || browser.ResultPath().isEmpty())
+        return std::nullopt;
+    return browser.TemplatePath();
+}
+
+std::optional<QString> TScriptedDialogs::TemplateFile(TTemplateBrowser& browser) {
+    if (realTemplateBrowser)
+        return TDialogs::TemplateFile(browser);
+    return takeName(files);
 }
 
 } // namespace zarn

@@ -17,6 +17,10 @@
 class QWidget;
 
 namespace zarn {
+class TTemplateBrowser;
+}
+
+namespace zarn {
 
 enum class TAnswer { Yes, No, Cancel };
 
@@ -44,6 +48,8 @@ public:
     // A folder, starting at `directory`; nothing when cancelled.
     virtual std::optional<QString> Directory(const QString& caption, const QString& directory) = 0;
     virtual std::optional<QColor> Color(const QColor& initial) = 0;
+    // The template for New, chosen in the browser: its full path; nothing when cancelled.
+    virtual std::optional<QString> TemplateFile(TTemplateBrowser& browser);
 };
 
 // The process-wide seam; the Qt dialogs unless a test installed its own (null restores them).
@@ -96,6 +102,9 @@ public:
     std::deque<QString> files; // for open and save alike
     std::deque<QString> directories;
     std::deque<QColor> colors;
+    // Templates for New come from `files` (the file answer stands in for the browser) unless the
+    // real browser is to run.
+    bool realTemplateBrowser = false;
 
     QStringList questions; // texts of YesNoCancel
     QStringList errors;
@@ -110,6 +119,7 @@ public:
     std::optional<QString> SaveFileName(const TFileRequest& request) override;
     std::optional<QString> Directory(const QString& caption, const QString& directory) override;
     std::optional<QColor> Color(const QColor& initial) override;
+    std::optional<QString> TemplateFile(TTemplateBrowser& browser) override;
 };
 
 // Installs a scripted seam for the lifetime of the object.

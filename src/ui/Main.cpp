@@ -167,6 +167,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
             form->SetModified();
     });
     qApp->installEventFilter(this);
+    AttachDialogs();
     ApplyShowHints();
 }
 
@@ -541,18 +542,6 @@ void TMainForm::Guarded(const std::function<void()>& command) {
     }
 }
 
-bool TMainForm::ChooseTemplate(std::string& name) {
-    const QString folder = ShownFileName(TemplatesFolder());
-    TFileRequest request{QStringLiteral("New"), folder, QStringLiteral("ZARN Templates (*.zrt)|*.zrt"),
-                         QStringLiteral("zrt")};
-    const std::optional<QString> chosen = Dialogs().OpenFileName(request);
-    if (!chosen || chosen->isEmpty())
-        return false;
-    QString relative = QDir(folder).relativeFilePath(*chosen);
-    name = FileSystemName(relative);
-    return true;
-}
-
 void TMainForm::New1Click() {
     Guarded([this] {
         std::string name;
@@ -600,16 +589,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     else
         event->ignore();
 }
-
-// The Compile commands and the help pages are attached with the preview.
-void TMainForm::Runpreview1Click() {}
-void TMainForm::ShowHTMLCode1Click() {}
-void TMainForm::Generateactualcode1Click() {}
-void TMainForm::UsingZARN1Click() {}
-void TMainForm::UAClick() {}
-
-// The options dialog is attached with the dialogs.
-void TMainForm::ExecOptionsDialog(int) {}
 
 void TMainForm::RunOptions(int page) {
     const bool realNames = AppSettings.RealNames;

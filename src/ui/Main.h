@@ -31,6 +31,10 @@ namespace zarn {
 class TKelmFile;
 class TAboutBox;
 class TMSIEToolbar;
+class TAppletSizeForm;
+class TOptionsPaths;
+class TTemplateBrowser;
+class PlatformActions;
 
 // What the main window asks of the applet size window. The default does nothing, so the window
 // works before a size window is attached.
@@ -120,6 +124,10 @@ public:
     TDirectoryBrowser WebDB;
     TDirectoryBrowser CodeDB;
     TAboutBox* AboutBox = nullptr; // created on first use unless the start-up made it
+    // The windows that serve this one, created with it and reused.
+    TAppletSizeForm* SizeForm = nullptr;
+    TOptionsPaths* OptionsDialog = nullptr;
+    TTemplateBrowser* TemplateBrowser = nullptr;
     // Never null; a do-nothing link until the size window is attached.
     TSizeWindowLink* SizeWindow = nullptr;
     void SetSizeWindow(TSizeWindowLink* link);
@@ -196,6 +204,8 @@ private:
     bool ChooseTemplate(std::string& name);
     void ExecOptionsDialog(int page);
     void RunOptions(int page);
+    // Creates the size window, the options dialog and the template browser and links them.
+    void AttachDialogs();
 
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;
