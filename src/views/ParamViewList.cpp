@@ -78,9 +78,15 @@ void TAppletParamView::Resized() {
         NameLabel->move(NameLabel->x(), Baseline - NameLabel->height());
 }
 
+void TAppletParamView::FinishSetup() {
+    setUp_ = true;
+    Resized();
+}
+
 void TAppletParamView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Resized();
+    if (setUp_)
+        Resized();
 }
 
 void RegisterParamView(std::type_index paramClass, ViewFactory create) {

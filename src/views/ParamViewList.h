@@ -41,16 +41,23 @@ public:
     // May run more than once; creates only what is missing. Filling controls writes nothing back.
     virtual void SetupView();
     virtual int GetPreferredHeight();
+    // A view on a shown panel gets resize events while its kind's SetupView is still building the
+    // controls; placement starts once they all exist.
+    void FinishSetup();
 
 protected:
     // Places the kind's controls; runs on every size change.
     virtual void Resized();
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool setUp_ = false;
 };
 
 template <class View> TAppletParamView* CreateView(QWidget* owner, TAppletParam* param) {
     auto* view = new View(owner, param);
     view->SetupView();
+    view->FinishSetup();
     return view;
 }
 
