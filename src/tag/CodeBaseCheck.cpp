@@ -52,6 +52,26 @@ bool CopyReplacing(const std::string& source, const std::string& target) {
     return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
+// True when the file's real location, links resolved, lies inside the folder's real location: a
+// link in a template pack (the file itself or a folder on its way) must not publish a file from
+// elsewhere. A source that cannot be resolved is not inside.
+bool StaysInsideFolder(const std::string& folder, const std::string& path) {
+    std::error_code ec;
+    const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    if (ec)
+        return false;
+    const fs::path real = fs::weakly_canonical(fs::path(path), ec);
+    if (ec)
+        return false;
+    auto step = real.begin();
+    for (const fs::path& part : root) {
+        if (step == real.end() || *step != part)
+            return false;
+        ++step;
+    }
+    return true;
+}
+
 } // namespace
 
 TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
@@ -96,7 +116,7 @@ TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
     for (const std::string& name : names) {
         if (name.empty() || IsURLCodeBase(tag))
             report.failed.push_back(name);
-        else if (!IsSafeSupportFileName(name))
+        else if (!IsSafeSupportFileName(name) || !StaysInsideFolder(sourceDirectory, sourceDirectory + name))
             report.refused.push_back(name);
         else if (CopyReplacing(sourceDirectory + name, cb + name))
             report.copied.push_back(name);

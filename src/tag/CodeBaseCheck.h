@@ -29,11 +29,12 @@ bool IsSafeSupportFileName(const std::string& name);
 
 struct TCopyReport {
     TStrings copied;
-    TStrings refused; // names leading out of the template's folder or the code base
+    TStrings refused; // names or links leading out of the template's folder
     TStrings failed;  // copies that did not succeed, empty names included
 };
 // Copies the named support files from the template's folder into the code base, replacing files of
-// the same name. Names that are not safe are refused and nothing is read or written for them.
+// the same name. Names that are not safe, and files whose real location leaves the template's
+// folder through a link, are refused and nothing is read or written for them.
 TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names);
 
 // Creates every folder on the way to `directory`, one level at a time, splitting at the path's own
