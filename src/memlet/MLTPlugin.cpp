@@ -48,7 +48,7 @@ int64_t lineIndexOf(const std::string& key) {
         return -1;
     int64_t index = 0;
     for (std::size_t i = 4; i < key.size(); ++i) {
-        if (key[i] < '0' || key[i] > '9')
+        if (!IsDigit(key[i]))
             return -1;
         index = index * 10 + (key[i] - '0');
     }

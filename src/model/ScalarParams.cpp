@@ -16,8 +16,6 @@ namespace {
 
 constexpr int kSignificantDigits = 15;
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
 // The folder of the profile file with its trailing separator. A relative name is made absolute first,
 // so the expanded file name does not depend on the current folder later on.
 std::string FolderOfFile(const TKelmFile& file) {
