@@ -18,12 +18,6 @@ std::string CodeBaseOf(const TJavaAppletTag& tag) {
     return WithTrailingBackslash(tag.BasicParams.CodeBase);
 }
 
-// Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
-// the CODEBASE attribute is written, but would not once a separator is added.
-bool IsURLCodeBase(const TJavaAppletTag& tag) {
-    return IsURL(tag.BasicParams.CodeBase);
-}
-
 std::string MissingFilesQuestion(const TStrings& missing) {
     std::string text = "ZARN has found that your code base lacks the following files : \r";
     for (const std::string& name : missing)
@@ -73,6 +67,24 @@ bool StaysInsideFolder(const std::string& folder, const std::string& path) {
 }
 
 } // namespace
+
+// Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
+// the CODEBASE attribute is written, but would not once a separator is added.
+bool IsURLCodeBase(const TJavaAppletTag& tag) {
+    return IsURL(tag.BasicParams.CodeBase);
+}
+
+bool CodeBaseFolderMissing(const TJavaAppletTag& tag) {
+    // An empty code base is the current folder, which exists.
+    const std::string cb = CodeBaseOf(tag);
+    return !cb.empty() && !IsURLCodeBase(tag) && !DirectoryExists(cb);
+}
+
+TCopyReport CopyIntoCodeBase(const TJavaAppletTag& tag, const TStrings& missing, bool createCodeBase) {
+    if (createCodeBase && CodeBaseFolderMissing(tag))
+        CreateDirectoryLevels(CodeBaseOf(tag));
+    return CopySupportFiles(tag, missing);
+}
 
 TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
     const std::string cb = CodeBaseOf(tag);
@@ -144,11 +156,9 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
 
     const TStrings missing = MissingSupportFiles(tag);
     if (!missing.empty() && tag.BasicParams.TemplateFile && prompt.Confirm(MissingFilesQuestion(missing))) {
-        // An empty code base is the current folder, which exists.
-        if (!cb.empty() && !DirectoryExists(cb) &&
-            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? "))
-            CreateDirectoryLevels(cb);
-        const TCopyReport report = CopySupportFiles(tag, missing);
+        const bool create = CodeBaseFolderMissing(tag) &&
+                            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
+        const TCopyReport report = CopyIntoCodeBase(tag, missing, create);
         if (!report.refused.empty())
             prompt.Warning(RefusedFilesWarning(report.refused));
     }
