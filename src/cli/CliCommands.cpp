@@ -7,7 +7,7 @@
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
 #include "tag/CoreStartup.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "model/Errors.h"
 #include "model/KelmFile.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "tag/MacroPass.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/SiblingFile.h"
 
 #include <cerrno>

@@ -1,7 +1,7 @@
 #include "tag/CodeBaseCheck.h"
 
 #include "tag/AppletTag.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Prompt.h"
 
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/PlatformActions.h"
 #include "tag/Prompt.h"
 

@@ -5,7 +5,7 @@
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 #include "tag/ProcessActions.h"
 #include "tag/Prompt.h"

@@ -1,4 +1,4 @@
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 
 #include <array>
 #include <filesystem>
