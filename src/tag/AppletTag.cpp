@@ -5,8 +5,8 @@
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "tag/MacroPass.h"
-#include "tag/PathForms.h"
 #include "model/FileReplace.h"
+#include "paths/PathForms.h"
 
 #include <cerrno>
 #include <cstdio>

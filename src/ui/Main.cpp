@@ -1,11 +1,11 @@
 #include "ui/Main.h"
 
 #include "model/Errors.h"
+#include "model/FileReplace.h"
 #include "model/KelmFile.h"
+#include "paths/PathForms.h"
 #include "tag/AppSettings.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/PathForms.h"
-#include "tag/SiblingFile.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"
 #include "ui/ScreenText.h"

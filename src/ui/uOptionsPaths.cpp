@@ -2,7 +2,7 @@
 
 #include "model/Errors.h"
 #include "tag/AppSettings.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 
