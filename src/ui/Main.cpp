@@ -517,10 +517,8 @@ bool TMainForm::SaveAs() {
                 CheckFiles(*AppletTag, Dialogs().Questions());
             BasicParams->TemplateFile = false;
             AppletTag->Save(pendingFile);
-            std::error_code ec;
-            pending.ReplaceTarget(fs::path(target), FileExists(target), ec);
-            if (ec)
-                throw EZarnError("Unable to write to " + target + ": " + ec.message());
+            if (int error = pending.ReplaceTarget(fs::path(target)); error != 0)
+                throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
         } catch (...) {
             BasicParams->TemplateFile = wasTemplate;
             throw;

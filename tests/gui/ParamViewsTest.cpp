@@ -358,7 +358,7 @@ TEST_F(ParamViewsTest, CheckBoxTakesTheCaptionsPlace) {
         const char* ufName;
         bool dontShowUFName;
         const char* caption;
-    } cases[] = {{"Use sound", false, "Use sound"}, {"Use sound", true, ""}, {"Loop : ", false, "Loop : "}};
+    } cases[] = {{"Use sound", false, "Use sound"}, {"Use sound", true, ""}, {"Loop : ", false, "Loop"}};
     for (const Case& c : cases) {
         auto param = Make<TAPBoolean>(c.ufName);
         param->DontShowUFName = c.dontShowUFName;
