@@ -4,6 +4,7 @@
 #include "ui/TemplateFiles.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -53,7 +54,7 @@ std::optional<QString> takeName(std::deque<QString>& queue) {
 // The toolkit's dialog has no way to take the system's "|" pairs directly.
 QFileDialog* fileDialog(const TFileRequest& request) {
     auto* dialog = new QFileDialog(Parent(), request.caption, request.directory);
-    dialog->setNameFilters(FilterForToolkit(request.filter).split(QStringLiteral(";;")));
+    dialog->setNameFilters(FileDialogFilters(ToAnsiLossy(request.filter)));
     dialog->setDefaultSuffix(request.defaultSuffix);
     dialog->setOption(QFileDialog::ReadOnly, false);
     return dialog;
@@ -94,18 +95,53 @@ void SetDialogParent(QWidget* parent) {
     Parent() = parent;
 }
 
-QString FilterForToolkit(const QString& filter) {
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList descriptions;
-    for (qsizetype i = 0; i < parts.size(); i += 2) {
-        // The description already names its patterns; where it does not, add them.
-        QString description = parts[i];
-        if (i + 1 < parts.size() && !description.contains(QLatin1Char('(')))
-            description += QStringLiteral(" (") + QString(parts[i + 1]).replace(QLatin1Char(';'), QLatin1Char(' ')) +
-                           QLatin1Char(')');
-        descriptions << description.replace(QLatin1Char(';'), QLatin1Char(' '));
+namespace {
+
+QString Normalized(QString patterns) {
+    QStringList parts;
+    for (const QString& part : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const QString pattern = part.trimmed();
+        if (!pattern.isEmpty())
+            parts << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
     }
-    return descriptions.join(QStringLiteral(";;"));
+    return parts.join(QLatin1Char(' '));
+}
+
+} // namespace
+
+QStringList FileDialogFilters(const std::string& filterExt) {
+    const QStringList allFiles{QStringLiteral("All Files (*)")};
+    QStringList pieces = FromAnsi(filterExt).split(QLatin1Char('|'));
+    if (!pieces.isEmpty() && pieces.constLast().isEmpty())
+        pieces.removeLast(); // a closing "|"
+    if (pieces.isEmpty() || pieces.size() % 2 != 0)
+        return allFiles;
+    QStringList filters;
+    for (qsizetype i = 0; i < pieces.size(); i += 2) {
+        QString description = pieces[i].trimmed();
+        const QString patterns = Normalized(pieces[i + 1]);
+        if (patterns.isEmpty())
+            return allFiles;
+        // A description that already names its patterns ("Any file (*.*)") is not given them twice.
+        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+        if (open >= 0 && description.endsWith(QLatin1Char(')')) &&
+            Normalized(description.mid(open + 1, description.size() - open - 2)) == patterns)
+            description = description.left(open).trimmed();
+        filters << (description.isEmpty() ? patterns : description) + QStringLiteral(" (") + patterns +
+                       QLatin1Char(')');
+    }
+    return filters;
+}
+
+void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, QSize size) {
+    dialog->setObjectName(QLatin1String(name));
+    dialog->setWindowTitle(title);
+    dialog->setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    dialog->setFixedSize(size);
+    QFont small = dialog->font();
+    small.setPixelSize(11);
+    dialog->setFont(small);
 }
 
 bool TQtPrompt::Confirm(const std::string& text) {

@@ -6,6 +6,7 @@
 #include "tag/Prompt.h"
 
 #include <QColor>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -13,6 +14,8 @@
 #include <string>
 #include <optional>
 #include <vector>
+
+class QDialog;
 
 class QWidget;
 
@@ -60,6 +63,9 @@ void SetDialogs(TDialogs* dialogs);
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
+// The fixed-size dialogs share one frame and the 11-pixel font their layouts were measured with.
+void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, QSize size);
+
 // How an error that reaches the main loop is shown: its message (bare carriage returns as line
 // breaks) and a full stop, in the error box of the seam.
 void ShowMainLoopError(const std::string& message);
@@ -67,8 +73,10 @@ void ShowMainLoopError(const std::string& message);
 // The parent of the boxes: the main window once it exists.
 void SetDialogParent(QWidget* parent);
 
-// Filter text of pairs separated by "|" as the toolkit's ";;" list.
-QString FilterForToolkit(const QString& filter);
+// A file filter of "description|pattern|..." pairs (patterns separated by ";") in the dialog's
+// form "description (pattern pattern)". "*.*" means every file, with or without a dot. An empty
+// filter, or one with a description but no pattern, gives all files.
+QStringList FileDialogFilters(const std::string& filterExt);
 
 class TQtPrompt : public Prompt {
 public:

@@ -1,6 +1,7 @@
 #include "ui/TemplateFiles.h"
 
 #include "model/IniFile.h"
+#include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 
 #include <QApplication>
@@ -114,14 +115,7 @@ std::vector<TTemplateEntry> ReadTemplateFolder(const QString& root) {
 TTemplateBrowser::TTemplateBrowser(QWidget* parent)
     : QDialog(parent), templatesFolder_(QApplication::applicationDirPath() + "/Templates") {
     InitDialogResources();
-    setObjectName("TemplateBrowser");
-    setWindowTitle("New applet tag ...");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(455, 380);
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
+    SetUpFixedDialog(this, "TemplateBrowser", "New applet tag ...", QSize(455, 380));
     folderIcon_ = FolderIcon(style());
     templateIcon_ = QIcon(":/dialogs/template.svg");
 

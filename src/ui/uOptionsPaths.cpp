@@ -69,14 +69,7 @@ bool IsStandardAppletViewer(const QString& path) {
 }
 
 TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
-    setObjectName("OptionsPaths");
-    setWindowTitle("Options");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setFixedSize(451, 307);
-    QFont small = font();
-    small.setPixelSize(11);
-    setFont(small);
+    SetUpFixedDialog(this, "OptionsPaths", "Options", QSize(451, 307));
 
     PC = new QTabWidget(this);
     PC->setObjectName("PC");

@@ -53,16 +53,6 @@ public:
     }
 };
 
-QString Normalized(QString patterns) {
-    QStringList parts;
-    for (const QString& part : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
-        const QString pattern = part.trimmed();
-        if (!pattern.isEmpty())
-            parts << (pattern == QLatin1String("*.*") ? QStringLiteral("*") : pattern);
-    }
-    return parts.join(QLatin1Char(' '));
-}
-
 template <class View, class Param> void RegisterOnce() {
     if (!FindParamView(std::type_index(typeid(Param))))
         RegisterParamView<View, Param>();
@@ -96,30 +86,6 @@ std::optional<QColor> RunColorDialog(QColorDialog& dialog) {
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.selectedColor();
-}
-
-QStringList FileDialogFilters(const std::string& filterExt) {
-    const QStringList allFiles{QStringLiteral("All Files (*)")};
-    QStringList pieces = FromAnsi(filterExt).split(QLatin1Char('|'));
-    if (!pieces.isEmpty() && pieces.constLast().isEmpty())
-        pieces.removeLast(); // a closing "|"
-    if (pieces.isEmpty() || pieces.size() % 2 != 0)
-        return allFiles;
-    QStringList filters;
-    for (qsizetype i = 0; i < pieces.size(); i += 2) {
-        QString description = pieces[i].trimmed();
-        const QString patterns = Normalized(pieces[i + 1]);
-        if (patterns.isEmpty())
-            return allFiles;
-        // A description that already names its patterns ("Any file (*.*)") is not given them twice.
-        const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-        if (open >= 0 && description.endsWith(QLatin1Char(')')) &&
-            Normalized(description.mid(open + 1, description.size() - open - 2)) == patterns)
-            description = description.left(open).trimmed();
-        filters << (description.isEmpty() ? patterns : description) + QStringLiteral(" (") + patterns +
-                       QLatin1Char(')');
-    }
-    return filters;
 }
 
 void ShowViewError(const std::exception& error) {

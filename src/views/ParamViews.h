@@ -41,10 +41,6 @@ void SetColorDialogRunner(ColorDialogRunner runner);
 std::optional<QString> RunFileDialog(QFileDialog& dialog);
 std::optional<QColor> RunColorDialog(QColorDialog& dialog);
 
-// A file filter of "description|pattern|..." pairs (patterns separated by ";") in the dialog's
-// form "description (pattern pattern)". "*.*" means every file, with or without a dot. An empty
-// filter, or one with a description but no pattern, gives all files.
-QStringList FileDialogFilters(const std::string& filterExt);
 
 // "Right of X": X's left plus its width plus the gap (the gap alone when there is no X).
 int RightOf(const QWidget* control, int gap);

@@ -67,9 +67,9 @@ def write_strip(name, colours):
         out.write(svg)
 
 
-def noise(size, seed):
+def noise(size, start):
     """Tileable value noise in [0, 1): three octaves on lattices that divide the size."""
-    state = seed
+    state = start
 
     def rand():
         nonlocal state
@@ -100,13 +100,13 @@ def noise(size, seed):
     return [[v / weight_sum for v in row] for row in total]
 
 
-def write_texture(name, dark, light, seed, size=80, levels=64):
+def write_texture(name, dark, light, start, size=80, levels=64):
     """An 8-bit palette PNG: the noise picks one of `levels` blues between `dark` and `light`."""
     palette = []
     for i in range(levels):
         t = i / (levels - 1)
         palette.append(tuple(round(d + (l - d) * t) for d, l in zip(dark, light)))
-    field = noise(size, seed)
+    field = noise(size, start)
     low = min(min(row) for row in field)
     high = max(max(row) for row in field)
     rows = b""
@@ -129,5 +129,5 @@ def write_texture(name, dark, light, seed, size=80, levels=64):
 if __name__ == "__main__":
     for strip_name, strip_colours in PALETTES.items():
         write_strip(strip_name, strip_colours)
-    write_texture("background-normal.png", dark=(58, 88, 168), light=(104, 136, 208), seed=1997)
-    write_texture("background-selected.png", dark=(80, 116, 210), light=(122, 158, 240), seed=4711)
+    write_texture("background-normal.png", dark=(58, 88, 168), light=(104, 136, 208), start=1997)
+    write_texture("background-selected.png", dark=(80, 116, 210), light=(122, 158, 240), start=4711)
