@@ -8,6 +8,7 @@
 #include "tag/CodeBaseCheck.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"
+#include "ui/DocumentUndo.h"
 #include "ui/ScreenText.h"
 #include "ui/Splash.h"
 #include "ui/toolbar/MSIEToolbar.h"
@@ -34,12 +35,14 @@
 #include <QTabWidget>
 #include <QToolButton>
 #include <QToolTip>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 namespace zarn {
 
@@ -204,6 +207,7 @@ void TMainForm::BuildMenus() {
     FileExitItem = item(File1, "FileExitItem", QStringLiteral("E&xit"), &TMainForm::FileExitItemClick);
     FileSaveItem->setEnabled(false);
     FileSaveAsItem->setEnabled(false);
+    AttachDocumentUndo(*this);
 
     Build1 = bar->addMenu(QStringLiteral("&Compile"));
     Build1->setObjectName(QStringLiteral("Build1"));
@@ -228,6 +232,7 @@ void TMainForm::BuildMenus() {
     UA->setEnabled(false);
     Help1->addSeparator()->setObjectName(QStringLiteral("N3"));
     HelpAboutItem = item(Help1, "HelpAboutItem", QStringLiteral("&About..."), &TMainForm::HelpAboutItemClick);
+    AssignShortcuts(*this);
 }
 
 QSpinBox* TMainForm::MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator) {
@@ -351,17 +356,19 @@ void TMainForm::SetToolbarMask(int mask) {
 }
 
 void TMainForm::SetModified() {
-    if (!Modified) {
-        StatusPanel0->setText(QStringLiteral("Modified"));
-        SetToolbarMask(ToolbarMask & ~SaveDisabledBit);
-    }
-    Modified = true;
+    UndoStack->resetClean();
+    ShowModified(true);
 }
 
 void TMainForm::ClearModified() {
-    StatusPanel0->clear();
-    Modified = false;
-    SetToolbarMask(ToolbarMask | SaveDisabledBit);
+    UndoStack->setClean();
+    ShowModified(false);
+}
+
+void TMainForm::ShowModified(bool modified) {
+    Modified = modified;
+    StatusPanel0->setText(modified ? QStringLiteral("Modified") : QString());
+    SetToolbarMask(modified ? ToolbarMask & ~SaveDisabledBit : ToolbarMask | SaveDisabledBit);
 }
 
 void TMainForm::ShowStatusNote(const QString& text) {
@@ -467,6 +474,7 @@ bool TMainForm::LoadDocument(const std::string& path) {
     FileSaveAsItem->setEnabled(true);
     Build1->setEnabled(true);
     Build1->menuAction()->setEnabled(true);
+    UndoStack->clear();
     ClearModified();
     ShowStatusNote({});
     SetToolbarMask(ToolbarMask & ~PreviewDisabledBit);
@@ -555,6 +563,11 @@ void TMainForm::New1Click() {
                 WebRoot->setText(FromAnsi(AppSettings.DefaultWebRoot));
             if (!AppSettings.DefaultCodeBase.empty())
                 CodeBase->setText(FromAnsi(AppSettings.DefaultCodeBase));
+            // The defaults come with the new document: no undo takes them out again.
+            if (UndoStack->count() > 0) {
+                UndoStack->clear();
+                SetModified();
+            }
         }
     });
 }
@@ -633,43 +646,48 @@ void TMainForm::ToolbarClick(int index) {
 void TMainForm::AWEditChange() {
     SizeWindow->SetTracking(false);
     SizeWindow->SetAppletClientWidth(AppletWidth->value() + 2 * AppletHSpace->value());
+    const int32_t before = BasicParams->Width;
     BasicParams->Width = AppletWidth->value();
     SizeWindow->SetTracking(true);
-    SetModified();
+    RecordBasicEdit(*this, TBasicField::Width, before);
 }
 
 void TMainForm::AHEditChange() {
     SizeWindow->SetTracking(false);
     SizeWindow->SetAppletClientHeight(AppletHeight->value() + 2 * AppletVSpace->value());
+    const int32_t before = BasicParams->Height;
     BasicParams->Height = AppletHeight->value();
     SizeWindow->SetTracking(true);
-    SetModified();
+    RecordBasicEdit(*this, TBasicField::Height, before);
 }
 
 void TMainForm::AHSEditChange() {
     SizeWindow->SetTracking(false);
     SizeWindow->SetHSpacePanels(AppletHSpace->value());
+    const int32_t before = BasicParams->HSpace;
     BasicParams->HSpace = AppletHSpace->value();
     SizeWindow->SetTracking(true);
-    SetModified();
+    RecordBasicEdit(*this, TBasicField::HSpace, before);
 }
 
 void TMainForm::AVSEditChange() {
     SizeWindow->SetTracking(false);
     SizeWindow->SetVSpacePanels(AppletVSpace->value());
+    const int32_t before = BasicParams->VSpace;
     BasicParams->VSpace = AppletVSpace->value();
     SizeWindow->SetTracking(true);
-    SetModified();
+    RecordBasicEdit(*this, TBasicField::VSpace, before);
 }
 
 void TMainForm::CBAlignChange(int index) {
     if (index < 0)
         return;
+    const uint8_t before = BasicParams->Align;
     BasicParams->Align = static_cast<uint8_t>(index);
-    SetModified();
+    RecordBasicEdit(*this, TBasicField::Align, before);
 }
 
-void TMainForm::StorePathEdit(QLineEdit* edit, std::string& field, const QString& text) {
+void TMainForm::StorePathEdit(QLineEdit* edit, std::string& field, TBasicField which, const QString& text) {
     std::string stored;
     if (!ToAnsi(text, stored)) {
         // Refused rather than stored as "?": the edit goes back to the value in force.
@@ -680,26 +698,24 @@ void TMainForm::StorePathEdit(QLineEdit* edit, std::string& field, const QString
         ShowStatusNote(QStringLiteral("Character not available in Windows-1252"));
         return;
     }
-    field = std::move(stored);
-    SetModified();
+    std::string before = std::exchange(field, std::move(stored));
+    RecordBasicEdit(*this, which, std::move(before));
 }
 
 void TMainForm::WebRootChange(const QString& text) {
-    StorePathEdit(WebRoot, BasicParams->WebRoot, text);
+    StorePathEdit(WebRoot, BasicParams->WebRoot, TBasicField::WebRoot, text);
 }
 
 void TMainForm::CodeBaseChange(const QString& text) {
-    StorePathEdit(CodeBase, BasicParams->CodeBase, text);
+    StorePathEdit(CodeBase, BasicParams->CodeBase, TBasicField::CodeBase, text);
 }
 
 void TMainForm::Browse(QLineEdit* edit, TDirectoryBrowser& browser) {
     std::string text;
     if (ToAnsi(edit->text(), text) && DirectoryExists(text))
         browser.Directory = edit->text();
-    if (browser.Execute()) {
+    if (browser.Execute())
         edit->setText(browser.Directory);
-        SetModified();
-    }
 }
 
 void TMainForm::WebBrowseClick() {
@@ -729,6 +745,8 @@ void TMainForm::ApplyShowHints() {
 }
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (IsDocumentUndoKey(*this, watched, event))
+        return true;
     if (event->type() != QEvent::ToolTip)
         return QMainWindow::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);

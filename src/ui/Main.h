@@ -5,6 +5,7 @@
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"
 #include "ui/DirBsrFm.h"
+#include "ui/DocumentUndo.h"
 #include "views/ParamViewList.h"
 
 #include <QMainWindow>
@@ -25,6 +26,7 @@ class QScrollArea;
 class QSpinBox;
 class QTabWidget;
 class QToolButton;
+class QUndoStack;
 
 namespace zarn {
 
@@ -104,6 +106,7 @@ public:
     QLabel* StatusNote = nullptr; // a word about refused input
 
     QMenu* File1 = nullptr;
+    QMenu* Edit1 = nullptr;
     QMenu* Build1 = nullptr;
     QMenu* Options1 = nullptr;
     QMenu* Help1 = nullptr;
@@ -112,6 +115,8 @@ public:
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExitItem = nullptr;
+    QAction* EditUndoItem = nullptr;
+    QAction* EditRedoItem = nullptr;
     QAction* Runpreview1 = nullptr;
     QAction* ShowHTMLCode1 = nullptr;
     QAction* Generateactualcode1 = nullptr;
@@ -120,6 +125,9 @@ public:
     QAction* UsingZARN1 = nullptr;
     QAction* UA = nullptr;
     QAction* HelpAboutItem = nullptr;
+
+    // Every edit of the document; its clean state is the saved document.
+    QUndoStack* UndoStack = nullptr;
 
     TDirectoryBrowser WebDB;
     TDirectoryBrowser CodeDB;
@@ -132,8 +140,12 @@ public:
     TSizeWindowLink* SizeWindow = nullptr;
     void SetSizeWindow(TSizeWindowLink* link);
 
+    // An edit outside the stack: no undo leads back to the saved state.
     void SetModified();
+    // The document as it is now counts as saved.
     void ClearModified();
+    // The status panel and the Save button.
+    void ShowModified(bool modified);
     // True when the pending action may go on: not modified, No, or Yes and the save succeeded.
     bool QuerySave();
     // Loads a template or document. A failure raises and leaves the previous document, its pages
@@ -196,7 +208,7 @@ private:
     QSpinBox* MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator);
     void SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handler)());
     // Stores an edit's text in a basic attribute; a character Windows-1252 cannot hold is refused.
-    void StorePathEdit(QLineEdit* edit, std::string& field, const QString& text);
+    void StorePathEdit(QLineEdit* edit, std::string& field, TBasicField which, const QString& text);
     void Browse(QLineEdit* edit, TDirectoryBrowser& browser);
     // Hooks of the windows that come with the dialogs: the template browser (false: cancelled;
     // `name` relative to the template folder) and the options dialog on a page (0 "Applet Viewer",

@@ -3,6 +3,7 @@
 #include "ui/ScreenText.h"
 #include "views/Glyphs.h"
 #include "views/ParamViews.h"
+#include "views/ViewUndo.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -131,9 +132,10 @@ void TAPVColorCombo::ColorListClick() {
     const int index = ColorList->currentIndex();
     if (index < 0)
         return;
+    TParamEdit edit(*this, false);
     ColorParam().Color = ColorList->itemData(index).toUInt();
     Swatch->SetFill(ColorParam().Color);
-    MarkDocumentModified();
+    edit.Done();
 }
 
 void TAPVColor::SetupView() {
@@ -181,12 +183,13 @@ void TAPVColor::SelectColorClick() {
     if (!chosen || !chosen->isValid())
         return;
     const QColor rgb = chosen->toRgb();
+    TParamEdit edit(*this, false);
     ColorParam().Color = RGBColor(uint8_t(rgb.red()), uint8_t(rgb.green()), uint8_t(rgb.blue()));
     Swatch->SetFill(ColorParam().Color);
     ValueLabel->setText(FromAnsi(ColorParam().GetValue()));
     ValueLabel->adjustSize();
     Resized(); // the controls right of the value follow its new width
-    MarkDocumentModified();
+    edit.Done();
 }
 
 void TAPVColorOption::SetupView() {
@@ -215,10 +218,11 @@ void TAPVColorOption::UpdateUnspecified() {
 }
 
 void TAPVColorOption::UnspecifiedClick() {
+    TParamEdit edit(*this, false);
     dynamic_cast<TAPColorOption&>(*Param).Unspecified = UnspecifiedBox->isChecked();
     UpdateUnspecified();
     // It decides whether the block holds the colour at all: a change to save.
-    MarkDocumentModified();
+    edit.Done();
 }
 
 void TAPVColorOption::Resized() {

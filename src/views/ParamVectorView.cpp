@@ -4,6 +4,7 @@
 #include "ui/ScreenText.h"
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
+#include "views/ViewUndo.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -467,7 +468,18 @@ void TAPVParamVector::elementsChanged() {
     SyncGridRows();
     FitHeight();
     updateAddButton();
-    MarkDocumentModified();
+}
+
+void TAPVParamVector::ShowElements(int selected) {
+    if (Vector && BeforeListEdit)
+        BeforeListEdit->setText(FromAnsi(Vector->BeforeListText));
+    RebuildElementViews();
+    RowGrid->SelectRow(std::min(selected, int(elementViews_.size()) - 1));
+    elementsChanged();
+}
+
+void TAPVParamVector::ShowValue() {
+    ShowElements(RowGrid ? RowGrid->SelectedRow() : -1);
 }
 
 void TAPVParamVector::updateAddButton() {
@@ -496,8 +508,9 @@ void TAPVParamVector::BeforeListTextChange() {
         QApplication::beep();
         return;
     }
+    TParamEdit edit(*this, true);
     Vector->BeforeListText = text;
-    MarkDocumentModified();
+    edit.Done();
 }
 
 void TAPVParamVector::AddClick() {
@@ -543,6 +556,7 @@ void TAPVParamVector::AddClick() {
     RowGrid->SetRowCount(int(elementViews_.size()));
     RowGrid->SelectRow(int(position));
     elementsChanged();
+    RecordElementAdded(*Vector, position);
 }
 
 void TAPVParamVector::DelClick() {
@@ -554,6 +568,8 @@ void TAPVParamVector::DelClick() {
     TAppletParamView* view = elementViews_[std::size_t(row)];
     elementViews_.erase(elementViews_.begin() + row);
     delete view;
+    // Taken out rather than destroyed: undoing the delete brings back this very element.
+    std::unique_ptr<TAPContainer> element = std::move(Vector->Containers[std::size_t(row)]);
     Vector->Delete(std::size_t(row));
     Vector->RenameElements();
     const int count = int(elementViews_.size());
@@ -561,6 +577,7 @@ void TAPVParamVector::DelClick() {
     RowGrid->SetRowCount(count);
     RowGrid->SelectRow(std::min(row, count - 1));
     elementsChanged();
+    RecordElementDeleted(*Vector, std::size_t(row), std::move(element));
 }
 
 void TAPVParamVector::RowMoved(int from, int to) {
@@ -584,7 +601,7 @@ void TAPVParamVector::RowMoved(int from, int to) {
     RowGrid->SelectRow(selected);
     ArrangeViews(ElementPanel);
     SyncGridRows();
-    MarkDocumentModified();
+    RecordElementMoved(*Vector, std::size_t(from), std::size_t(to));
 }
 
 void TAPVParamVector::DrawRowCell(QPainter& painter, int column, int row, const QRect& rect) {

@@ -97,6 +97,10 @@ public:
     // After the number of elements changed: the view, the enclosing vector views and the page
     // take the new height.
     void FitHeight();
+    // After an undo or redo changed the elements: every element view anew, the row selected
+    // (clamped to the rows there are), the heights fitted.
+    void ShowElements(int selected);
+    void ShowValue() override;
 
     void BeforeListTextChange();
     void AddClick();

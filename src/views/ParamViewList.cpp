@@ -72,6 +72,15 @@ int TAppletParamView::GetPreferredHeight() {
     return (NameLabel ? NameLabel->height() : 0) + 2 * VMargin;
 }
 
+void TAppletParamView::ShowValue() {
+    // Filling the controls again is what showing a value means; the view keeps its visibility,
+    // which its page may have set apart from the parameter's (the alternate text).
+    const bool hidden = isHidden();
+    SetupView();
+    setHidden(hidden);
+    FinishSetup();
+}
+
 void TAppletParamView::Resized() {
     Baseline = height() - 2 * VMargin;
     if (NameLabel)

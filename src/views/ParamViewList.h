@@ -41,6 +41,8 @@ public:
     // May run more than once; creates only what is missing. Filling controls writes nothing back.
     virtual void SetupView();
     virtual int GetPreferredHeight();
+    // Shows the parameter's value again after an undo or redo changed it; writes nothing back.
+    virtual void ShowValue();
     // A view on a shown panel gets resize events while its kind's SetupView is still building the
     // controls; placement starts once they all exist.
     void FinishSetup();

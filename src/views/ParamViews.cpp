@@ -9,6 +9,7 @@
 #include "ui/ScreenText.h"
 #include "views/ColorViews.h"
 #include "views/Glyphs.h"
+#include "views/ViewUndo.h"
 
 #include <QCheckBox>
 #include <QColorDialog>
@@ -132,6 +133,8 @@ void TAPVWithTCustomEdit::FillEditor(const QString& text) {
     const QSignalBlocker blocker(Editor);
     Editor->setText(text);
     Editor->setCursorPosition(0);
+    // What the editor shows now is the stored value, which the kind took.
+    ClearRefused();
 }
 
 void TAPVWithTCustomEdit::ShowRefused(const QString& reason) {
@@ -241,8 +244,10 @@ void TAPVString::EditorChanged() {
         return;
     }
     ClearRefused();
-    MarkDocumentModified();
+    // A chosen file is a step of its own; typing in the field merges.
+    TParamEdit edit(*this, !picking_);
     StringParam().Value = text;
+    edit.Done();
 }
 
 TAPString& TAPVString::StringParam() const {
@@ -289,10 +294,9 @@ void TAPVFileName::BrowseClick() {
     const std::optional<QString> chosen = RunFileDialog(*OpenDialog);
     if (!chosen)
         return;
+    picking_ = true;
     Editor->setText(*chosen);
-    std::string bytes;
-    if (ToAnsi(*chosen, bytes))
-        MarkDocumentModified();
+    picking_ = false;
 }
 
 void TAPVNumeric::SetupView() {
@@ -323,8 +327,9 @@ void TAPVNumeric::EditorChanged() {
     }
     ClearRefused();
     SpinButton->Position = *typed;
+    TParamEdit edit(*this, true);
     NumericParam().Value = *typed;
-    MarkDocumentModified();
+    edit.Done();
 }
 
 TAPNumeric& TAPVNumeric::NumericParam() const {
@@ -345,8 +350,9 @@ void TAPVFloat::EditorChanged() {
         return;
     }
     ClearRefused();
-    MarkDocumentModified();
+    TParamEdit edit(*this, true);
     FloatParam().Value = value;
+    edit.Done();
 }
 
 TAPFloat& TAPVFloat::FloatParam() const {
@@ -391,8 +397,9 @@ void TAPVBoolean::PlaceCheckBox() {
 }
 
 void TAPVBoolean::CheckBoxClick() {
+    TParamEdit edit(*this, false);
     BooleanParam().Value = CheckBox->isChecked();
-    MarkDocumentModified();
+    edit.Done();
 }
 
 TAPBoolean& TAPVBoolean::BooleanParam() const {
@@ -445,8 +452,9 @@ int TAPVComboList::GetPreferredHeight() {
 }
 
 void TAPVComboList::ItemListClick() {
+    TParamEdit edit(*this, false);
     ComboParam().ItemIndex = ItemList->currentIndex();
-    MarkDocumentModified();
+    edit.Done();
 }
 
 TAPComboList& TAPVComboList::ComboParam() const {
@@ -498,8 +506,9 @@ void TAPVPlugin::PropertiesClick() {
         return;
     try {
         // A confirmed edit changed the document's data: it must be saved like any edit.
+        TParamEdit edit(*this, false);
         if (plugin->EditPlugin())
-            MarkDocumentModified();
+            edit.Done();
     } catch (const std::exception& error) {
         ShowViewError(error);
     }

@@ -128,6 +128,8 @@ protected:
     void CreateEditor() override;
     void EditorChanged() override;
     TAPString& StringParam() const;
+    // Set while a chosen file name goes into the editor.
+    bool picking_ = false;
 };
 
 class TAPVFileName : public TAPVString {

@@ -116,7 +116,10 @@ TEST_F(MainForm, CaptionsTitlesAndMenuStates) {
         EXPECT_EQ(action->text(), item.caption);
         EXPECT_EQ(action->isEnabled(), item.enabled) << item.name;
         EXPECT_EQ(action->isVisible(), item.visible) << item.name;
-        EXPECT_TRUE(action->shortcut().isEmpty());
+        // The commands with keys of their own are checked with their keys in the undo tests.
+        if (QStringList({"Paths1", "Options2", "UA", "HelpAboutItem"}).contains(QLatin1String(item.name))) {
+            EXPECT_TRUE(action->shortcut().isEmpty()) << item.name;
+        }
     }
     EXPECT_FALSE(form->Build1->isEnabled());
     EXPECT_EQ(form->GBPaths->title(), "Applet Paths");
