@@ -223,6 +223,23 @@ TEST_F(Undo, StandardKeysTriggerTheirCommands) {
     }
 }
 
+// The Compile menu is off until a document is loaded: its keys must be too.
+TEST(UndoKeys, CompileKeysWaitForADocument) {
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped{dialogs};
+    TMainForm form;
+    form.ShowStep({});
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    for (QAction* action : {form.Runpreview1, form.Generateactualcode1}) {
+        QObject::disconnect(action, &QAction::triggered, nullptr, nullptr);
+        QSignalSpy triggered(action, &QAction::triggered);
+        QTest::keySequence(&form, action->shortcut());
+        EXPECT_EQ(triggered.count(), 0) << action->objectName().toStdString();
+    }
+}
+
 TEST_F(Undo, TheUndoKeyInAFieldUndoesTheDocument) {
     form->show();
     form->activateWindow();
