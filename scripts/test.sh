@@ -15,6 +15,10 @@ ctest --test-dir build --output-on-failure -j "$jobs"
 echo "== editor smoke run under Xvfb"
 sh scripts/gui-smoke.sh build
 
+# What a user installs: desktop files validate, a staged install runs, the .deb builds.
+echo "== install check"
+sh scripts/install-check.sh build
+
 echo "== sanitizer build (ASan+UBSan) and test"
 sh scripts/build.sh build-asan -DZARN_WERROR=ON -DZARN_SANITIZE=ON -DZARN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -115,7 +115,8 @@ const char* const TemplatesHelp =
     "Folders without templates are left out; links to folders are not followed.\n"
     "\n"
     "Without DIR the program's own Templates folder is used, the first of: \"Templates\" beside\n"
-    "the program, the installed data folder, the source tree the program was built from.\n";
+    "the program, the installed data folder (share/zarn/Templates beside the program's folder),\n"
+    "and for a program run from its build folder the source tree's.\n";
 
 using TCommandFn = int (*)(const TParsedArgs&, std::ostream&, std::ostream&);
 

@@ -2,18 +2,12 @@
 
 #include "cli/CliArgs.h"
 #include "model/IniFile.h"
+#include "paths/InstallPaths.h"
 #include "plugins/PluginFolders.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
-
-#ifndef ZARN_DATA_DIR
-#define ZARN_DATA_DIR ""
-#endif
-#ifndef ZARN_SOURCE_DIR
-#define ZARN_SOURCE_DIR ""
-#endif
 
 namespace zarn::cli {
 
@@ -133,13 +127,8 @@ void PrintTemplateTree(const std::vector<TTemplateNode>& nodes, std::ostream& ou
 
 TStrings TemplateFolderCandidates() {
     TStrings candidates;
-    const std::string program = ProgramFolder();
-    if (!program.empty())
-        candidates.push_back((fs::path(program) / "Templates").string());
-    if (*ZARN_DATA_DIR)
-        candidates.push_back((fs::path(ZARN_DATA_DIR) / "Templates").string());
-    if (*ZARN_SOURCE_DIR)
-        candidates.push_back((fs::path(ZARN_SOURCE_DIR) / "Templates").string());
+    for (const std::string& folder : DataFolderCandidates(ProgramFolder()))
+        candidates.push_back((fs::path(folder) / "Templates").string());
     return candidates;
 }
 

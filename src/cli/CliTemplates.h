@@ -37,7 +37,7 @@ std::vector<TTemplateNode> ReadTemplateTree(const std::string& root);
 void PrintTemplateTree(const std::vector<TTemplateNode>& nodes, std::ostream& out);
 
 // Where the program's own templates are looked for, in order: "Templates" beside the program,
-// then the installed data folder, then the source tree the program was built from.
+// then the installed data folders, then, for a program in its build folder, the source tree's.
 TStrings TemplateFolderCandidates();
 // The first candidate that is a folder.
 std::optional<std::string> FindTemplatesFolder();

@@ -1,6 +1,7 @@
 #include "plugins/PluginFolders.h"
 
 #include "model/TextConv.h"
+#include "paths/InstallPaths.h"
 
 #include <filesystem>
 #include <system_error>
@@ -84,10 +85,8 @@ std::vector<std::string> PluginSearchPath() {
     for (const auto& folder : extraFolders())
         if (!folder.empty())
             addOnce(folders, folder);
-    if (std::string program = ProgramFolder(); !program.empty())
-        addOnce(folders, program);
-    if (std::string installed = InstalledPluginFolder(); !installed.empty())
-        addOnce(folders, installed);
+    for (auto& folder : PluginFolderCandidates(ProgramFolder()))
+        addOnce(folders, std::move(folder));
     return folders;
 }
 

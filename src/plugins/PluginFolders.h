@@ -19,7 +19,8 @@ std::string InstalledPluginFolder();
 // Extra folders searched before the program's own ones (tests use it); replaces earlier ones.
 void SetPluginSearchPath(std::vector<std::string> folders);
 
-// Every folder searched, in order: the extra folders, the program's folder, the installed folder.
+// Every folder searched, in order: the extra folders, the program's folder, the installed folder
+// relative to the program, the configured installed folder.
 std::vector<std::string> PluginSearchPath();
 
 // True for a name without a folder part, drive, ".." or control characters.

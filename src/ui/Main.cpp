@@ -3,6 +3,7 @@
 #include "model/Errors.h"
 #include "model/FileReplace.h"
 #include "model/KelmFile.h"
+#include "paths/InstallPaths.h"
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
 #include "tag/CodeBaseCheck.h"
@@ -94,10 +95,10 @@ TTempFiles& TempFiles() {
 }
 
 std::string TemplatesFolder() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Templates/");
-    if (QDir(beside).exists())
-        return FileSystemName(beside);
-    return std::string(ZARN_SOURCE_TEMPLATES) + "/";
+    const std::string program = FileSystemName(QCoreApplication::applicationDirPath());
+    const std::string found = FindTemplatesFolder(program);
+    // Without any, New starts where the templates would be beside the program.
+    return (found.empty() ? program + "/Templates" : found) + "/";
 }
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeWindow_) {

@@ -3,6 +3,7 @@
 
 #include "ui/Main.h"
 
+#include "paths/InstallPaths.h"
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
@@ -38,12 +39,8 @@ private:
     TAppletSizeForm* form_;
 };
 
-// The folder that holds "Docs": beside the program, else the source tree's (a build not installed).
 std::string HelpRoot() {
-    const QString beside = QCoreApplication::applicationDirPath();
-    if (QDir(beside + "/Docs").exists())
-        return QFile::encodeName(beside).toStdString();
-    return ZARN_SOURCE_ROOT;
+    return FindHelpRoot(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 }
 
 } // namespace

@@ -1,0 +1,57 @@
+#!/bin/sh
+# Checks what an installation gives a user: the desktop files validate, a staged install (DESTDIR),
+# moved elsewhere afterwards, runs zarn-cli on its own templates and plug-in and starts zarn under
+# Xvfb, and `cpack -G DEB` makes a package holding all of it. Every step has a timeout.
+# Usage: scripts/install-check.sh [BUILD_DIR]   (the build must hold zarn, zarn-cli and memlet)
+set -eu
+cd "$(dirname "$0")/.."
+build="${1:-build}"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+fail() { echo "install-check: $*"; exit 1; }
+
+echo "== desktop files"
+desktop-file-validate data/org.zarn.Zarn.desktop || fail "the .desktop file does not validate"
+timeout 60 appstreamcli validate --no-net data/org.zarn.Zarn.metainfo.xml || fail "the metainfo file does not validate"
+
+echo "== staged install"
+DESTDIR="$work/stage" timeout 120 cmake --install "$build" > "$work/install.txt" || { cat "$work/install.txt"; fail "cmake --install failed"; }
+prefix="$(cmake -L -N "$build" 2>/dev/null | sed -n 's/^CMAKE_INSTALL_PREFIX:PATH=//p')"
+# Moved after installing: the programs find their files from their own folder, not from the prefix.
+mv "$work/stage$prefix" "$work/moved"
+root="$work/moved"
+for f in bin/zarn bin/zarn-cli share/zarn/Templates/Text/Ticker.zrt share/zarn/Docs/index.html \
+         share/applications/org.zarn.Zarn.desktop share/mime/packages/org.zarn.Zarn.xml \
+         share/metainfo/org.zarn.Zarn.metainfo.xml share/icons/hicolor/scalable/apps/org.zarn.Zarn.svg \
+         share/icons/hicolor/48x48/apps/org.zarn.Zarn.png; do
+    [ -e "$root/$f" ] || fail "$f is not installed"
+done
+ls "$root"/lib*/zarn/memlet.so "$root"/lib/*/zarn/memlet.so 2>/dev/null | grep -q . || fail "memlet is not installed"
+
+export XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work"
+cli="$root/bin/zarn-cli"
+timeout 30 "$cli" templates > "$work/templates.txt" || fail "zarn-cli templates failed"
+grep -q "Ticker  \[Text/Ticker.zrt\]" "$work/templates.txt" || { cat "$work/templates.txt"; fail "installed templates not listed"; }
+timeout 30 "$cli" html --lf "$root/share/zarn/Templates/Text/Ticker.zrt" > "$work/ticker.html" || fail "zarn-cli html failed"
+grep -q '^<APPLET CODE="Ticker.class"' "$work/ticker.html" || { cat "$work/ticker.html"; fail "no applet block"; }
+# A template with a plug-in parameter loads memlet from the installed plug-in folder.
+timeout 30 "$cli" html --lf "$root/share/zarn/Templates/Text/Notepad.zrt" > "$work/notepad.html" 2> "$work/notepad.err" ||
+    { cat "$work/notepad.err"; fail "zarn-cli did not load the installed memlet"; }
+
+echo "== installed zarn under Xvfb"
+unset QT_QPA_PLATFORM
+timeout 60 xvfb-run -a "$root/bin/zarn" --no-splash --quit-after-show "$root/share/zarn/Templates/Text/Ticker.zrt" \
+    > "$work/gui.txt" 2> "$work/gui.err" || { cat "$work/gui.err"; fail "installed zarn did not start and close"; }
+grep -q "^ZARN main window shown: Ticker - ZARN$" "$work/gui.txt" || { cat "$work/gui.txt"; fail "no main window"; }
+
+echo "== Debian package"
+(cd "$build" && timeout 300 cpack -G DEB -B "$work/deb" > "$work/cpack.txt" 2>&1) || { cat "$work/cpack.txt"; fail "cpack -G DEB failed"; }
+deb="$(ls "$work"/deb/zarn_*.deb 2>/dev/null | head -n 1)"
+[ -n "$deb" ] || { cat "$work/cpack.txt"; fail "no .deb made"; }
+dpkg-deb -c "$deb" > "$work/deb.txt"
+for f in ./usr/bin/zarn ./usr/bin/zarn-cli ./usr/share/zarn/Docs/index.html ./usr/share/applications/org.zarn.Zarn.desktop; do
+    grep -q " $f\$" "$work/deb.txt" || fail "$f is not in the package"
+done
+grep -q "/zarn/memlet.so$" "$work/deb.txt" || fail "memlet is not in the package"
+dpkg-deb -f "$deb" Depends | grep -q libqt6 || fail "the package names no Qt dependency"
+echo "install-check: ok ($(basename "$deb"))"
