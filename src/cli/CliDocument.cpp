@@ -198,23 +198,26 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
                     bool replace) {
     const fs::path target = documentTarget(templatePath, document, replace);
 
-    // The document starts as a copy of the whole template, as the editor's Save As makes it.
-    std::string content;
-    if (int readError = ReadFileBytes(templatePath, content); readError != 0)
-        throw ECliError(templatePath + ": cannot be read (" + systemError(readError) + ")");
-
     // The document is made in a file of its own beside the final name, removed unless put in place.
     TSiblingFile pending;
-    if (int error = pending.Create(target, content, ".new"); error != 0)
+    if (int error = pending.Create(target, "", ".new"); error != 0)
         throw ECliError(document + ": cannot be created (" + systemError(error) + ")");
     TKelmFile file(pending.Name());
     tag.BasicParams.TemplateFile = false;
+    std::string content;
     try {
-        tag.Save(file);
+        // The document starts as a copy of the whole template, as the editor's Save As makes it.
+        content = tag.SaveContent(file, TIniFile(templatePath));
     } catch (const EZarnError& error) {
+        if (std::FILE* probe = std::fopen(templatePath.c_str(), "rb"))
+            std::fclose(probe);
+        else
+            throw ECliError(templatePath + ": cannot be read (" + systemError(errno) + ")");
         // The user knows the document, not the file it is made in.
         throw ECliError(MessageLine(replaceAll(error.Message(), pending.Name(), document)));
     }
+    if (int error = pending.Rewrite(content); error != 0)
+        throw ECliError(document + ": cannot be written (" + systemError(error) + ")");
     publish(pending, target, replace, document);
 }
 

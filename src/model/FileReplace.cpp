@@ -204,6 +204,41 @@ int TSiblingFile::Create(const fs::path& target, std::string_view content, std::
     return error;
 }
 
+int TSiblingFile::Rewrite(std::string_view content) {
+    if (path_.empty())
+        return ENOENT;
+#ifndef _WIN32
+    // Our own file, by name: a link planted under it meanwhile is refused.
+    const int fd = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (std::size_t done = 0; done < content.size();) {
+        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        done += std::size_t(n);
+    }
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+#else
+    std::FILE* out = std::fopen(path_.string().c_str(), "wb");
+    if (!out)
+        return errno;
+    int error = std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0
+                    ? 0
+                    : (errno ? errno : EIO);
+    if (std::fclose(out) != 0 && error == 0)
+        error = errno;
+    return error;
+#endif
+}
+
 int TSiblingFile::PutInPlace(const fs::path& target, bool replace) {
     if (path_.empty())
         return ENOENT;

@@ -24,6 +24,8 @@ public:
     // of the failure (nothing is left behind then).
     int Create(const std::filesystem::path& target, std::string_view content, std::string_view suffix);
     const std::filesystem::path& Path() const { return path_; }
+    // Replaces what the file holds with `content`. Returns 0 or an errno.
+    int Rewrite(std::string_view content);
     std::string Name() const { return path_.string(); }
 
     // Puts the file in the target's place, replacing what is there. Returns 0 or an errno; afterwards

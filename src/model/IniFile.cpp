@@ -16,7 +16,13 @@ using namespace profile;
 
 namespace {
 
-bool breaksLines(const std::string& text) { return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
+bool breaksLines(const std::string& text) {
+    // One pass: a set of three searched per character costs more than the write it guards.
+    for (char c : text)
+        if (c == '\r' || c == '\n' || c == '\0')
+            return true;
+    return false;
+}
 
 } // namespace
 
@@ -32,21 +38,31 @@ namespace {
     throw UnableToWrite(fileName);
 }
 
-void commit(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
-    if (doc->updateDepth > 0)
-        return;
-    std::string content = Serialize(*doc);
-    if (doc->endMark.empty() && !content.empty() && content.back() == '\x1A') {
+std::string contentOf(Document& doc) {
+    std::string content = Serialize(doc);
+    if (doc.endMark.empty() && !content.empty() && content.back() == '\x1A') {
         // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
-        EnsureLineEnd(*doc);
-        content = Serialize(*doc);
+        EnsureLineEnd(doc);
+        content = Serialize(doc);
     }
-    if (!doc->writable || !ReplaceFileContent(path, content)) {
+    return content;
+}
+
+void write(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
+    ProcessCache().noteWrite();
+    if (!doc->writable || !ReplaceFileContent(path, contentOf(*doc))) {
         ProcessCache().drop(path);
         failWrite(fileName);
     }
     doc->dirty = false;
     doc->identity = IdentityOf(path);
+    doc->verifiedAt = ProcessCache().writes();
+}
+
+void commit(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
+    if (doc->updateDepth > 0 || doc->held)
+        return;
+    write(path, fileName, doc);
 }
 
 } // namespace
@@ -57,8 +73,8 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     Section* s = doc->find(section);
     if (!s)
         return defaultValue;
-    auto it = s->firstKey.find(UpperCase(Trim(key)));
-    return it == s->firstKey.end() ? defaultValue : ValueOf(*doc, s->entries[it->second]);
+    const std::size_t at = doc->findKey(*s, key);
+    return at == std::string_view::npos ? defaultValue : ValueOf(*doc, s->entries[at]);
 }
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
@@ -76,35 +92,51 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     Section* s = doc->find(section);
     if (!s) {
         EnsureLineEnd(*doc);
+        const LineEnd newline = doc->newlineEnd();
         if (!doc->sections.empty()) {
             // A blank line between sections, as people write them.
             auto& last = doc->sections.back();
             const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
-            if (!Trim(tail.text).empty())
-                last.entries.push_back(Entry{"", doc->newline, {}, {}});
+            if (!Trim(tail.text()).empty()) {
+                last.entries.push_back(Entry{nullptr, 0, 0, newline});
+                if (!last.indexed && last.entries.size() > Section::IndexFrom)
+                    doc->reindex(last);
+            }
         }
-        Section fresh;
-        fresh.header = Entry{"[" + ToFileText(*doc, name) + "]", doc->newline, {}, {}};
-        fresh.upperName = UpperCase(name);
-        doc->sections.push_back(std::move(fresh));
-        doc->sectionIndex.emplace(doc->sections.back().upperName, doc->sections.size() - 1);
-        s = &doc->sections.back();
+        Section& fresh = doc->sections.emplace_back();
+        fresh.header = doc->makeEntry("[" + ToFileText(*doc, name) + "]", newline, 0);
+        fresh.name = doc->keep(name);
+        doc->reindex(fresh);
+        doc->sectionIndex.emplace(fresh.name, doc->sections.size() - 1);
+        s = &fresh;
     }
-    const std::string upperKey = UpperCase(keyName);
-    auto it = s->firstKey.find(upperKey);
-    if (it != s->firstKey.end()) {
-        Entry& entry = s->entries[it->second];
-        entry.text = entry.key + "=" + ToFileText(*doc, StoredForm(value));
+    const std::string fileValue = ToFileText(*doc, StoredForm(value));
+    const std::size_t found = doc->findKey(*s, keyName);
+    if (found != std::string_view::npos) {
+        Entry& entry = s->entries[found];
+        const std::string_view fileKey = entry.key();
+        std::string_view old = entry.text();
+        // A save mostly writes back what was read: the line keeps its bytes then.
+        if (old.size() != fileKey.size() + 1 + fileValue.size() || !old.starts_with(fileKey) ||
+            old[fileKey.size()] != '=' || old.substr(fileKey.size() + 1) != fileValue) {
+            std::string text;
+            text.reserve(fileKey.size() + 1 + fileValue.size());
+            text.append(fileKey).append("=").append(fileValue);
+            entry = doc->makeEntry(std::move(text), entry.eol, fileKey.size());
+        }
     } else {
         const std::size_t at = KeyInsertionPoint(*s);
         Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
-        if (previous->eol.empty())
-            previous->eol = doc->newline;
-        std::string fileKey = ToFileText(*doc, keyName);
-        Entry entry{fileKey + "=" + ToFileText(*doc, StoredForm(value)), doc->newline, fileKey, upperKey};
-        s->entries.insert(s->entries.begin() + std::ptrdiff_t(at), std::move(entry));
+        if (previous->eol == LineEnd::None)
+            previous->eol = doc->newlineEnd();
+        const std::string fileKey = ToFileText(*doc, keyName);
+        s->entries.insert(s->entries.begin() + std::ptrdiff_t(at),
+                          doc->makeEntry(fileKey + "=" + fileValue, doc->newlineEnd(), fileKey.size()));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
-        s->firstKey.emplace(upperKey, at);
+        if (s->indexed)
+            s->keyIndex.emplace(doc->callerName(s->entries[at].key()), at);
+        else if (s->entries.size() > Section::IndexFrom)
+            doc->reindex(*s);
     }
     doc->dirty = true;
     commit(path, fileName_, doc);
@@ -131,8 +163,8 @@ void TIniFile::ReadSection(const std::string& section, TStrings& list) const {
     auto doc = ProcessCache().get(ProfileAccess::path(*this));
     if (Section* s = doc->find(section))
         for (const auto& entry : s->entries)
-            if (!entry.key.empty())
-                list.push_back(FromFileText(*doc, entry.key));
+            if (entry.hasKey())
+                list.push_back(FromFileText(*doc, entry.key()));
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) const {
@@ -179,7 +211,7 @@ void TIniFile::EraseSection(const std::string& section) {
     auto doc = ProcessCache().get(path);
     if (!doc->writable)
         failWrite(fileName_);
-    auto it = doc->sectionIndex.find(UpperCase(Trim(section)));
+    auto it = doc->sectionIndex.find(Trim(section));
     if (it == doc->sectionIndex.end())
         return;
     doc->sections.erase(doc->sections.begin() + std::ptrdiff_t(it->second));
@@ -196,8 +228,8 @@ void TIniFile::ClearSection(const std::string& section) {
     Section* s = doc->find(section);
     if (!s)
         return;
-    std::erase_if(s->entries, [](const Entry& e) { return !e.upperKey.empty(); });
-    s->reindex();
+    std::erase_if(s->entries, [](const Entry& e) { return e.hasKey(); });
+    doc->reindex(*s);
     doc->dirty = true;
     commit(path, fileName_, doc);
 }
@@ -224,18 +256,21 @@ void TIniFile::EndUpdate() {
 void TIniFile::Flush() {
     const std::string& path = ProfileAccess::path(*this);
     auto doc = ProcessCache().get(path);
+    // A plug-in library may write the file by name next: the reads after it must look again.
+    struct LookAgain {
+        ~LookAgain() { ProcessCache().noteWrite(); }
+    } lookAgain;
     if (!doc->dirty)
         return;
-    int depth = doc->updateDepth;
-    doc->updateDepth = 0;
     try {
-        commit(path, fileName_, doc);
+        write(path, fileName_, doc);
     } catch (...) {
         // The parsed copy was dropped; the update stays open on what the disk holds.
-        ProcessCache().get(path)->updateDepth = depth;
+        auto fresh = ProcessCache().get(path);
+        fresh->updateDepth = doc->updateDepth;
+        fresh->held = doc->held;
         throw;
     }
-    doc->updateDepth = depth;
 }
 
 void TIniFile::DiscardUpdate() {
@@ -245,6 +280,46 @@ void TIniFile::DiscardUpdate() {
         --doc->updateDepth;
     if (doc->updateDepth == 0)
         ProcessCache().drop(path);
+}
+
+void TIniFile::BeginRead() { ++ProcessCache().get(ProfileAccess::path(*this))->readDepth; }
+
+void TIniFile::EndRead() {
+    auto doc = ProcessCache().get(ProfileAccess::path(*this));
+    if (doc->readDepth > 0)
+        --doc->readDepth;
+}
+
+bool TIniFile::HoldCopyOf(const TIniFile& source) {
+    const std::string& from = ProfileAccess::path(source);
+    auto original = ProcessCache().get(from);
+    if (!original->identity.exists && !original->dirty && IdentityOf(from).exists)
+        return false; // there, but it could not be read
+    std::shared_ptr<Document> copy;
+    if (original->updateDepth == 0 && original->readDepth == 0 && !original->dirty &&
+        original.use_count() == 2) {
+        // Nobody works on the source: its parsed form moves over, and a later read parses it anew.
+        ProcessCache().drop(from);
+        copy = std::move(original);
+    } else {
+        copy = std::make_shared<Document>(*original);
+    }
+    copy->updateDepth = 0;
+    copy->readDepth = 0;
+    copy->held = true;
+    copy->dirty = true; // nothing of it is on the disk under this name yet
+    ProcessCache().put(ProfileAccess::path(*this), std::move(copy));
+    return true;
+}
+
+std::string TIniFile::TakeHeldContent() {
+    const std::string& path = ProfileAccess::path(*this);
+    auto doc = ProcessCache().get(path);
+    if (!doc->writable)
+        failWrite(fileName_);
+    std::string content = contentOf(*doc);
+    ProcessCache().drop(path);
+    return content;
 }
 
 TIniUpdate::~TIniUpdate() {

@@ -56,6 +56,18 @@ public:
     // Forgets pending changes of an open update: the file keeps what it has on disk.
     void DiscardUpdate();
 
+    // Reads made while a read session is open check the file on disk once, and again only after a
+    // write or Flush in this process (a plug-in library writes only after a Flush). Sessions nest.
+    void BeginRead();
+    void EndRead();
+
+    // Makes this file's content, in memory, a copy of `source` as a read of it sees it; from then
+    // on writes to this file stay in memory (Flush still writes them) until TakeHeldContent gives
+    // the bytes to write. False when `source` exists but cannot be read.
+    bool HoldCopyOf(const TIniFile& source);
+    // The held content as the file's bytes; this file is read from disk again afterwards.
+    std::string TakeHeldContent();
+
 private:
     friend struct ProfileAccess;
     std::string fileName_;
@@ -75,6 +87,18 @@ public:
 private:
     TIniFile& file_;
     bool done_ = false;
+};
+
+// Keeps a read session open on a file for the object's lifetime.
+class TIniReadSession {
+public:
+    explicit TIniReadSession(TIniFile& file) : file_(file) { file_.BeginRead(); }
+    ~TIniReadSession() { file_.EndRead(); }
+    TIniReadSession(const TIniReadSession&) = delete;
+    TIniReadSession& operator=(const TIniReadSession&) = delete;
+
+private:
+    TIniFile& file_;
 };
 
 // Drops every parsed copy kept in this process (tests, and files changed behind the cache's back

@@ -43,17 +43,24 @@ std::shared_ptr<Document> Cache::get(const std::string& path) {
         Document& doc = *it->second;
         if (doc.dirty)
             return it->second; // our unwritten changes come first
-        if (IdentityOf(path) == doc.identity)
+        if (doc.readDepth > 0 && doc.verifiedAt == writes_)
+            return it->second; // checked in this read session, and nothing was written since
+        const Identity now = IdentityOf(path);
+        if (now == doc.identity) {
+            doc.verifiedAt = writes_;
             return it->second;
-        if (doc.updateDepth > 0) {
-            // Someone else wrote the file during our update: take theirs, keep the update open.
-            auto fresh = load(path);
-            fresh->updateDepth = doc.updateDepth;
-            it->second = fresh;
-            return fresh;
         }
+        // Someone else wrote the file: take theirs, keep our open update and sessions.
+        auto fresh = load(path);
+        fresh->updateDepth = doc.updateDepth;
+        fresh->readDepth = doc.readDepth;
+        fresh->held = doc.held;
+        fresh->verifiedAt = writes_;
+        it->second = fresh;
+        return fresh;
     }
     auto doc = load(path);
+    doc->verifiedAt = writes_;
     if (docs_.size() >= 64)
         dropIdle();
     docs_[path] = doc;
@@ -65,19 +72,23 @@ std::shared_ptr<Document> Cache::load(const std::string& path) {
     std::string content;
     if (id.exists && ReadFileBytes(path, content) != 0)
         id = Identity{};
-    auto doc = id.exists ? Parse(content) : std::make_shared<Document>();
+    auto doc = id.exists ? Parse(std::move(content)) : std::make_shared<Document>();
     doc->identity = id;
     return doc;
 }
 
 void Cache::dropIdle() {
     for (auto it = docs_.begin(); it != docs_.end();)
-        it = (it->second->updateDepth == 0 && !it->second->dirty) ? docs_.erase(it) : std::next(it);
+        it = (it->second->updateDepth == 0 && it->second->readDepth == 0 && !it->second->dirty)
+                 ? docs_.erase(it)
+                 : std::next(it);
 }
 
 Cache& ProcessCache() {
-    static Cache instance;
-    return instance;
+    // Never torn down: at exit the system frees it faster than thousands of parsed lines can be
+    // freed one by one, and the static pointer keeps it reachable for leak checkers.
+    static Cache* instance = new Cache;
+    return *instance;
 }
 
 } // namespace zarn::profile

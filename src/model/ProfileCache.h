@@ -16,13 +16,19 @@ public:
     // The parsed file: our own unwritten changes, else the copy kept while the file is unchanged,
     // else the file read anew.
     std::shared_ptr<Document> get(const std::string& path);
+    void put(const std::string& path, std::shared_ptr<Document> doc) { docs_[path] = std::move(doc); }
     void drop(const std::string& path) { docs_.erase(path); }
     void clear() { docs_.clear(); }
+    // Every write or Flush in this process: a read session checks its file again after one, since
+    // another name of the file or a plug-in library may have changed it.
+    void noteWrite() { ++writes_; }
+    uint64_t writes() const { return writes_; }
 
 private:
     static std::shared_ptr<Document> load(const std::string& path);
     void dropIdle();
     std::unordered_map<std::string, std::shared_ptr<Document>> docs_;
+    uint64_t writes_ = 1;
 };
 
 Cache& ProcessCache();

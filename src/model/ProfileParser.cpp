@@ -2,6 +2,9 @@
 
 #include "model/Codepage.h"
 
+#include <algorithm>
+#include <limits>
+
 namespace zarn::profile {
 
 namespace {
@@ -11,7 +14,56 @@ constexpr std::string_view Utf16LEMark = "\xFF\xFE";
 constexpr std::string_view Utf16BEMark = "\xFE\xFF";
 constexpr char EndOfFileMark = '\x1A';
 
+LineEnd lineEndOf(std::string_view eol) {
+    if (eol == "\r\n")
+        return LineEnd::CRLF;
+    if (eol == "\n")
+        return LineEnd::LF;
+    return eol == "\r" ? LineEnd::CR : LineEnd::None;
+}
+
+// The trimmed key of a key line: none for blank and comment lines and lines without "=".
+std::size_t keySizeOf(std::string_view text) {
+    std::string_view line = Trim(text);
+    if (line.empty() || line.front() == ';')
+        return 0;
+    auto eq = line.find('=');
+    if (eq == std::string_view::npos)
+        return 0;
+    return Trim(line.substr(0, eq)).size();
+}
+
+Entry viewEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
+    return Entry{text.data(), uint32_t(text.size()), uint32_t(keySize), eol};
+}
+
 } // namespace
+
+std::string_view LineEndText(LineEnd end) {
+    switch (end) {
+    case LineEnd::LF: return "\n";
+    case LineEnd::CR: return "\r";
+    case LineEnd::CRLF: return "\r\n";
+    case LineEnd::None: break;
+    }
+    return {};
+}
+
+std::string_view Document::TextStore::add(std::string_view text) {
+    // Blocks, not one string per line: written lines cost their bytes and little more.
+    constexpr std::size_t BlockSize = 64 * 1024;
+    if (text.empty())
+        return {};
+    if (text.size() > room - used) {
+        room = std::max(BlockSize, text.size());
+        blocks.push_back(std::make_unique<char[]>(room));
+        used = 0;
+    }
+    char* at = blocks.back().get() + used;
+    std::copy(text.begin(), text.end(), at);
+    used += text.size();
+    return {at, text.size()};
+}
 
 std::string FromFileText(const Document& doc, std::string_view text) {
     return doc.utf8 ? Utf8ToWin1252(text) : std::string(text);
@@ -21,24 +73,53 @@ std::string ToFileText(const Document& doc, std::string_view text) {
     return doc.utf8 ? Win1252ToUtf8(text) : std::string(text);
 }
 
-Entry ParseEntry(const Document& doc, std::string text, std::string eol) {
-    Entry entry{std::move(text), std::move(eol), {}, {}};
-    std::string_view line = Trim(entry.text);
-    if (line.empty() || line.front() == ';')
-        return entry;
-    auto eq = line.find('=');
-    if (eq == std::string_view::npos)
-        return entry;
-    std::string_view key = Trim(line.substr(0, eq));
-    if (key.empty())
-        return entry;
-    entry.key = std::string(key);
-    entry.upperKey = UpperCase(FromFileText(doc, key));
-    return entry;
+std::string_view Document::callerName(std::string_view fileText) {
+    return utf8 ? keep(Utf8ToWin1252(fileText)) : fileText;
+}
+
+LineEnd Document::newlineEnd() const { return lineEndOf(newline); }
+
+Entry Document::makeEntry(std::string text, LineEnd eol, std::size_t keySize) {
+    return viewEntry(keep(text), eol, keySize);
+}
+
+Section* Document::find(std::string_view name) {
+    auto it = sectionIndex.find(Trim(name));
+    return it == sectionIndex.end() ? nullptr : &sections[it->second];
+}
+
+std::size_t Document::findKey(const Section& s, std::string_view key) const {
+    key = Trim(key);
+    if (s.indexed) {
+        auto it = s.keyIndex.find(key);
+        return it == s.keyIndex.end() ? std::string_view::npos : it->second;
+    }
+    for (std::size_t i = 0; i < s.entries.size(); ++i)
+        if (s.entries[i].hasKey() && SameText(s.entries[i].key(), key))
+            return i;
+    return std::string_view::npos;
+}
+
+void Document::reindex(Section& s) {
+    s.keyIndex.clear();
+    s.indexed = utf8 || s.entries.size() > Section::IndexFrom;
+    if (!s.indexed)
+        return;
+    s.keyIndex.reserve(s.entries.size());
+    for (std::size_t i = 0; i < s.entries.size(); ++i)
+        if (s.entries[i].hasKey())
+            s.keyIndex.emplace(callerName(s.entries[i].key()), i);
+}
+
+void Document::reindexSections() {
+    sectionIndex.clear();
+    sectionIndex.reserve(sections.size());
+    for (std::size_t i = 0; i < sections.size(); ++i)
+        sectionIndex.emplace(sections[i].name, i);
 }
 
 std::string ValueOf(const Document& doc, const Entry& entry) {
-    std::string_view line = entry.text;
+    std::string_view line = entry.text();
     auto eq = line.find('=');
     // A value ends at a NUL byte, as a C string does: no write could store the rest, so a document
     // holding one would otherwise load but never save.
@@ -50,9 +131,15 @@ std::string ValueOf(const Document& doc, const Entry& entry) {
     return FromFileText(doc, value);
 }
 
-std::shared_ptr<Document> Parse(const std::string& file) {
+std::shared_ptr<Document> Parse(std::string file) {
     auto doc = std::make_shared<Document>();
-    std::string_view content = file;
+    // Lines hold 32-bit sizes; a file this large is no profile anyone wrote, and is left alone.
+    if (file.size() > std::numeric_limits<uint32_t>::max()) {
+        doc->writable = false;
+        return doc;
+    }
+    doc->bytes = std::make_shared<const std::string>(std::move(file));
+    std::string_view content = *doc->bytes;
     if (content.starts_with(Utf8Mark)) {
         doc->byteOrderMark = Utf8Mark;
         content.remove_prefix(Utf8Mark.size());
@@ -73,38 +160,36 @@ std::shared_ptr<Document> Parse(const std::string& file) {
     std::size_t pos = 0;
     const std::size_t size = content.size();
     while (pos < size) {
-        std::size_t end = pos;
-        while (end < size && content[end] != '\r' && content[end] != '\n')
-            ++end;
+        std::size_t end = content.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos)
+            end = size;
         std::size_t next = end;
-        if (next < size) {
+        if (next < size)
             next += (content[next] == '\r' && next + 1 < size && content[next + 1] == '\n') ? 2 : 1;
-        }
-        std::string text(content.substr(pos, end - pos));
-        std::string eol(content.substr(end, next - end));
-        if (!newlineSeen && !eol.empty()) {
-            doc->newline = eol;
+        const std::string_view text = content.substr(pos, end - pos);
+        const std::string_view eolText = content.substr(end, next - end);
+        const LineEnd eol = lineEndOf(eolText);
+        if (!newlineSeen && !eolText.empty()) {
+            doc->newline = eolText;
             newlineSeen = true;
         }
         std::string_view line = Trim(text);
         // A section name ends at the last "]" of its line; a "[" line without one is no header.
         const auto close = line.empty() || line.front() != '[' ? std::string_view::npos : line.rfind(']');
         if (close != std::string_view::npos) {
-            std::string_view name = Trim(line.substr(1, close - 1));
-            Section section;
-            section.upperName = UpperCase(FromFileText(*doc, name));
-            section.header = Entry{std::move(text), std::move(eol), {}, {}};
-            doc->sections.push_back(std::move(section));
-            current = &doc->sections.back();
+            Section& section = doc->sections.emplace_back();
+            section.name = doc->callerName(Trim(line.substr(1, close - 1)));
+            section.header = viewEntry(text, eol, 0);
+            current = &section;
         } else if (current) {
-            current->entries.push_back(ParseEntry(*doc, std::move(text), std::move(eol)));
+            current->entries.push_back(viewEntry(text, eol, keySizeOf(text)));
         } else {
-            doc->prelude.push_back(Entry{std::move(text), std::move(eol), {}, {}});
+            doc->prelude.push_back(viewEntry(text, eol, 0));
         }
         pos = next;
     }
     for (auto& section : doc->sections)
-        section.reindex();
+        doc->reindex(section);
     doc->reindexSections();
     return doc;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The parsed form of a profile file: every line as it stands, grouped by section, with an index of
-// section and key names for lookups that ignore letter case.
+// section and key names for lookups that ignore letter case. Lines point into the file's bytes,
+// kept once; only lines written since the file was read have texts of their own.
 
 #include "model/TextConv.h"
 
@@ -25,26 +26,49 @@ inline std::string_view Trim(std::string_view s) {
 
 inline bool IsQuote(char c) { return c == '"' || c == '\''; }
 
-// One line of the file as it stands, with the parsed key and value when it is a key line.
+// Names compared as the store compares them: ASCII letters without case.
+struct NoCaseHash {
+    std::size_t operator()(std::string_view s) const noexcept {
+        std::size_t h = 14695981039346656037ull;
+        for (char c : s)
+            h = (h ^ std::size_t(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c))) * 1099511628211ull;
+        return h;
+    }
+};
+struct NoCaseEqual {
+    bool operator()(std::string_view a, std::string_view b) const noexcept { return SameText(a, b); }
+};
+using NameIndex = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
+
+enum class LineEnd : uint8_t { None, LF, CR, CRLF };
+std::string_view LineEndText(LineEnd end);
+
+// One line of the file as it stands, with the parsed key when it is a key line.
 struct Entry {
-    std::string text; // without its line end
-    std::string eol;
-    std::string key;      // trimmed, as written; empty for a line that holds no key
-    std::string upperKey; // lookup form
+    const char* data = nullptr; // the line without its line end
+    uint32_t size = 0;
+    uint32_t keySize = 0; // the trimmed key, starting at the line's first non-blank; 0: no key
+    LineEnd eol = LineEnd::None;
+
+    std::string_view text() const { return {data, size}; }
+    std::string_view key() const {
+        std::string_view t = text();
+        while (!t.empty() && IsBlank(t.front()))
+            t.remove_prefix(1);
+        return t.substr(0, keySize);
+    }
+    bool hasKey() const { return keySize != 0; }
 };
 
 struct Section {
     Entry header;
-    std::string upperName;
+    std::string_view name; // as callers see it
     std::vector<Entry> entries;
-    std::unordered_map<std::string, std::size_t> firstKey; // upper-case key -> entry index
-
-    void reindex() {
-        firstKey.clear();
-        for (std::size_t i = 0; i < entries.size(); ++i)
-            if (!entries[i].upperKey.empty())
-                firstKey.emplace(entries[i].upperKey, i);
-    }
+    // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
+    // searched in place.
+    NameIndex keyIndex;
+    bool indexed = false;
+    static constexpr std::size_t IndexFrom = 24;
 };
 
 // What tells one version of a file from another without reading it.
@@ -56,9 +80,19 @@ struct Identity {
 };
 
 struct Document {
+    // The file's bytes and the texts written since, shared by copies of the document; nothing in
+    // them moves or goes while a line may point at it.
+    std::shared_ptr<const std::string> bytes;
+    struct TextStore {
+        std::vector<std::unique_ptr<char[]>> blocks;
+        std::size_t used = 0, room = 0;
+        std::string_view add(std::string_view text);
+    };
+    std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
+
     std::vector<Entry> prelude; // lines before the first section
     std::vector<Section> sections;
-    std::unordered_map<std::string, std::size_t> sectionIndex; // upper-case name -> first section
+    NameIndex sectionIndex; // caller-form name -> first section
     std::string newline = "\r\n";
     // Files as other editors save them: a byte-order mark before the first line and an end-of-file
     // mark (^Z) after the last are kept where they stand and are part of no line.
@@ -69,25 +103,30 @@ struct Document {
     Identity identity;
     int updateDepth = 0;
     bool dirty = false; // changed in memory, not yet on disk
+    int readDepth = 0;       // open read sessions
+    uint64_t verifiedAt = 0; // the process's write count when the identity was last found unchanged
+    bool held = false;       // writes stay in memory (Flush aside) until the caller takes the bytes
 
-    void reindexSections() {
-        sectionIndex.clear();
-        for (std::size_t i = 0; i < sections.size(); ++i)
-            sectionIndex.emplace(sections[i].upperName, i);
-    }
-    Section* find(const std::string& name) {
-        auto it = sectionIndex.find(UpperCase(Trim(name)));
-        return it == sectionIndex.end() ? nullptr : &sections[it->second];
-    }
+    // A text that lives as long as the document and its copies.
+    std::string_view keep(std::string_view text) { return texts->add(text); }
+    // The caller form of a name in the file: the file's bytes themselves unless the file is UTF-8.
+    std::string_view callerName(std::string_view fileText);
+    LineEnd newlineEnd() const;
+
+    Section* find(std::string_view name);
+    // The first entry of the section with this key (caller form, trimmed), or npos.
+    std::size_t findKey(const Section& s, std::string_view key) const;
+    void reindex(Section& s);
+    void reindexSections();
+    Entry makeEntry(std::string text, LineEnd eol, std::size_t keySize);
 };
 
 // Names and values as callers see them, and back: only files with a UTF-8 mark differ.
 std::string FromFileText(const Document& doc, std::string_view text);
 std::string ToFileText(const Document& doc, std::string_view text);
 
-Entry ParseEntry(const Document& doc, std::string text, std::string eol);
 // The value of a key line, as a read returns it.
 std::string ValueOf(const Document& doc, const Entry& entry);
-std::shared_ptr<Document> Parse(const std::string& content);
+std::shared_ptr<Document> Parse(std::string content);
 
 } // namespace zarn::profile

@@ -13,7 +13,7 @@ std::string StoredForm(const std::string& value) {
 
 std::string Serialize(const Document& doc) {
     std::size_t total = 0;
-    auto measure = [&](const Entry& e) { total += e.text.size() + e.eol.size(); };
+    auto measure = [&](const Entry& e) { total += e.size + LineEndText(e.eol).size(); };
     for (const auto& e : doc.prelude)
         measure(e);
     for (const auto& s : doc.sections) {
@@ -25,8 +25,8 @@ std::string Serialize(const Document& doc) {
     out.reserve(doc.byteOrderMark.size() + total + doc.endMark.size() + 2);
     out += doc.byteOrderMark;
     auto emit = [&](const Entry& e) {
-        out += e.text;
-        out += e.eol;
+        out += e.text();
+        out += LineEndText(e.eol);
     };
     for (const auto& e : doc.prelude)
         emit(e);
@@ -46,7 +46,7 @@ std::size_t KeyInsertionPoint(const Section& s) {
     constexpr std::size_t MaxGap = 64;
     const std::size_t n = s.entries.size();
     std::size_t tail = 0;
-    while (tail < n && tail <= MaxGap && Trim(s.entries[n - tail - 1].text).empty())
+    while (tail < n && tail <= MaxGap && Trim(s.entries[n - tail - 1].text()).empty())
         ++tail;
     return tail > MaxGap ? n : n - tail;
 }
@@ -59,8 +59,8 @@ void EnsureLineEnd(Document& doc) {
     } else if (!doc.prelude.empty()) {
         last = &doc.prelude.back();
     }
-    if (last && last->eol.empty())
-        last->eol = doc.newline;
+    if (last && last->eol == LineEnd::None)
+        last->eol = doc.newlineEnd();
 }
 
 } // namespace zarn::profile

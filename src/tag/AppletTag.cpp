@@ -95,6 +95,7 @@ TJavaAppletTag::~TJavaAppletTag() = default;
 
 void TJavaAppletTag::Load(TKelmFile& file) {
     // Everything is read first and taken over only when all of it succeeded.
+    TIniReadSession session(file);
     TAppletBasicParams basic;
     basic.Load(file);
     std::unique_ptr<TAppletParamList> params = file.LoadParamList();
@@ -135,31 +136,15 @@ void TJavaAppletTag::Save(TKelmFile& file) {
     const fs::path target = SaveTarget(SystemAbsolutePath(documentName), ec);
     if (ec)
         failWrite(documentName);
-    const bool exists = fs::exists(target, ec);
-    std::string content;
-    if (exists && ReadFileBytes(target.string(), content) != 0)
-        failWrite(documentName);
 
     // The copy the save writes into, renamed over the document only when every write succeeded.
     TSiblingFile copy;
-    if (copy.Create(target, content, ".saving") != 0)
+    if (copy.Create(target, "", ".saving") != 0)
         failWrite(documentName);
-    static const TAppletParamList noParams;
-    const TAppletParamList& params = ParamList ? *ParamList : noParams;
     try {
         TKelmFile temp(copy.Name());
-        {
-            TIniUpdate update(temp);
-            BasicParams.Save(temp);
-            temp.SaveParamList(params);
-            temp.WriteString(BasicSection, "AlternateText", ObsoleteText->Value);
-            temp.WriteString(DescriptionSection, "Comment", Comment);
-            temp.WriteString(DescriptionSection, "JavaAuthor", JavaAuthor);
-            temp.WriteString(DescriptionSection, "Zarnifier", Zarnifier);
-            temp.WriteString(DescriptionSection, "Copyright", Copyright);
-            update.Commit();
-        }
-        if (copy.ReplaceTarget(target) != 0)
+        const std::string content = SaveContent(temp, TIniFile(target.string()));
+        if (copy.Rewrite(content) != 0 || copy.ReplaceTarget(target) != 0)
             failWrite(documentName);
     } catch (EZarnError& error) {
         // The user knows the document, not the copy.
@@ -175,6 +160,23 @@ void TJavaAppletTag::Save(TKelmFile& file) {
     FileName = documentName;
     if (ParamList)
         RepointSourceFiles(*ParamList, file);
+}
+
+std::string TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base) {
+    if (!copy.HoldCopyOf(base))
+        failWrite(copy.FileName());
+    static const TAppletParamList noParams;
+    const TAppletParamList& params = ParamList ? *ParamList : noParams;
+    TIniUpdate update(copy);
+    BasicParams.Save(copy);
+    copy.SaveParamList(params);
+    copy.WriteString(BasicSection, "AlternateText", ObsoleteText->Value);
+    copy.WriteString(DescriptionSection, "Comment", Comment);
+    copy.WriteString(DescriptionSection, "JavaAuthor", JavaAuthor);
+    copy.WriteString(DescriptionSection, "Zarnifier", Zarnifier);
+    copy.WriteString(DescriptionSection, "Copyright", Copyright);
+    update.Commit();
+    return copy.TakeHeldContent();
 }
 
 std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory) {

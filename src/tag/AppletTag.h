@@ -10,6 +10,7 @@
 
 namespace zarn {
 
+class TIniFile;
 class TKelmFile;
 class TAPString;
 
@@ -67,6 +68,9 @@ public:
     // the writes go to a temporary copy beside the file, renamed over it only when every write
     // succeeded; otherwise the file is untouched and the error travels on.
     void Save(TKelmFile& file);
+    // The bytes of a save over a copy of `base`, made in memory as the file `copy` (which exists, so
+    // a plug-in library can write it by name); the caller writes them. Raises what a write raises.
+    std::string SaveContent(TKelmFile& copy, const TIniFile& base);
     // The applet block with bare carriage returns as line ends.
     std::string CompileToHTML(int purpose, const std::string& baseDirectory);
 };
