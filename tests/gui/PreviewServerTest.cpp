@@ -3,6 +3,7 @@
 #include "ui/PreviewServer.h"
 
 #include <QEventLoop>
+#include <QFile>
 #include <QHostAddress>
 #include <QTcpSocket>
 #include <QTimer>
