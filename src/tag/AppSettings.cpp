@@ -100,6 +100,7 @@ void ReadSettings(TAppSettings& settings, const SettingsStore& store, const TSet
     read.Text("DefaultWebRoot", settings.DefaultWebRoot);
     read.Text("DefaultCodeBase", settings.DefaultCodeBase);
     read.Boolean("ShowHints", settings.ShowHints);
+    read.Boolean("UseCheerpJ", settings.UseCheerpJ);
     if (settings.AppletViewer.empty())
         settings.AppletViewer = DefaultAppletViewer();
     if (auto message = read.Message(); !message.empty())
@@ -120,6 +121,7 @@ void WriteSettings(const TAppSettings& settings, SettingsStore& store) {
         text("DefaultWebRoot", settings.DefaultWebRoot),
         text("DefaultCodeBase", settings.DefaultCodeBase),
         number("ShowHints", settings.ShowHints ? 1 : 0),
+        number("UseCheerpJ", settings.UseCheerpJ ? 1 : 0),
     });
 }
 

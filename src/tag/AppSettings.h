@@ -30,6 +30,8 @@ struct TAppSettings {
     std::string DefaultWebRoot;
     std::string DefaultCodeBase;
     bool ShowHints = true;
+    // Beyond the eight of the first versions, written after them.
+    bool UseCheerpJ = false; // browser previews load an in-browser Java runtime from the internet
 
     bool operator==(const TAppSettings&) const = default;
 };
@@ -38,7 +40,7 @@ struct TAppSettings {
 // and an empty AppletViewer becomes the default viewer. Values that have the wrong type or cannot be
 // read keep their field and are named in one report.
 void ReadSettings(TAppSettings& settings, const SettingsStore& store, const TSettingsReport& report = {});
-// Writes all eight values, changed or not; raises EZarnError "Failed to set data for '%s'".
+// Writes every value, changed or not; raises EZarnError "Failed to set data for '%s'".
 void WriteSettings(const TAppSettings& settings, SettingsStore& store);
 // As WriteSettings, but a failure is reported (with the store's location) and false returned.
 bool TryWriteSettings(const TAppSettings& settings, SettingsStore& store,

@@ -150,7 +150,17 @@ std::string CouldNotOpen(const std::string& path) {
     return "Could not open " + path + ". Please check that you have a properly configured default Web browser.";
 }
 
+// Whether `folder` lies in `root` (both with trailing separators), as written.
+bool InsideFolder(const std::string& root, const std::string& folder) {
+    if (root.empty())
+        return false;
+    const std::string relative = RelativeCodeBase(root, folder);
+    return IsRelativePath(relative) && !relative.starts_with("..");
+}
+
 } // namespace
+
+const char* const CheerpJLoaderURL = "https://cjrtnc.leaningtech.com/3.0/cj3loader.js";
 
 std::string ToCRLF(const std::string& text) {
     std::string result;
@@ -261,7 +271,7 @@ TStrings SplitCommandLine(const std::string& commandLine) {
 
 TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
                           Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
-                          const std::string& tempDirectory) {
+                          const std::string& tempDirectory, PreviewHost* host) {
     TCurrentDirectoryKeeper currentDirectory;
     TPreviewResult result;
 
@@ -290,20 +300,34 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
                            "\", which is required to preview the applet");
     }
 
+    std::optional<TServedPreview> served;
+    if (settings.UseWebAsAV && host)
+        served = host->Serve(result.page, w, IsURL(c) ? std::string() : c);
+    const bool cheerpJ = settings.UseWebAsAV && settings.UseCheerpJ;
+
     // The block is compiled against the web root, which BASE makes the page's base: web-root-relative
     // values (file parameters, the code base) then resolve as they will on the site.
     std::string content = "<HTML> <HEAD> <TITLE> Applet test </TITLE>\r\n";
-    content += "<BASE HREF=\"" + PercentEncoded(ToFileURL(w)) + "\">\r\n";
+    content += "<BASE HREF=\"" + (served ? served->webRootURL : PercentEncoded(ToFileURL(w))) + "\">\r\n";
+    if (cheerpJ)
+        content += std::string("<SCRIPT SRC=\"") + CheerpJLoaderURL + "\"></SCRIPT>\r\n";
     content += "</HEAD> <BODY>\r\n";
     basic.WebRoot = w;
-    basic.CodeBase = c;
+    // A code base outside the web root is not below the served BASE: it gets its own URL.
+    basic.CodeBase = served && !IsURL(c) && !InsideFolder(w, c) ? served->codeBaseURL : c;
     content += ToCRLF(tag.CompileToHTML(PurposeDisplay, w)) + "\r\n";
+    // The runtime's applet support takes over the APPLET elements already on the page.
+    if (cheerpJ)
+        content += "<SCRIPT>cheerpjInit();</SCRIPT>\r\n";
     content += "</BODY></HTML>\r\n";
     WriteAll(*pageFile, result.page, content);
 
     if (settings.UseWebAsAV) {
         // The browser is given the page's file URL where paths have no drives.
-        result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
+        if (served)
+            result.command = served->pageURL;
+        else
+            result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
         result.started = actions.OpenWithDefault(result.command);
         return result;
     }

@@ -4,6 +4,7 @@
 
 #include "model/TextConv.h"
 
+#include <optional>
 #include <string>
 
 namespace zarn {
@@ -56,6 +57,27 @@ std::string BrowserFileURL(const std::string& path);
 // Splits a command line at blanks; double or single quotes group a part and are removed.
 TStrings SplitCommandLine(const std::string& commandLine);
 
+// The URLs under which a browser preview is served over HTTP.
+struct TServedPreview {
+    std::string pageURL;     // the page itself
+    std::string webRootURL;  // the web root, the page's BASE
+    std::string codeBaseURL; // the code base, used when it lies outside the web root
+};
+
+// Serves browser previews over HTTP, which the in-browser Java runtimes need (they cannot run a page
+// opened from "file:").
+class PreviewHost {
+public:
+    virtual ~PreviewHost() = default;
+    // Makes the page and the two folders (with trailing separators; either may be empty) reachable,
+    // replacing the preview served before. Nothing when it cannot: the page then opens from its file.
+    virtual std::optional<TServedPreview> Serve(const std::string& page, const std::string& webRoot,
+                                                const std::string& codeBase) = 0;
+};
+
+// The in-browser Java runtime that the option adds to browser previews.
+extern const char* const CheerpJLoaderURL;
+
 struct TPreviewResult {
     std::string page;    // the temporary page (listed in the temporary files)
     std::string command; // the viewer's command line, or the target handed to the browser
@@ -66,10 +88,12 @@ struct TPreviewResult {
 // when empty) and opens it with the applet viewer or the default browser. WebRoot and CodeBase are
 // left with a trailing separator, also when an error travels on; the current folder is kept.
 // `documentPath` stands in for an empty web root and for a code base without the class file. A
-// relative code base lies below the web root, as the page's BASE makes it.
+// relative code base lies below the web root, as the page's BASE makes it. With a `host`, the
+// browser gets the page over HTTP, and with the setting UseCheerpJ the page (never the document)
+// also loads the in-browser Java runtime.
 TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
                           Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
-                          const std::string& tempDirectory = {});
+                          const std::string& tempDirectory = {}, PreviewHost* host = nullptr);
 
 // Opens a page of the program's "Docs" folder in the browser; "page.html#anchor" opens at the anchor.
 // Names leading out of that folder, or naming anything but a page, are not opened. Failures are told

@@ -9,6 +9,7 @@
 #include "ui/AppletSize.h"
 #include "ui/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
+#include "ui/PreviewServer.h"
 #include "ui/QtPlatformActions.h"
 #include "ui/TemplateFiles.h"
 #include "ui/uOptionsPaths.h"
@@ -80,7 +81,8 @@ void TMainForm::ExecOptionsDialog(int page) {
 
 void TMainForm::Runpreview1Click() {
     Guarded([this] {
-        RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles());
+        RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles(), {},
+                   &PreviewServerOf(this));
     });
 }
 

@@ -139,7 +139,8 @@ bool QtPlatformActions::StartProgram(const std::string& program, const TStrings&
 }
 
 bool QtPlatformActions::OpenWithDefault(const std::string& target) {
-    const QUrl url = target.starts_with("file:") ? QUrl::fromEncoded(QByteArray::fromStdString(target), QUrl::StrictMode)
+    const bool isURL = target.starts_with("file:") || target.starts_with("http:") || target.starts_with("https:");
+    const QUrl url = isURL ? QUrl::fromEncoded(QByteArray::fromStdString(target), QUrl::StrictMode)
                                                  : QUrl::fromLocalFile(FromBytes(target));
     return url.isValid() && QDesktopServices::openUrl(url);
 }

@@ -21,7 +21,7 @@ public:
     // `wait`, the window shows that ZARN waits for it and keeps painting, and the user may stop
     // waiting; the viewer keeps running either way.
     bool StartProgram(const std::string& program, const TStrings& arguments, bool wait) override;
-    // A "file:" URL keeps its fragment; any other text is taken as a local file name.
+    // A "file:" or web URL is taken as it is; any other text is taken as a local file name.
     bool OpenWithDefault(const std::string& target) override;
 
 private:

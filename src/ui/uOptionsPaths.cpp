@@ -168,6 +168,15 @@ void TOptionsPaths::BuildOptionsPage() {
     std::tie(WebBrowse, WebRoot) = browseRow("Web Site root : ", "WebBrowse", "WebRoot", 16, kWebRootHint);
     std::tie(CodeBrowse, CodeBase) = browseRow("Code Base : ", "CodeBrowse", "CodeBase", 48, kCodeBaseHint);
     WebBrowse->setToolTip(QString());
+
+    UseCheerpJ = Named(new QCheckBox("Run applets in browser previews with Cheerp&J", page), "UseCheerpJ", 8, 180);
+    auto* note = new QLabel("Needs the internet: the page loads CheerpJ's Java runtime from its makers' site. "
+                            "Its free licence covers personal and open-source use.",
+                            page);
+    note->setObjectName("UseCheerpJNote");
+    note->setWordWrap(true);
+    note->setGeometry(26, 200, 411, 32);
+    note->setBuddy(UseCheerpJ);
     connect(WebBrowse, &QToolButton::clicked, this, [this] { BrowseDirectory(WebRoot, WebDB); });
     connect(CodeBrowse, &QToolButton::clicked, this, [this] { BrowseDirectory(CodeBase, CodeDB); });
 }
@@ -207,6 +216,7 @@ void TOptionsPaths::FormShow() {
     UseAWClick();
     CloseWait->setChecked(settings.WaitForAVToClose);
     ShowHints->setChecked(settings.ShowHints);
+    UseCheerpJ->setChecked(settings.UseCheerpJ);
     WebRoot->setText(FromAnsi(settings.DefaultWebRoot));
     CodeBase->setText(FromAnsi(settings.DefaultCodeBase));
     ApplyHints(settings.ShowHints);
@@ -242,6 +252,7 @@ void TOptionsPaths::Button1Click() {
     settings.UseWebAsAV = UseWWW->isChecked();
     settings.WaitForAVToClose = CloseWait->isChecked();
     settings.ShowHints = ShowHints->isChecked();
+    settings.UseCheerpJ = UseCheerpJ->isChecked();
     settings.DefaultWebRoot = webRoot;
     settings.DefaultCodeBase = codeBase;
     try {

@@ -51,6 +51,7 @@ public:
     QLineEdit* WebRoot;
     QToolButton* CodeBrowse;
     QLineEdit* CodeBase;
+    QCheckBox* UseCheerpJ; // browser previews load an in-browser Java runtime
     QPushButton* Button1;
     QPushButton* Button2;
 

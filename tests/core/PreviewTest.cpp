@@ -230,6 +230,79 @@ TEST_F(PreviewFixture, FailureRestoresTheDocumentAndTheCurrentFolder) {
     EXPECT_TRUE(none.Files().empty());
 }
 
+// Stands in for the editor's web server.
+class FakeHost : public PreviewHost {
+public:
+    bool works = true;
+    std::vector<TStrings> served; // page, web root, code base
+    std::optional<TServedPreview> Serve(const std::string& page, const std::string& webRoot,
+                                        const std::string& codeBase) override {
+        served.push_back({page, webRoot, codeBase});
+        if (!works)
+            return std::nullopt;
+        return TServedPreview{"http://h/~zarn/preview/" + ExtractFileName(page), "http://h/", "http://h/~zarn/code/"};
+    }
+};
+
+// Browser previews go over HTTP when a host serves them: the BASE is the served web root, and a code
+// base outside it gets the host's URL. Without a host, or when serving fails, the file URL as before.
+TEST_F(PreviewFixture, BrowserPreviewIsServedByTheHost) {
+    fs::create_directories(dir.path() / "lib");
+    WriteFile(dir.file("lib/Demo.class"), "class");
+    settings.UseWebAsAV = true;
+    struct Case {
+        std::string codeBase;
+        bool works;
+        std::string base, codeBaseAttribute;
+    };
+    for (const Case& c : {Case{web + "classes", true, "http://h/", "CODEBASE=\"classes/\" >"},
+                          Case{dir.dir() + "lib", true, "http://h/", "CODEBASE=\"http://h/~zarn/code/\" >"},
+                          Case{web + "classes", false, "file:" + web, "CODEBASE=\"classes/\" >"}}) {
+        SCOPED_TRACE(c.codeBase);
+        WriteDocument("WebRoot=" + web + "\nCodeBase=" + c.codeBase + "\n");
+        FakeHost host;
+        host.works = c.works;
+        actions.opened.clear();
+        const TPreviewResult result =
+            RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host);
+        const std::string page = ReadFile(result.page);
+        EXPECT_NE(page.find("<BASE HREF=\"" + c.base + "\">"), std::string::npos) << page;
+        EXPECT_NE(page.find(c.codeBaseAttribute), std::string::npos) << page;
+        ASSERT_EQ(host.served.size(), 1u);
+        EXPECT_EQ(host.served[0], (TStrings{result.page, web, c.codeBase + "/"}));
+        EXPECT_EQ(actions.opened, TStrings{c.works ? "http://h/~zarn/preview/" + ExtractFileName(result.page)
+                                                   : "file://" + result.page});
+        EXPECT_EQ(tag.BasicParams.CodeBase, c.codeBase + "/");
+    }
+    // The applet viewer reads the page from its file.
+    settings.UseWebAsAV = false;
+    FakeHost host;
+    RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host);
+    EXPECT_TRUE(host.served.empty());
+    EXPECT_TRUE(prompt.Texts().empty());
+}
+
+// The in-browser runtime goes into browser previews only: never the document, the generated code or
+// a page for the applet viewer.
+TEST_F(PreviewFixture, CheerpJOptionChangesThePreviewPageOnly) {
+    const std::string documentBefore = ReadFile(documentPath);
+    const std::string codeBefore = GenerateActualCode(tag);
+    settings.UseCheerpJ = true;
+    for (bool browser : {true, false}) {
+        settings.UseWebAsAV = browser;
+        FakeHost host;
+        const std::string page =
+            ReadFile(RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host).page);
+        const size_t loader = page.find(std::string("<SCRIPT SRC=\"") + CheerpJLoaderURL + "\"></SCRIPT>\r\n</HEAD>");
+        const size_t start = page.find("</APPLET>\r\n\r\n<SCRIPT>cheerpjInit();</SCRIPT>\r\n</BODY>");
+        EXPECT_EQ(loader != std::string::npos, browser) << page;
+        EXPECT_EQ(start != std::string::npos, browser) << page;
+    }
+    EXPECT_EQ(GenerateActualCode(tag), codeBefore);
+    EXPECT_EQ(ShowHTMLCode(tag).find("cheerpj"), std::string::npos);
+    EXPECT_EQ(ReadFile(documentPath), documentBefore);
+}
+
 TEST_F(PreviewFixture, CleanUpDeletesThePagesMostRecentFirst) {
     const std::string first = Preview().page;
     const std::string second = Preview().page;

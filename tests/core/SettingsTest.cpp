@@ -74,7 +74,8 @@ const char* const kDefaultFile = "; ZARN settings: \"Name\"=\"text\" or \"Name\"
                                  "\"WaitForAVToClose\"=dword:00000001\n"
                                  "\"DefaultWebRoot\"=\"\"\n"
                                  "\"DefaultCodeBase\"=\"\"\n"
-                                 "\"ShowHints\"=dword:00000001\n";
+                                 "\"ShowHints\"=dword:00000001\n"
+                                 "\"UseCheerpJ\"=dword:00000000\n";
 
 TEST_F(SettingsTest, FirstRunReadsDefaultsAndWritesAllEightAtExit) {
     OpenAppSettings(Collect());

@@ -2,11 +2,13 @@
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
 #include "ui/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/Main.h"
+#include "ui/PreviewServer.h"
 #include "ui/QtPlatformActions.h"
 #include "ui/TemplateFiles.h"
 #include "ui/uOptionsPaths.h"
@@ -150,7 +152,14 @@ TEST_F(MainDialogsFixture, PreviewHandsThePageOn) {
     AppSettings.UseWebAsAV = true;
     form.Runpreview1->trigger();
     ASSERT_EQ(actions.opened.size(), 1u);
-    EXPECT_EQ(actions.opened.back(), BrowserFileURL(TempFiles().Files().back()));
+    // The browser gets the page from the window's loopback server.
+    const TPreviewServer& server = PreviewServerOf(&form);
+    const std::string pageURL = actions.opened.back();
+    const std::string prefix = server.Origin().toStdString() + "/~zarn/preview/";
+    ASSERT_TRUE(server.IsListening());
+    EXPECT_EQ(pageURL, prefix + ExtractFileName(TempFiles().Files().back()));
+    const std::string path = pageURL.substr(server.Origin().size());
+    EXPECT_EQ(server.Resolve(QByteArray::fromStdString(path)).fileName.toStdString(), TempFiles().Files().back());
 
     actions.startWorks = false;
     AppSettings.UseWebAsAV = false;

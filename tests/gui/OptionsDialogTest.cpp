@@ -108,6 +108,7 @@ TEST_F(OptionsFixture, CancelKeepsEverythingAndOkWritesAtOnce) {
         dialog.RealNames->setChecked(!stored.RealNames);
         dialog.CloseWait->setChecked(!stored.WaitForAVToClose);
         dialog.ShowHints->setChecked(!stored.ShowHints);
+        dialog.UseCheerpJ->setChecked(!stored.UseCheerpJ);
         answers.directories = {"/srv/Web", "/srv/Code"};
         QTest::mouseClick(dialog.WebBrowse, Qt::LeftButton);
         QTest::mouseClick(dialog.CodeBrowse, Qt::LeftButton);
@@ -140,6 +141,7 @@ TEST_F(OptionsFixture, CancelKeepsEverythingAndOkWritesAtOnce) {
         want.UseWebAsAV = false;
         want.WaitForAVToClose = !stored.WaitForAVToClose;
         want.ShowHints = !stored.ShowHints;
+        want.UseCheerpJ = !stored.UseCheerpJ;
         want.DefaultWebRoot = "/srv/Web";
         want.DefaultCodeBase = "/srv/Code";
         EXPECT_EQ(AppSettings, want);

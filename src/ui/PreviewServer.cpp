@@ -1,0 +1,373 @@
+#include "ui/PreviewServer.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHostAddress>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace zarn {
+
+namespace {
+
+const QByteArray kReserved = "/~zarn/";
+const QByteArray kPagePrefix = "/~zarn/preview/";
+const QByteArray kCodePrefix = "/~zarn/code/";
+constexpr qint64 kChunk = 64 * 1024;
+
+QByteArray StatusText(int status) {
+    switch (status) {
+    case 200: return "OK";
+    case 206: return "Partial Content";
+    case 400: return "Bad Request";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 405: return "Method Not Allowed";
+    case 408: return "Request Timeout";
+    case 416: return "Range Not Satisfiable";
+    case 431: return "Request Header Fields Too Large";
+    default: return "Internal Server Error";
+    }
+}
+
+QByteArray ContentType(const QString& fileName) {
+    static const std::pair<const char*, const char*> types[] = {
+        {"html", "text/html"},         {"htm", "text/html"},         {"class", "application/java-vm"},
+        {"jar", "application/java-archive"}, {"zip", "application/zip"}, {"gif", "image/gif"},
+        {"png", "image/png"},          {"jpg", "image/jpeg"},        {"jpeg", "image/jpeg"},
+        {"bmp", "image/bmp"},          {"svg", "image/svg+xml"},     {"ico", "image/x-icon"},
+        {"txt", "text/plain"},         {"css", "text/css"},          {"js", "text/javascript"},
+        {"xml", "application/xml"},    {"au", "audio/basic"},        {"wav", "audio/wav"},
+        {"mid", "audio/midi"},
+    };
+    const QString suffix = QFileInfo(fileName).suffix().toLower();
+    for (const auto& [extension, type] : types)
+        if (suffix == QLatin1String(extension))
+            return type;
+    return "application/octet-stream";
+}
+
+// Digits only: a sign, blanks or a number too large make the range invalid, not a different one.
+bool ToNumber(const QByteArray& text, qint64& value) {
+    if (text.isEmpty() || text.size() > 18)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+enum class TRangeKind { Whole, Part, Unsatisfiable };
+
+// A header that cannot be read, or asks for several ranges, gets the whole file.
+TRangeKind ParseRange(const QByteArray& header, qint64 size, qint64& start, qint64& length) {
+    const QByteArray value = header.trimmed();
+    if (!value.startsWith("bytes="))
+        return TRangeKind::Whole;
+    const QByteArray spec = value.mid(6).trimmed();
+    const qsizetype dash = spec.indexOf('-');
+    if (spec.contains(',') || dash < 0)
+        return TRangeKind::Whole;
+    const QByteArray first = spec.left(dash).trimmed();
+    const QByteArray last = spec.mid(dash + 1).trimmed();
+    qint64 a = 0;
+    qint64 b = 0;
+    if (first.isEmpty()) {
+        if (!ToNumber(last, b))
+            return TRangeKind::Whole;
+        if (b == 0 || size == 0)
+            return TRangeKind::Unsatisfiable;
+        start = std::max<qint64>(0, size - b);
+        length = size - start;
+        return TRangeKind::Part;
+    }
+    if (!ToNumber(first, a))
+        return TRangeKind::Whole;
+    if (last.isEmpty())
+        b = size - 1;
+    else if (!ToNumber(last, b) || b < a)
+        return TRangeKind::Whole;
+    if (a >= size)
+        return TRangeKind::Unsatisfiable;
+    start = a;
+    length = std::min(b, size - 1) - a + 1;
+    return TRangeKind::Part;
+}
+
+// One request and its answer; the connection closes after it.
+class TPreviewConnection : public QObject {
+public:
+    TPreviewConnection(QTcpSocket* socket, TPreviewServer& server)
+        : QObject(&server), socket_(socket), server_(server), timer_(new QTimer(this)) {
+        socket_->setParent(this);
+        timer_->setSingleShot(true);
+        connect(timer_, &QTimer::timeout, this, [this] {
+            // A client that sent part of a request learns why; one that stopped reading is dropped.
+            if (!responding_)
+                return Answer(408, {});
+            socket_->abort();
+            deleteLater();
+        });
+        connect(socket_, &QTcpSocket::readyRead, this, &TPreviewConnection::ReadRequest);
+        connect(socket_, &QTcpSocket::bytesWritten, this, &TPreviewConnection::SendMore);
+        connect(socket_, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+        connect(socket_, &QTcpSocket::errorOccurred, this, [this] {
+            if (socket_->state() != QAbstractSocket::ConnectedState)
+                deleteLater();
+        });
+        timer_->start(server_.Timeout());
+    }
+
+private:
+    void ReadRequest() {
+        if (responding_) {
+            socket_->readAll(); // anything after the request is not read, and not kept
+            return;
+        }
+        request_ += socket_->read(TPreviewServer::MaxRequestSize + 4 - request_.size());
+        qsizetype end = request_.indexOf("\r\n\r\n");
+        if (end < 0)
+            end = request_.indexOf("\n\n");
+        if (end < 0) {
+            if (request_.size() > TPreviewServer::MaxRequestSize)
+                Answer(431, {});
+            return;
+        }
+        Handle(request_.left(end));
+    }
+
+    void Handle(const QByteArray& head) {
+        QList<QByteArray> lines = head.split('\n');
+        for (QByteArray& line : lines)
+            if (line.endsWith('\r'))
+                line.chop(1);
+        const QList<QByteArray> parts = lines.front().split(' ');
+        if (parts.size() != 3 || !parts[2].startsWith("HTTP/1."))
+            return Answer(400, {});
+        QByteArray host;
+        QByteArray range;
+        bool hasHost = false;
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const qsizetype colon = lines[i].indexOf(':');
+            if (colon <= 0)
+                return Answer(400, {});
+            const QByteArray name = lines[i].left(colon).trimmed().toLower();
+            if (name == "host") {
+                hasHost = true;
+                host = lines[i].mid(colon + 1).trimmed();
+            } else if (name == "range") {
+                range = lines[i].mid(colon + 1);
+            }
+        }
+        // A page from elsewhere that a name server points at 127.0.0.1 names its own host: it must
+        // not read the user's folders.
+        const QByteArray port = QByteArray::number(server_.Port());
+        if (hasHost ? (host != "127.0.0.1:" + port && host.toLower() != "localhost:" + port) : parts[2] != "HTTP/1.0")
+            return Answer(hasHost ? 403 : 400, {});
+        const QByteArray& method = parts[0];
+        if (method != "GET" && method != "HEAD")
+            return Answer(405, "Allow: GET, HEAD\r\n");
+        head_ = method == "HEAD";
+
+        const TPreviewServer::TTarget target = server_.Resolve(parts[1]);
+        if (target.status != 200)
+            return Answer(target.status, {});
+        file_.setFileName(target.fileName);
+        if (!file_.open(QIODevice::ReadOnly))
+            return Answer(403, {});
+        const qint64 size = file_.size();
+        qint64 start = 0;
+        qint64 length = size;
+        const TRangeKind kind = range.isNull() ? TRangeKind::Whole : ParseRange(range, size, start, length);
+        if (kind == TRangeKind::Unsatisfiable)
+            return Answer(416, "Content-Range: bytes */" + QByteArray::number(size) + "\r\n");
+        if (!file_.seek(start))
+            return Answer(500, {});
+        QByteArray type = ContentType(target.fileName);
+        if (target.isPage)
+            type += "; charset=windows-1252"; // the core writes its pages in that code page
+        QByteArray extra = "Content-Type: " + type + "\r\nAccept-Ranges: bytes\r\n";
+        if (kind == TRangeKind::Part)
+            extra += "Content-Range: bytes " + QByteArray::number(start) + "-" + QByteArray::number(start + length - 1) +
+                     "/" + QByteArray::number(size) + "\r\n";
+        remaining_ = head_ ? 0 : length;
+        Respond(kind == TRangeKind::Part ? 206 : 200, extra, length, {});
+        SendMore();
+    }
+
+    // An answer without a file.
+    void Answer(int status, const QByteArray& extra) {
+        const QByteArray body = status >= 400 && !head_ ? QByteArray::number(status) + " " + StatusText(status) + "\n"
+                                                        : QByteArray();
+        Respond(status, "Content-Type: text/plain\r\n" + extra, body.size(), body);
+        socket_->disconnectFromHost();
+    }
+
+    void Respond(int status, const QByteArray& extra, qint64 length, const QByteArray& body) {
+        responding_ = true;
+        timer_->start(server_.Timeout());
+        socket_->write("HTTP/1.1 " + QByteArray::number(status) + " " + StatusText(status) + "\r\n" + extra +
+                       "Content-Length: " + QByteArray::number(length) +
+                       "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n" +
+                       body);
+    }
+
+    // The file goes out a piece at a time, as the client takes it.
+    void SendMore() {
+        if (!file_.isOpen())
+            return;
+        timer_->start(server_.Timeout());
+        while (remaining_ > 0 && socket_->bytesToWrite() < kChunk) {
+            const QByteArray piece = file_.read(std::min(kChunk, remaining_));
+            if (piece.isEmpty()) {
+                socket_->abort(); // the file shrank: the length sent cannot be kept
+                deleteLater();
+                return;
+            }
+            remaining_ -= piece.size();
+            socket_->write(piece);
+        }
+        if (remaining_ == 0) {
+            file_.close();
+            socket_->disconnectFromHost();
+        }
+    }
+
+    QTcpSocket* socket_;
+    const TPreviewServer& server_;
+    QTimer* timer_;
+    QByteArray request_;
+    QFile file_;
+    qint64 remaining_ = 0;
+    bool responding_ = false;
+    bool head_ = false;
+};
+
+// The file `relative` names inside `folder`; only a regular file whose real location is inside.
+TPreviewServer::TTarget FileInside(const QString& folder, const QByteArray& relative) {
+    if (folder.isEmpty())
+        return {404, {}, false};
+    for (const QByteArray& segment : relative.split('/'))
+        if (segment == "." || segment == "..")
+            return {403, {}, false};
+    if (relative.startsWith('/') || relative.contains("//"))
+        return {403, {}, false}; // an absolute path, or one in disguise
+    const QString root = QFileInfo(folder).canonicalFilePath();
+    const QFileInfo file(QDir(folder).filePath(QFile::decodeName(relative)));
+    if (root.isEmpty() || !file.exists())
+        return {404, {}, false};
+    const QString real = file.canonicalFilePath();
+    if (real != root && !real.startsWith(root + '/'))
+        return {403, {}, false};
+    if (!QFileInfo(real).isFile())
+        return {404, {}, false};
+    return {200, real, false};
+}
+
+} // namespace
+
+TPreviewServer::TPreviewServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+    connect(server_, &QTcpServer::newConnection, this, &TPreviewServer::AcceptConnections);
+}
+
+TPreviewServer::~TPreviewServer() {
+    Stop();
+}
+
+bool TPreviewServer::Start() {
+    return server_->isListening() || server_->listen(QHostAddress::LocalHost, 0);
+}
+
+void TPreviewServer::Stop() {
+    server_->close();
+    // Connections under way end with the server.
+    const QObjectList owned = children();
+    for (QObject* child : owned)
+        if (child != server_)
+            delete child;
+    connections_ = 0;
+}
+
+bool TPreviewServer::IsListening() const {
+    return server_->isListening();
+}
+
+quint16 TPreviewServer::Port() const {
+    return server_->serverPort();
+}
+
+QString TPreviewServer::Origin() const {
+    return IsListening() ? QString("http://127.0.0.1:%1").arg(Port()) : QString();
+}
+
+void TPreviewServer::SetPreview(const QString& page, const QString& webRoot, const QString& codeBase) {
+    page_ = page;
+    pageName_ = QFileInfo(page).fileName();
+    webRoot_ = webRoot;
+    codeBase_ = codeBase;
+}
+
+std::optional<TServedPreview> TPreviewServer::Serve(const std::string& page, const std::string& webRoot,
+                                                    const std::string& codeBase) {
+    if (!Start())
+        return std::nullopt;
+    auto decode = [](const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); };
+    SetPreview(decode(page), decode(webRoot), decode(codeBase));
+    const std::string origin = Origin().toStdString();
+    return TServedPreview{origin + kPagePrefix.toStdString() + QUrl::toPercentEncoding(pageName_).toStdString(),
+                          origin + "/", origin + kCodePrefix.toStdString()};
+}
+
+TPreviewServer::TTarget TPreviewServer::Resolve(const QByteArray& path) const {
+    QByteArray raw = path;
+    const qsizetype query = raw.indexOf('?');
+    if (query >= 0)
+        raw.truncate(query);
+    if (!raw.startsWith('/'))
+        return {400, {}, false};
+    const QByteArray decoded = QByteArray::fromPercentEncoding(raw);
+    if (raw.contains('\\') || decoded.contains('\\') || decoded.contains('\0'))
+        return {403, {}, false};
+    if (decoded.startsWith(kPagePrefix)) {
+        if (pageName_.isEmpty() || decoded.mid(kPagePrefix.size()) != QFile::encodeName(pageName_) ||
+            !QFileInfo(page_).isFile())
+            return {404, {}, false};
+        return {200, page_, true};
+    }
+    if (decoded.startsWith(kCodePrefix))
+        return FileInside(codeBase_, decoded.mid(kCodePrefix.size()));
+    if (decoded.startsWith(kReserved))
+        return {404, {}, false};
+    return FileInside(webRoot_, decoded.mid(1));
+}
+
+void TPreviewServer::AcceptConnections() {
+    while (QTcpSocket* socket = server_->nextPendingConnection()) {
+        if (connections_ >= MaxConnections || !socket->peerAddress().isLoopback()) {
+            socket->abort();
+            delete socket;
+            continue;
+        }
+        auto* connection = new TPreviewConnection(socket, *this);
+        ++connections_;
+        connect(connection, &QObject::destroyed, this, [this] { connections_ = std::max(0, connections_ - 1); });
+    }
+}
+
+TPreviewServer& PreviewServerOf(QObject* owner) {
+    if (auto* server = owner->findChild<TPreviewServer*>("PreviewServer", Qt::FindDirectChildrenOnly))
+        return *server;
+    auto* server = new TPreviewServer(owner);
+    server->setObjectName("PreviewServer");
+    return *server;
+}
+
+} // namespace zarn
