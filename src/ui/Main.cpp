@@ -168,6 +168,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     });
     qApp->installEventFilter(this);
     AttachDialogs();
+    AttachComfort();
     ApplyShowHints();
 }
 
@@ -356,6 +357,7 @@ void TMainForm::SetModified() {
         SetToolbarMask(ToolbarMask & ~SaveDisabledBit);
     }
     Modified = true;
+    emit DocumentChanged();
 }
 
 void TMainForm::ClearModified() {
@@ -474,6 +476,7 @@ bool TMainForm::LoadDocument(const std::string& path) {
     UA->setVisible(true);
     UA->setEnabled(!BasicParams->Doc.empty());
     UpdateTitle();
+    emit DocumentLoaded();
     return true;
 }
 
@@ -487,6 +490,7 @@ bool TMainForm::Save() {
         AppletTag->Save(*DocFile);
         ClearModified();
         saved = true;
+        emit DocumentSaved();
     });
     return saved;
 }
@@ -528,6 +532,7 @@ bool TMainForm::SaveAs() {
         DocFileName = target;
         UpdateTitle();
         saved = true;
+        emit DocumentSaved();
     });
     return saved;
 }
@@ -582,9 +587,10 @@ void TMainForm::FileExitItemClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (QuerySave())
+    if (QuerySave()) {
+        SaveWindowLayout();
         event->accept();
-    else
+    } else
         event->ignore();
 }
 
