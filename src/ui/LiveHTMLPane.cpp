@@ -11,6 +11,8 @@
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStyle>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -154,6 +156,7 @@ TLiveHTMLPane::TLiveHTMLPane(std::function<TJavaAppletTag*()> document, QWidget*
     Warnings = new QListWidget(lower);
     Warnings->setObjectName(QStringLiteral("LiveHTMLWarnings"));
     Warnings->setUniformItemSizes(true);
+    Warnings->setIconSize(QSize(16, 16));
     WarningsLabel->setBuddy(Warnings);
     lowerLayout->addWidget(WarningsLabel);
     lowerLayout->addWidget(Warnings, 1);
@@ -206,11 +209,37 @@ void TLiveHTMLPane::ShowLook() {
     if (code != Code->toPlainText()) {
         const int scrolled = Code->verticalScrollBar()->value();
         const int across = Code->horizontalScrollBar()->value();
-        Code->setPlainText(code);
+        // An edit changes a line or two: only those are replaced, so only they are highlighted again.
+        const QStringList now = code.split(QLatin1Char('\n'));
+        const QStringList before = Code->toPlainText().split(QLatin1Char('\n'));
+        qsizetype first = 0;
+        while (first < now.size() && first < before.size() && now[first] == before[first])
+            ++first;
+        qsizetype tail = 0;
+        while (tail < now.size() - first && tail < before.size() - first &&
+               now[now.size() - 1 - tail] == before[before.size() - 1 - tail])
+            ++tail;
+        QTextDocument* document = Code->document();
+        if (first + tail >= now.size() || first + tail >= before.size()) {
+            // Lines only added or only taken away: the whole text, which is rare.
+            Code->setPlainText(code);
+            Code->verticalScrollBar()->setValue(scrolled);
+            Code->horizontalScrollBar()->setValue(across);
+            ShowWarnings();
+            return;
+        }
+        QTextCursor cursor(document);
+        cursor.setPosition(document->findBlockByNumber(int(first)).position());
+        const QTextBlock last = document->findBlockByNumber(int(before.size() - 1 - tail));
+        cursor.setPosition(last.position() + last.length() - 1, QTextCursor::KeepAnchor);
+        cursor.insertText(now.mid(first, now.size() - first - tail).join(QLatin1Char('\n')));
         Code->verticalScrollBar()->setValue(scrolled);
         Code->horizontalScrollBar()->setValue(across);
     }
+    ShowWarnings();
+}
 
+void TLiveHTMLPane::ShowWarnings() {
     Warnings->clear();
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
     const QIcon failure = style()->standardIcon(QStyle::SP_MessageBoxCritical);

@@ -58,6 +58,7 @@ signals:
 
 private:
     void ShowLook();
+    void ShowWarnings();
     void ChooseItem(QListWidgetItem* item);
 
     std::function<TJavaAppletTag*()> document_;

@@ -5,6 +5,7 @@
 #include "ui/LiveHTMLPane.h"
 #include "ui/Main.h"
 #include "ui/RecentFiles.h"
+#include "ui/ScreenText.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
 
@@ -111,6 +112,8 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     EXPECT_FALSE(pane->Code->toPlainText().contains(QStringLiteral("bye")));
     QTRY_VERIFY_WITH_TIMEOUT(pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")), 2000);
     EXPECT_EQ(WarningTexts(), QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
+    // Only the changed line was replaced; the text is still the whole block.
+    EXPECT_EQ(pane->Code->toPlainText(), DisplayLines(pane->Look().code));
 
     // A warning leads to its parameter's view, or to the code base.
     editor->setText(QStringLiteral("$nobody"));
