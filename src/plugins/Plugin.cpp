@@ -8,6 +8,8 @@ namespace zarn {
 
 namespace {
 
+thread_local int writesOffDepth = 0;
+
 // Keys read from the template go back as read, so a section written afresh (a vector element
 // made from an element template, or moved) still names its library. A line that already says
 // the same stays untouched, as does an absent key whose default means the same.
@@ -119,9 +121,22 @@ void TAPPlugin::SaveToFile(TKelmFile& file) {
     RaisePluginError();
 }
 
+TPluginWritesOff::TPluginWritesOff() {
+    ++writesOffDepth;
+}
+
+TPluginWritesOff::~TPluginWritesOff() {
+    --writesOffDepth;
+}
+
+bool TPluginWritesOff::Active() {
+    return writesOffDepth > 0;
+}
+
 std::string TAPPlugin::GetHTMLValue(const std::string& webRoot, int /*purpose*/) {
     EnsureLoaded();
-    const char* compiled = PluginFuncs->CompileToHTML(Instance, webRoot.c_str(), webRoot.c_str());
+    const char* root = TPluginWritesOff::Active() ? "" : webRoot.c_str();
+    const char* compiled = PluginFuncs->CompileToHTML(Instance, root, root);
     // Copied before any other call into the library, which may reuse the buffer.
     std::string value = compiled ? std::string(compiled) : std::string();
     RaisePluginError();

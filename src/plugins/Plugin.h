@@ -30,6 +30,17 @@ public:
     std::string TakeError() const;
 };
 
+// While one exists on this thread, plug-ins compile their value without a web root: a look at the
+// block must write nothing, and a plug-in may write its data into the web root as it compiles.
+class TPluginWritesOff {
+public:
+    TPluginWritesOff();
+    ~TPluginWritesOff();
+    TPluginWritesOff(const TPluginWritesOff&) = delete;
+    TPluginWritesOff& operator=(const TPluginWritesOff&) = delete;
+    static bool Active();
+};
+
 class TAPPlugin : public TAppletParam {
 public:
     static constexpr const char* StaticClassName = "TAPPlugin";

@@ -8,6 +8,7 @@
 #include "model/FileReplace.h"
 #include "paths/PathForms.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
@@ -179,7 +180,7 @@ std::string TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base) {
     return copy.TakeHeldContent();
 }
 
-std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory) {
+std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes) {
     const TAppletBasicParams& basic = BasicParams;
     TMacroText text;
     TMacroTable macros;
@@ -214,6 +215,8 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
     macros.Add("CODEBASE", codeBase, true);
     text.Append(">\r");
 
+    // Where each parameter's line ends in the text, so a name left as typed can be traced to it.
+    std::vector<std::pair<std::size_t, const TAppletParam*>> lineEnds;
     if (ParamList) {
         TStrings names;
         TStrings values;
@@ -221,14 +224,30 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
             const std::string line = param->CompileParam(basic.WebRoot, purpose, true, &names, &values);
             if (!line.empty())
                 text.Append(line + "\r");
+            if (notes)
+                lineEnds.emplace_back(text.Size(), param.get());
         }
         for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
             macros.Add(names[i], std::move(values[i]));
     }
 
     text.Append(ObsoleteText->Value + "\r");
+    lineEnds.emplace_back(text.Size(), ObsoleteText.get());
     text.Append("</APPLET>\r");
-    return ExpandMacros(text, macros);
+    if (!notes)
+        return ExpandMacros(text, macros);
+
+    std::vector<TUnresolvedMacro> unresolved;
+    std::string block = ExpandMacros(text, macros, &unresolved);
+    for (TUnresolvedMacro& run : unresolved) {
+        // The opening line holds no scanned text of the user's and the closing one is fixed: a name
+        // lies on a parameter's line or in the alternate text.
+        auto at = std::upper_bound(lineEnds.begin(), lineEnds.end(), run.offset,
+                                   [](std::size_t offset, const auto& end) { return offset < end.first; });
+        const TAppletParam* owner = at != lineEnds.end() ? at->second : nullptr;
+        notes->unresolved.push_back({std::move(run.name), owner});
+    }
+    return block;
 }
 
 } // namespace zarn

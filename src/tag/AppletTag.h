@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zarn {
 
@@ -44,6 +45,15 @@ public:
 // Purposes of CompileToHTML; they follow the path-name kinds.
 enum CompilePurpose : int { PurposeDos = 0, PurposeClipboard = 1, PurposeDisplay = 2 };
 
+// What a compile noticed besides the block.
+struct TCompileNotes {
+    struct Unresolved {
+        std::string name;                     // the "$" run that matched no macro, without its "$"
+        const TAppletParam* param = nullptr;  // whose line holds it; the alternate text or null
+    };
+    std::vector<Unresolved> unresolved;       // in the order of the block
+};
+
 class TJavaAppletTag {
 public:
     TJavaAppletTag();
@@ -71,8 +81,9 @@ public:
     // The bytes of a save over a copy of `base`, made in memory as the file `copy` (which exists, so
     // a plug-in library can write it by name); the caller writes them. Raises what a write raises.
     std::string SaveContent(TKelmFile& copy, const TIniFile& base);
-    // The applet block with bare carriage returns as line ends.
-    std::string CompileToHTML(int purpose, const std::string& baseDirectory);
+    // The applet block with bare carriage returns as line ends. With `notes`, also what a web author
+    // should look at (names that stay as typed).
+    std::string CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes = nullptr);
 };
 
 } // namespace zarn

@@ -51,7 +51,7 @@ private:
 
 // Scans one stretch of text. When `lastOfText` holds, its final character is copied unexamined.
 void scan(std::string& out, std::string_view text, bool lastOfText, const TMacroTable& macros,
-          GrowthBudget& budget) {
+          GrowthBudget& budget, std::size_t textOffset, std::vector<TUnresolvedMacro>* unresolved) {
     const std::size_t size = text.size();
     const std::size_t limit = lastOfText && size > 0 ? size - 1 : size;
     std::size_t i = 0;
@@ -77,6 +77,8 @@ void scan(std::string& out, std::string_view text, bool lastOfText, const TMacro
             }
             const auto match = macros.LongestPrefix(text.substr(i + 1, runEnd - i - 1));
             if (match.length == 0) {
+                if (unresolved)
+                    unresolved->push_back({std::string(text.substr(i + 1, runEnd - i - 1)), textOffset + i});
                 out.append(text.substr(i, runEnd - i));
                 i = runEnd;
                 continue;
@@ -150,17 +152,20 @@ TMacroTable::Match TMacroTable::LongestPrefix(std::string_view run) const {
     return match;
 }
 
-std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros) {
+std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros,
+                         std::vector<TUnresolvedMacro>* unresolved) {
     std::string out;
     out.reserve(text.Size() + text.Size() / 8);
     const auto& segments = text.Segments();
     GrowthBudget budget;
+    std::size_t offset = 0;
     for (std::size_t s = 0; s < segments.size(); ++s) {
         const auto& segment = segments[s];
         if (segment.verbatim)
             out += segment.text;
         else
-            scan(out, segment.text, s + 1 == segments.size(), macros, budget);
+            scan(out, segment.text, s + 1 == segments.size(), macros, budget, offset, unresolved);
+        offset += segment.text.size();
     }
     return out;
 }

@@ -70,9 +70,17 @@ private:
 // refer to itself, so a 1 MB value of "$A" alone would otherwise ask for half a terabyte.
 inline constexpr std::size_t MaxMacroGrowth = std::size_t(64) << 20;
 
+// A "$name" run that matched no macro and so stays in the block as typed.
+struct TUnresolvedMacro {
+    std::string name;        // the run without its "$"
+    std::size_t offset = 0;  // of the "$" in the text before the pass
+};
+
 // Runs the pass over the text; the result is a new string. Raises EZarnError "The applet block
 // grows beyond 64 MB through its macros" when the inserted values would pass MaxMacroGrowth.
-std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros);
+// Runs that match no macro are added to `unresolved` when it is given.
+std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros,
+                         std::vector<TUnresolvedMacro>* unresolved = nullptr);
 // The same over a text that is scanned as a whole.
 std::string ExpandMacros(std::string_view text, const TMacroTable& macros);
 

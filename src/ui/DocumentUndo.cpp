@@ -152,6 +152,8 @@ void AttachDocumentUndo(TMainForm& form) {
     form.Edit1->addAction(form.EditRedoItem);
     QObject::connect(form.UndoStack, &QUndoStack::cleanChanged, &form,
                      [&form](bool clean) { form.ShowModified(!clean); });
+    // Every step done, undone or redone changes the block the live pane shows.
+    QObject::connect(form.UndoStack, &QUndoStack::indexChanged, &form, &TMainForm::DocumentChanged);
     SetViewUndoStack(form.UndoStack, form.PC);
 }
 

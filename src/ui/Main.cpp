@@ -172,6 +172,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     });
     qApp->installEventFilter(this);
     AttachDialogs();
+    AttachComfort();
     ApplyShowHints();
 }
 
@@ -359,6 +360,7 @@ void TMainForm::SetToolbarMask(int mask) {
 void TMainForm::SetModified() {
     UndoStack->resetClean();
     ShowModified(true);
+    emit DocumentChanged();
 }
 
 void TMainForm::ClearModified() {
@@ -483,6 +485,7 @@ bool TMainForm::LoadDocument(const std::string& path) {
     UA->setVisible(true);
     UA->setEnabled(!BasicParams->Doc.empty());
     UpdateTitle();
+    emit DocumentLoaded();
     return true;
 }
 
@@ -496,6 +499,7 @@ bool TMainForm::Save() {
         AppletTag->Save(*DocFile);
         ClearModified();
         saved = true;
+        emit DocumentSaved();
     });
     return saved;
 }
@@ -537,6 +541,7 @@ bool TMainForm::SaveAs() {
         DocFileName = target;
         UpdateTitle();
         saved = true;
+        emit DocumentSaved();
     });
     return saved;
 }
@@ -596,9 +601,10 @@ void TMainForm::FileExitItemClick() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (QuerySave())
+    if (QuerySave()) {
+        SaveWindowLayout();
         event->accept();
-    else
+    } else
         event->ignore();
 }
 

@@ -16,6 +16,8 @@
 
 class QAction;
 class QComboBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -37,6 +39,8 @@ class TAppletSizeForm;
 class TOptionsPaths;
 class TTemplateBrowser;
 class PlatformActions;
+class TLiveHTMLPane;
+class TRecentFiles;
 
 // What the main window asks of the applet size window. The default does nothing, so the window
 // works before a size window is attached.
@@ -136,6 +140,17 @@ public:
     TAppletSizeForm* SizeForm = nullptr;
     TOptionsPaths* OptionsDialog = nullptr;
     TTemplateBrowser* TemplateBrowser = nullptr;
+    // The editing comforts: the live block, the recent files, the View menu.
+    TLiveHTMLPane* LiveHTMLPane = nullptr;
+    TRecentFiles* RecentFiles = nullptr;
+    QMenu* RecentFiles1 = nullptr;
+    QMenu* View1 = nullptr;
+    // Shows the page and focuses the view of a parameter or of the alternate text; null: the code base.
+    void ShowParamView(const TAppletParam* param);
+    // Window size, position and pane layout, kept in the settings store for the next run.
+    void SaveWindowLayout();
+    void RestoreWindowLayout();
+
     // Never null; a do-nothing link until the size window is attached.
     TSizeWindowLink* SizeWindow = nullptr;
     void SetSizeWindow(TSizeWindowLink* link);
@@ -169,6 +184,10 @@ public:
 
 signals:
     void ToolbarMaskChanged(int mask);
+    // What the block holds may have changed: an edit, or another document loaded.
+    void DocumentChanged();
+    void DocumentLoaded();
+    void DocumentSaved();
 
 public slots:
     void New1Click();
@@ -201,6 +220,8 @@ public slots:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildMenus();
@@ -218,6 +239,8 @@ private:
     void RunOptions(int page);
     // Creates the size window, the options dialog and the template browser and links them.
     void AttachDialogs();
+    // Creates the live pane, the recent files and the View menu, and restores the window layout.
+    void AttachComfort();
 
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;

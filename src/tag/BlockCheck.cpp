@@ -1,0 +1,89 @@
+#include "tag/BlockCheck.h"
+
+#include "model/ParamVector.h"
+#include "model/ScalarParams.h"
+#include "plugins/Plugin.h"
+#include "tag/AppletTag.h"
+#include "tag/CodeBaseCheck.h"
+
+#include <algorithm>
+#include <exception>
+#include <set>
+
+namespace zarn {
+
+namespace {
+
+std::string Caption(const TAppletParam& param) {
+    return param.UFName.empty() ? param.Name : param.UFName;
+}
+
+} // namespace
+
+std::string RefusedValueReason(const TAppletParam& param) {
+    if (const auto* number = dynamic_cast<const TAPNumeric*>(&param)) {
+        const int32_t low = std::min(number->Min, number->Max);
+        const int32_t high = std::max(number->Min, number->Max);
+        if (number->Value < low || number->Value > high)
+            return IntToStr(number->Value) + " is not between " + IntToStr(low) + " and " + IntToStr(high);
+        return {};
+    }
+    if (const auto* choice = dynamic_cast<const TAPComboList*>(&param)) {
+        if (choice->ItemIndex < 0 || std::size_t(choice->ItemIndex) >= choice->Items.size())
+            return "entry " + IntToStr(choice->ItemIndex) + " is not in the list";
+        return {};
+    }
+    if (const auto* vector = dynamic_cast<const TAPParamVector*>(&param)) {
+        for (std::size_t i = 0; i < vector->Containers.size(); ++i) {
+            const TAppletParam* field = vector->Containers[i]->Field.get();
+            if (!field)
+                continue;
+            if (std::string reason = RefusedValueReason(*field); !reason.empty())
+                return "element " + std::to_string(i + 1) + ": " + reason;
+        }
+    }
+    return {};
+}
+
+TBlockLook LookAtBlock(TJavaAppletTag& tag) {
+    TBlockLook look;
+    TCompileNotes notes;
+    try {
+        const TPluginWritesOff writesOff;
+        look.code = tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot, &notes);
+    } catch (const std::exception& error) {
+        look.warnings.push_back({TBlockWarningKind::CompileFailed, std::string("The block cannot be made: ") +
+                                                                       error.what()});
+    }
+
+    // A name typed many times is one thing to fix for each parameter that holds it.
+    std::set<std::pair<const TAppletParam*, std::string>> seen;
+    for (const TCompileNotes::Unresolved& run : notes.unresolved) {
+        if (!seen.insert({run.param, LowerCase(run.name)}).second)
+            continue;
+        const std::string where = run.param == tag.ObsoleteText.get() ? std::string("the alternate text")
+                                  : run.param                          ? Caption(*run.param)
+                                                                       : std::string("the block");
+        look.warnings.push_back({TBlockWarningKind::UnresolvedMacro,
+                                 "$" + run.name + " in " + where + " matches no value and stays as typed",
+                                 run.param});
+    }
+
+    for (const std::string& name : MissingSupportFiles(tag))
+        look.warnings.push_back({TBlockWarningKind::MissingSupportFile,
+                                 "Support file " + (name.empty() ? std::string("(no name)") : name) +
+                                     " is missing from the code base",
+                                 nullptr});
+    if (ClassFileMissing(tag))
+        look.warnings.push_back({TBlockWarningKind::MissingClassFile,
+                                 "Class file " + tag.BasicParams.Code + " is missing from the code base", nullptr});
+
+    if (tag.ParamList)
+        for (const auto& param : *tag.ParamList)
+            if (std::string reason = RefusedValueReason(*param); !reason.empty())
+                look.warnings.push_back(
+                    {TBlockWarningKind::RefusedValue, Caption(*param) + ": " + reason, param.get()});
+    return look;
+}
+
+} // namespace zarn

@@ -1,0 +1,36 @@
+#pragma once
+// A look at the applet block while it is being edited: the block as "&Generate actual code" gives
+// it and what a web author should fix before publishing it. Looking writes nothing anywhere.
+
+#include "model/TextConv.h"
+
+#include <string>
+#include <vector>
+
+namespace zarn {
+
+class TAppletParam;
+class TJavaAppletTag;
+
+enum class TBlockWarningKind { UnresolvedMacro, MissingSupportFile, MissingClassFile, RefusedValue, CompileFailed };
+
+struct TBlockWarning {
+    TBlockWarningKind kind = TBlockWarningKind::CompileFailed;
+    std::string text;
+    // The top-level parameter (or the alternate text) the warning is about; null for the code base.
+    const TAppletParam* param = nullptr;
+};
+
+struct TBlockLook {
+    std::string code; // bare carriage returns as line ends; empty when the compile failed
+    std::vector<TBlockWarning> warnings;
+};
+
+// Only reads: plug-ins compile without a web root, the code base check lists and never copies.
+TBlockLook LookAtBlock(TJavaAppletTag& tag);
+
+// Why the parameter's kind would refuse the value it holds (a number outside its range, a choice
+// that names no entry); empty when it would not. A vector answers for its first refused element.
+std::string RefusedValueReason(const TAppletParam& param);
+
+} // namespace zarn

@@ -1,0 +1,227 @@
+#include "TestUtil.h"
+
+#include "tag/AppSettings.h"
+#include "ui/Dialogs.h"
+#include "ui/LiveHTMLPane.h"
+#include "ui/Main.h"
+#include "ui/RecentFiles.h"
+#include "ui/ScreenText.h"
+#include "views/ParamViewList.h"
+#include "views/ParamViews.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace zarn {
+namespace {
+
+using test::Ini;
+using test::TempDir;
+using test::WriteFile;
+namespace fs = std::filesystem;
+
+// "label" on the second page refers to a name nobody defines; the template needs a support file.
+std::string Template(const std::string& codeBase) {
+    return Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=1", "CodeBase=" + codeBase,
+                "Copy=Demo.class pic.gif", "[Pages]", "Page0=First", "Page1=Second", "[Applet Parameters]",
+                "Param0=speed", "Param1=label", "[speed parameter]", "Class=TAPNumeric", "UFName=Speed", "Value=3",
+                "Page=0", "[label parameter]", "Class=TAPString", "UFName=Label", "Value=hello $nobody",
+                "Page=1"});
+}
+
+// A main window with a settings store of its own in a temporary folder, as a run of the program has.
+class Comfort : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterBaseParamView();
+        RegisterScalarViews();
+        AppSettings = TAppSettings();
+        OpenStore();
+        fs::create_directory(dir.path() / "cb");
+        WriteFile(dir.file("cb/Demo.class"), "");
+        tpl = dir.file("Demo.zrt");
+        WriteFile(tpl, Template(dir.file("cb")));
+    }
+    void TearDown() override {
+        form.reset();
+        CloseAppSettings({});
+    }
+    void OpenStore() { OpenAppSettings(std::make_unique<FileSettingsStore>(dir.file("zarn.conf")), {}); }
+    // Closing and opening the window and the store, as quitting and starting the program do.
+    void Restart() {
+        if (form)
+            form->close();
+        form.reset();
+        CloseAppSettings({});
+        OpenStore();
+        form = std::make_unique<TMainForm>();
+        form->ShowStep({});
+    }
+    QLineEdit* LabelEditor() {
+        for (auto* view : form->PC->findChildren<TAppletParamView*>())
+            if (view->Param && view->Param->Name == "label")
+                return view->findChild<QLineEdit*>();
+        return nullptr;
+    }
+    QStringList WarningTexts() {
+        QStringList texts;
+        for (int i = 0; i < form->LiveHTMLPane->Warnings->count(); ++i)
+            texts << form->LiveHTMLPane->Warnings->item(i)->text();
+        return texts;
+    }
+
+    TempDir dir;
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped{dialogs};
+    std::string tpl;
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
+    Restart();
+    form->show();
+    TLiveHTMLPane* pane = form->LiveHTMLPane;
+    ASSERT_TRUE(form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem")));
+    form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem"))->trigger();
+    ASSERT_FALSE(pane->isHidden());
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    EXPECT_TRUE(pane->Code->toPlainText().contains(QStringLiteral("<PARAM NAME=label VALUE=\"hello $nobody\">")));
+    EXPECT_EQ(WarningTexts(), (QStringList{QStringLiteral("$nobody in Label matches no value and stays as typed"),
+                                           QStringLiteral("Support file pic.gif is missing from the code base")}));
+
+    // Typing waits for the pause, then the block follows.
+    QLineEdit* editor = LabelEditor();
+    ASSERT_TRUE(editor);
+    editor->selectAll();
+    QTest::keyClicks(editor, "bye $speed");
+    EXPECT_TRUE(pane->UpdateTimer->isActive());
+    EXPECT_FALSE(pane->Code->toPlainText().contains(QStringLiteral("bye")));
+    QTRY_VERIFY_WITH_TIMEOUT(pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")), 2000);
+    EXPECT_EQ(WarningTexts(), QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
+    // Only the changed line was replaced; the text is still the whole block.
+    EXPECT_EQ(pane->Code->toPlainText(), DisplayLines(pane->Look().code));
+
+    // A warning leads to its parameter's view, or to the code base.
+    editor->setText(QStringLiteral("$nobody"));
+    pane->UpdateNow();
+    struct Case {
+        QString warning;
+        QWidget* page;
+        QWidget* focus;
+    } cases[] = {
+        {QStringLiteral("$nobody in Label"), form->PageList[1].Page, editor},
+        {QStringLiteral("Support file pic.gif"), form->MainPage, form->CodeBase},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.warning.toStdString());
+        form->PC->setCurrentIndex(1);
+        const auto items = pane->Warnings->findItems(c.warning, Qt::MatchStartsWith);
+        ASSERT_EQ(items.size(), 1);
+        const QRect place = pane->Warnings->visualItemRect(items.front());
+        QTest::mouseClick(pane->Warnings->viewport(), Qt::LeftButton, {}, place.center());
+        EXPECT_EQ(form->PC->currentWidget(), c.page);
+        EXPECT_EQ(form->focusWidget(), c.focus);
+    }
+    // Following warnings changed nothing in the block.
+    EXPECT_TRUE(pane->Code->toPlainText().contains(QStringLiteral("VALUE=$nobody")));
+}
+
+TEST_F(Comfort, RecentFilesKeepTheirOrderDropMissingOnesAndSurviveARestart) {
+    Restart();
+    std::vector<QString> files;
+    for (int i = 0; i < 10; ++i) {
+        const std::string path = dir.file("T" + std::to_string(i) + ".zrt");
+        WriteFile(path, Template(dir.file("cb")));
+        files.push_back(QString::fromStdString(path));
+        ASSERT_TRUE(form->LoadDocument(path.c_str()));
+    }
+    ASSERT_TRUE(form->LoadDocument(files[5].toStdString())); // opened again: first once more
+    const QStringList expected{files[5], files[9], files[8], files[7], files[6], files[4], files[3], files[2]};
+    EXPECT_EQ(form->RecentFiles->Files(), expected);
+
+    Restart();
+    EXPECT_EQ(form->RecentFiles->Files(), expected);
+    fs::remove(files[9].toStdString());
+    emit form->File1->aboutToShow();
+    QStringList remaining = expected;
+    remaining.removeAll(files[9]);
+    EXPECT_EQ(form->RecentFiles->Files(), remaining);
+    ASSERT_EQ(form->RecentFiles1->actions().size(), remaining.size());
+    EXPECT_TRUE(form->RecentFiles1->actions().front()->text().startsWith(QStringLiteral("&1 ")));
+
+    // An entry opens its file; a save puts the saved one first.
+    form->RecentFiles1->actions()[2]->trigger();
+    EXPECT_EQ(QString::fromStdString(form->DocFileName), remaining[2]);
+    dialogs.files.push_back(QString::fromStdString(dir.file("Saved.zrd")));
+    ASSERT_TRUE(form->SaveAs());
+    EXPECT_EQ(form->RecentFiles->Files().front(), QString::fromStdString(dir.file("Saved.zrd")));
+}
+
+TEST_F(Comfort, StoredListsSurviveAwkwardNamesAndABrokenValue) {
+    const QStringList names{QStringLiteral("/a|b/c%20.zrd"), QStringLiteral("/x/é y.zrt")};
+    EXPECT_EQ(DecodeRecentFiles(EncodeRecentFiles(names)), names);
+    EXPECT_EQ(DecodeRecentFiles("/a||/b|%zz|"), (QStringList{QStringLiteral("/a"), QStringLiteral("/b"),
+                                                            QStringLiteral("%zz")}));
+}
+
+TEST_F(Comfort, ADroppedFileOpensThroughTheSaveQuestion) {
+    Restart();
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    form->SetModified();
+    const std::string other = dir.file("Other.zrt");
+    WriteFile(other, Template(dir.file("cb")));
+    struct Case {
+        QString file;
+        TAnswer answer;
+        std::string opened;
+    } cases[] = {
+        {QStringLiteral("notes.txt"), TAnswer::No, tpl},                  // not ours: refused
+        {QString::fromStdString(other), TAnswer::Cancel, tpl},            // the user keeps the document
+        {QString::fromStdString(other), TAnswer::No, other},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        form->SetModified();
+        dialogs.answers = {c.answer};
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(c.file)});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &enter);
+        EXPECT_EQ(enter.isAccepted(), c.file.endsWith(QStringLiteral(".zrt")));
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form.get(), &drop);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form->DocFileName, c.opened);
+    }
+}
+
+TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
+    Restart();
+    form->show();
+    form->setGeometry(40, 50, 900, 640);
+    form->LiveHTMLPane->show();
+    QCoreApplication::processEvents();
+    Restart();
+    form->show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->size(), QSize(900, 640));
+    EXPECT_FALSE(form->LiveHTMLPane->isHidden());
+    EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
+}
+
+} // namespace
+} // namespace zarn
