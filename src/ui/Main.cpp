@@ -198,6 +198,7 @@ void TMainForm::BuildMenus() {
     File1->setObjectName(QStringLiteral("File1"));
     New1 = item(File1, "New1", QStringLiteral("&New..."), &TMainForm::New1Click);
     FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
+    FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."), &TMainForm::FileImportItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
     FileSaveAsItem = item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
     File1->addSeparator()->setObjectName(QStringLiteral("N4"));
@@ -425,7 +426,7 @@ void TMainForm::SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handl
     (this->*handler)();
 }
 
-bool TMainForm::LoadDocument(const std::string& path) {
+bool TMainForm::LoadDocument(const std::string& path, const std::function<void(TJavaAppletTag&)>& adjust) {
     SizeWindow->SetTracking(false);
     struct FinalStep {
         TMainForm* form;
@@ -442,6 +443,8 @@ bool TMainForm::LoadDocument(const std::string& path) {
     auto file = std::make_unique<TKelmFile>(path);
     auto tag = std::make_unique<TJavaAppletTag>();
     tag->Load(*file);
+    if (adjust)
+        adjust(*tag);
     CheckParamPages(*tag);
 
     KillPages(PageList);
@@ -474,6 +477,8 @@ bool TMainForm::LoadDocument(const std::string& path) {
     UA->setVisible(true);
     UA->setEnabled(!BasicParams->Doc.empty());
     UpdateTitle();
+    if (adjust)
+        SetModified();
     return true;
 }
 
