@@ -3,7 +3,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
-          clang-14 libclang-rt-14-dev xvfb xauth
+          libxml2-dev clang-14 libclang-rt-14-dev xvfb xauth
           python3 desktop-file-utils appstream dpkg-dev file"
 
 missing=""

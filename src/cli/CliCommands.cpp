@@ -2,6 +2,7 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliDocument.h"
+#include "cli/CliImport.h"
 #include "cli/CliTemplates.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
@@ -36,6 +37,8 @@ const char* const MainHelp =
     "                   change values of a document and save it\n"
     "  check FILE       list the support files and the class file missing from the code base\n"
     "  templates [DIR]  show the template tree with each template's description\n"
+    "  import PAGE DOCUMENT\n"
+    "                   make a document from an applet block of an existing page\n"
     "\n"
     "'zarn-cli COMMAND --help' describes a command.\n"
     "\n"
@@ -340,6 +343,7 @@ const std::vector<TCommand>& commands() {
         {"set", SetHelp, {}, runSet},
         {"check", CheckHelp, {{"copy", false}, {"from", true}}, runCheck},
         {"templates", TemplatesHelp, {}, runTemplates},
+        {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
     };
     return list;
 }

@@ -57,6 +57,29 @@ std::string TAppletParam::CompileParam(const std::string& webRoot, int purpose, 
     return line;
 }
 
+bool TAppletParam::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    const std::string old = GetValue();
+    try {
+        SetValue(htmlValue);
+        if (GetValue() == htmlValue)
+            return true;
+    } catch (const EZarnError&) {
+    }
+    SetValue(old);
+    return false;
+}
+
+bool TAppletParam::ReadHTMLAbsent() {
+    // Only the template's default can leave the line out; a kind without one keeps its value.
+    if (DefaultValue == NoDefaultMarker)
+        return false;
+    const std::string old = GetValue();
+    if (ReadHTMLValue(DefaultValue, {}) && GetHTMLValue({}, 0).empty())
+        return true;
+    SetValue(old);
+    return false;
+}
+
 ParamClassRegistry& ParamClassRegistry::Instance() {
     static ParamClassRegistry registry;
     return registry;

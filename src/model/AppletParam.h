@@ -50,6 +50,11 @@ public:
     // lists when given. Bare form: the HTML value alone.
     virtual std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                                      TStrings* values);
+    // Takes a value from an existing page, given in the form GetHTMLValue writes (escapes of the
+    // macro pass included). False, leaving the value unchanged, for a form this kind never writes.
+    virtual bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot);
+    // The page gives no PARAM: true when a value was set that compiles to no PARAM line either.
+    virtual bool ReadHTMLAbsent();
 
     std::string SectionName() const { return ParamSectionName(Name); }
 };

@@ -2,6 +2,8 @@
 
 #include "model/KelmFile.h"
 
+#include <optional>
+
 namespace zarn {
 
 const std::array<TColorName, 16> ColorNames = {{
@@ -71,6 +73,43 @@ std::string TAPColor::GetHTMLValue(const std::string& /*webRoot*/, int /*purpose
     if (prefixed == DefaultValue || value == DefaultValue)
         return {};
     return prefixed;
+}
+
+namespace {
+std::optional<TColor> sixHexDigits(std::string_view digits) {
+    if (digits.size() != 6)
+        return std::nullopt;
+    uint32_t n = 0;
+    for (char c : digits) {
+        const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        if (v < 0)
+            return std::nullopt;
+        n = n * 16 + uint32_t(v);
+    }
+    return RGBColor(uint8_t(n >> 16), uint8_t(n >> 8), uint8_t(n));
+}
+} // namespace
+
+bool TAPColor::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    std::optional<TColor> color;
+    if (htmlValue.size() >= HexPrefix.size() && SameText(htmlValue.substr(0, HexPrefix.size()), HexPrefix))
+        color = sixHexDigits(std::string_view(htmlValue).substr(HexPrefix.size()));
+    if (!color && !htmlValue.empty() && htmlValue[0] == '#')
+        color = sixHexDigits(std::string_view(htmlValue).substr(1));
+    for (std::size_t i = 0; !color && i < ColorNames.size(); ++i)
+        if (SameText(htmlValue, ColorNames[i].name))
+            color = ColorNames[i].color;
+    if (!color)
+        return false;
+    Color = *color;
+    return true;
+}
+
+bool TAPColorOption::ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) {
+    if (!TAPColor::ReadHTMLValue(htmlValue, webRoot))
+        return false;
+    Unspecified = false;
+    return true;
 }
 
 void TAPColorOption::LoadFromFile(TKelmFile& file) {

@@ -49,6 +49,8 @@ public:
     void SaveToFile(TKelmFile& file) override;
     // HexPrefix and the six digits; empty when DefaultValue is given in that form or as "#RRGGBB".
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    // HexPrefix (letter case ignored) or "#" and six hexadecimal digits, or one of ColorNames.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
 };
 
 // A colour chosen from a drop-down of named colours; only its view differs.
@@ -69,6 +71,11 @@ public:
     void LoadFromFile(TKelmFile& file) override;
     void SaveToFile(TKelmFile& file) override;
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    bool ReadHTMLAbsent() override {
+        Unspecified = true;
+        return true;
+    }
 };
 
 } // namespace zarn

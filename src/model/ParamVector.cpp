@@ -189,6 +189,65 @@ std::string TAPParamVector::CompileParam(const std::string& webRoot, int purpose
     return result;
 }
 
+std::string TAPParamVector::RepeatableTemplate() const {
+    for (const std::string& entry : ValidTemplates)
+        if (!entry.empty() && entry.back() == '*')
+            return entry;
+    return {};
+}
+
+bool TAPParamVector::ReadElements(const std::vector<std::optional<std::string>>& values, const std::string& webRoot) {
+    const std::string element = RepeatableTemplate();
+    if (!SourceFile || (element.empty() && !values.empty()))
+        return false;
+    TAPContainerList old = std::move(Containers);
+    Containers.clear();
+    try {
+        for (const auto& value : values) {
+            TAppletParam& field = *AddFromTemplate(element).Field;
+            if (!(value ? field.ReadHTMLValue(*value, webRoot) : field.ReadHTMLAbsent())) {
+                Containers = std::move(old);
+                return false;
+            }
+        }
+    } catch (const EZarnError&) {
+        // An element template the file lacks.
+        Containers = std::move(old);
+        return false;
+    }
+    return true;
+}
+
+bool TAPParamVector::ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) {
+    if (StandaloneFields || ShowNames || !ShowValues || Separator.empty() || !CoupleOpen.empty() ||
+        !CoupleClose.empty())
+        return false;
+    std::string_view rest = htmlValue;
+    if (CanBeforeListText) {
+        if (rest.substr(0, BeforeListText.size()) != BeforeListText)
+            return false;
+        rest.remove_prefix(BeforeListText.size());
+    }
+    std::vector<std::optional<std::string>> values;
+    if (!rest.empty()) {
+        for (std::size_t at = rest.find(Separator);; at = rest.find(Separator)) {
+            values.emplace_back(std::string(rest.substr(0, at)));
+            if (at == std::string_view::npos)
+                break;
+            rest.remove_prefix(at + Separator.size());
+        }
+    }
+    return ReadElements(values, webRoot);
+}
+
+bool TAPParamVector::ReadHTMLAbsent() {
+    if (CanBeforeListText && !BeforeListText.empty() && !StandaloneFields)
+        return false;
+    if (!CounterParamName.empty() && StandaloneFields)
+        return false; // the counter line is always written
+    return ReadElements({}, {});
+}
+
 void TAPParamVector::SetSourceFile(const TKelmFile& file) {
     SourceFile = file;
     for (auto& container : Containers)

@@ -76,6 +76,16 @@ public:
     std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                              TStrings* values) override;
 
+    // The joined form of plain values (no names, no couples around them), one element each.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    bool ReadHTMLAbsent() override;
+    // Replaces the elements by new ones made from the repeatable template, each taking its value
+    // (nothing: absent). All or nothing: false, leaving the elements as they were, when there is
+    // no such template or an element refuses its value.
+    bool ReadElements(const std::vector<std::optional<std::string>>& values, const std::string& webRoot);
+    // The first entry of ValidTemplates that may be added any number of times; empty when none.
+    std::string RepeatableTemplate() const;
+
     // Points this vector and every vector nested in its elements at another file.
     void SetSourceFile(const TKelmFile& file);
 

@@ -169,6 +169,41 @@ std::string TAPFileName::GetHTMLValue(const std::string& webRoot, int /*purpose*
     return ToFileURL(MakeRelativePath(webRoot, ExtractFilePath(Value)) + ExtractFileName(Value));
 }
 
+bool TAPFileName::ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) {
+    if (htmlValue.empty() || IsURL(htmlValue)) {
+        Value = htmlValue;
+        return true;
+    }
+    // A name from the site's root or with a drive cannot be made relative to the page again.
+    if (!IsRelativePath(htmlValue) || webRoot.empty())
+        return false;
+    std::filesystem::path joined = std::filesystem::path(WithTrailingBackslash(webRoot)) / htmlValue;
+    Value = joined.lexically_normal().string();
+    return true;
+}
+
+bool TAPNumeric::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    const std::size_t digitsFrom = !htmlValue.empty() && (htmlValue[0] == '+' || htmlValue[0] == '-') ? 1 : 0;
+    if (digitsFrom == htmlValue.size())
+        return false;
+    for (std::size_t i = digitsFrom; i < htmlValue.size(); ++i)
+        if (!IsDigit(htmlValue[i]))
+            return false;
+    const auto number = TryStrToInt(htmlValue);
+    if (!number)
+        return false;
+    Value = *number;
+    return true;
+}
+
+bool TAPFloat::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    const auto number = TryStrToFloat(htmlValue);
+    if (!number)
+        return false;
+    Value = *number;
+    return true;
+}
+
 void TAPNumeric::LoadFromFile(TKelmFile& file) {
     TAppletParam::LoadFromFile(file);
     const std::string section = SectionName();
@@ -215,6 +250,26 @@ std::string TAPComboList::GetHTMLValue(const std::string& /*webRoot*/, int /*pur
     if (ItemIndex >= 0 && static_cast<std::size_t>(ItemIndex) < Items.size())
         result = Items[static_cast<std::size_t>(ItemIndex)];
     return result == DefaultValue ? std::string() : result;
+}
+
+bool TAPComboList::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    for (std::size_t i = 0; i < Items.size(); ++i) {
+        if (Items[i] == htmlValue) {
+            ItemIndex = int32_t(i);
+            return true;
+        }
+    }
+    return false;
+}
+
+bool TAPBoolean::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {
+    if (htmlValue == TrueText)
+        Value = true;
+    else if (htmlValue == FalseText)
+        Value = false;
+    else
+        return false;
+    return true;
 }
 
 void TAPBoolean::LoadFromFile(TKelmFile& file) {

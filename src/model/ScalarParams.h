@@ -30,6 +30,10 @@ public:
 
     std::string GetValue() const override { return Value; }
     void SetValue(const std::string& text) override { Value = text; }
+    bool ReadHTMLAbsent() override {
+        Value.clear();
+        return true;
+    }
 };
 
 // A file name; the applet receives it relative to the web root, as a URL.
@@ -45,6 +49,8 @@ public:
     void SaveToFile(TKelmFile& file) override;
     // Never suppressed by DefaultValue: a non-empty file name always gives a PARAM line.
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    // A URL as it is; otherwise a path relative to the web root (the page's folder).
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
 };
 
 class TAPNumeric : public TAppletParam {
@@ -61,6 +67,8 @@ public:
     std::string GetValue() const override { return IntToStr(Value); }
     // Strict: "'%s' is not a valid integer value" for anything but the profile integer grammar.
     void SetValue(const std::string& text) override { Value = StrToInt(text); }
+    // A decimal whole number with an optional sign; the block then writes it in its own form.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
     void LoadFromFile(TKelmFile& file) override;
     void SaveToFile(TKelmFile& file) override;
 };
@@ -74,6 +82,8 @@ public:
 
     std::string GetValue() const override { return FloatToStr(Value); }
     void SetValue(const std::string& text) override { Value = StrToFloat(text); }
+    // Any real number; the block then writes it in its own form.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
 };
 
 // A choice from a list: the view shows UFItems, the applet receives the Items entry at ItemIndex.
@@ -95,6 +105,8 @@ public:
     void SaveToFile(TKelmFile& file) override;
     // The chosen entry; empty when ItemIndex is out of range.
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    // The first entry of Items equal to the value.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
 };
 
 // A yes/no switch that gives the applet TrueText or FalseText.
@@ -114,6 +126,9 @@ public:
     void SaveToFile(TKelmFile& file) override;
     // DefaultValue never suppresses a switch.
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
+    // TrueText or FalseText exactly; a switch always writes its line, so it cannot be absent.
+    bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    bool ReadHTMLAbsent() override { return false; }
 };
 
 // A separator line on a property page: no value, no caption.
@@ -125,6 +140,8 @@ public:
     std::string GetValue() const override { return {}; }
     void SetValue(const std::string& /*text*/) override {}
     void LoadFromFile(TKelmFile& file) override;
+    bool ReadHTMLValue(const std::string& /*htmlValue*/, const std::string& /*webRoot*/) override { return false; }
+    bool ReadHTMLAbsent() override { return true; }
 };
 
 } // namespace zarn

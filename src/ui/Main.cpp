@@ -203,6 +203,7 @@ void TMainForm::BuildMenus() {
     File1->setObjectName(QStringLiteral("File1"));
     New1 = item(File1, "New1", QStringLiteral("&New..."), &TMainForm::New1Click);
     FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
+    FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."), &TMainForm::FileImportItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
     FileSaveAsItem = item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
     File1->addSeparator()->setObjectName(QStringLiteral("N4"));
@@ -435,7 +436,7 @@ void TMainForm::SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handl
     (this->*handler)();
 }
 
-bool TMainForm::LoadDocument(const std::string& path) {
+bool TMainForm::LoadDocument(const std::string& path, const std::function<void(TJavaAppletTag&)>& adjust) {
     SizeWindow->SetTracking(false);
     struct FinalStep {
         TMainForm* form;
@@ -452,6 +453,8 @@ bool TMainForm::LoadDocument(const std::string& path) {
     auto file = std::make_unique<TKelmFile>(path);
     auto tag = std::make_unique<TJavaAppletTag>();
     tag->Load(*file);
+    if (adjust)
+        adjust(*tag);
     CheckParamPages(*tag);
 
     KillPages(PageList);
@@ -485,6 +488,8 @@ bool TMainForm::LoadDocument(const std::string& path) {
     UA->setVisible(true);
     UA->setEnabled(!BasicParams->Doc.empty());
     UpdateTitle();
+    if (adjust)
+        SetModified();
     emit DocumentLoaded();
     return true;
 }

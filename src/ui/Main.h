@@ -116,6 +116,7 @@ public:
     QMenu* Help1 = nullptr;
     QAction* New1 = nullptr;
     QAction* FileOpenItem = nullptr;
+    QAction* FileImportItem = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExitItem = nullptr;
@@ -165,7 +166,8 @@ public:
     bool QuerySave();
     // Loads a template or document. A failure raises and leaves the previous document, its pages
     // and its modified state as they were. False when the save question stopped it.
-    bool LoadDocument(const std::string& path);
+    // `adjust` changes the freshly loaded tag before it is shown (an import fills it in).
+    bool LoadDocument(const std::string& path, const std::function<void(TJavaAppletTag&)>& adjust = {});
     void UpdateTitle();
     // The show step: clean state, title, and the file named by the first argument.
     void ShowStep(const QStringList& arguments);
@@ -192,6 +194,7 @@ signals:
 public slots:
     void New1Click();
     void FileOpenItemClick();
+    void FileImportItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
     void FileExitItemClick();

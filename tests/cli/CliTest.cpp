@@ -507,5 +507,31 @@ TEST_F(CliTest, TemplatesDefaultsToTheProgramsTemplates) {
     EXPECT_NE(tree.out.find("[Text/Ticker.zrt]"), std::string::npos) << tree.out;
 }
 
+TEST_F(CliTest, ImportMakesADocumentFromAPageBlock) {
+    const std::string templates = std::string(ZARN_SOURCE_DIR) + "/Templates/Text/Ticker.zrt";
+    WriteFile(file("page.html"), "<html><body><p>Old page\n"
+                                 "<APPLET code='Ticker.class' width=300 height=20 codebase=classes>\n"
+                                 "<param name=MESSAGE value=\"Cheap &amp; cheerful $5\"><PARAM NAME=extra VALUE=1>\n"
+                                 "<param name=bold value=maybe>Get Java\n"
+                                 "<applet code=Unknown.class width=1 height=1></applet>\n");
+    const RunResult listed = run({"import", "page.html", "doc.zrd"});
+    EXPECT_EQ(listed.code, 1);
+    EXPECT_NE(listed.out.find("1: Ticker.class  300 x 20  MESSAGE=Cheap & cheerful $5"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.err.find("choose one with --block N"), std::string::npos) << listed.err;
+    ExpectError(run({"import", "page.html", "--block", "2", "doc.zrd"}), "no template has the CODE Unknown.class");
+    ExpectError(run({"import", "page.html", "--block", "3", "doc.zrd"}), "--block takes 1 to 2");
+    EXPECT_FALSE(fs::exists(file("doc.zrd")));
+
+    const RunResult made = run({"import", "page.html", "--block", "1", "--template", templates, "doc.zrd"});
+    ASSERT_EQ(made.code, 0) << made.err;
+    EXPECT_NE(made.err.find("not taken: extra=1 (no parameter of this name)"), std::string::npos) << made.err;
+    EXPECT_NE(made.err.find("refused: bold=maybe"), std::string::npos) << made.err;
+    const RunResult html = run({"html", "doc.zrd", "--lf"});
+    ASSERT_EQ(html.code, 0) << html.err;
+    EXPECT_EQ(html.out.rfind("<APPLET CODE=\"Ticker.class\" WIDTH=300 HEIGHT=20 CODEBASE=\"classes/\" >\n", 0), 0u) << html.out;
+    EXPECT_NE(html.out.find("<PARAM NAME=message VALUE=\"Cheap & cheerful $5\">"), std::string::npos) << html.out;
+    EXPECT_NE(html.out.find("\nGet Java\n</APPLET>"), std::string::npos) << html.out;
+}
+
 } // namespace
 } // namespace zarn::test

@@ -1,0 +1,449 @@
+#include "tag/PageImport.h"
+
+#include "model/Codepage.h"
+#include "model/Errors.h"
+#include "model/FileBytes.h"
+#include "model/KelmFile.h"
+#include "model/ParamVector.h"
+#include "model/ScalarParams.h"
+#include "model/FormatPattern.h"
+#include "paths/PathForms.h"
+#include "tag/AppletTag.h"
+#include "tag/MacroPass.h"
+
+#include <libxml/HTMLparser.h>
+#include <libxml/HTMLtree.h>
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <system_error>
+
+namespace zarn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int ParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+
+struct DocDeleter {
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
+};
+using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
+
+bool isElement(const xmlNode* node, const char* name) {
+    return node->type == XML_ELEMENT_NODE && node->name && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+}
+
+// The parser's UTF-8 as file text; false when a character has no Windows-1252 form (it became "?").
+bool fileText(const xmlChar* utf8, std::string& out) {
+    const std::string text = utf8 ? reinterpret_cast<const char*>(utf8) : "";
+    out = Utf8ToWin1252(text);
+    return Win1252ToUtf8(out) == text;
+}
+
+std::string attribute(xmlNode* node, const char* name, bool& representable) {
+    std::string value;
+    if (xmlChar* raw = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name))) {
+        representable = fileText(raw, value);
+        xmlFree(raw);
+    }
+    return value;
+}
+
+// HTML content: runs of blanks and line breaks are one blank, as the browser shows them.
+std::string collapseBlanks(const std::string& text) {
+    std::string result;
+    bool blank = false;
+    for (char c : text) {
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+            blank = true;
+            continue;
+        }
+        if (blank && !result.empty())
+            result += ' ';
+        blank = false;
+        result += c;
+    }
+    return result;
+}
+
+void collectParams(xmlNode* parent, TPageApplet& applet) {
+    for (xmlNode* child = parent->children; child; child = child->next) {
+        if (isElement(child, "applet"))
+            continue; // a block of its own
+        if (isElement(child, "param")) {
+            TPageParam param;
+            bool nameOk = true;
+            bool valueOk = true;
+            param.name = attribute(child, "name", nameOk);
+            param.value = attribute(child, "value", valueOk);
+            param.representable = nameOk && valueOk;
+            if (!param.representable)
+                applet.problems.push_back("PARAM " + param.name + ": characters that Windows-1252 cannot hold");
+            applet.params.push_back(std::move(param));
+        } else if (child->type == XML_ELEMENT_NODE) {
+            // Broken pages put PARAMs inside other markup of the block.
+            collectParams(child, applet);
+        }
+    }
+}
+
+// PARAMs (and nested blocks) are values, not text for old browsers, wherever the markup put them.
+void removeParams(xmlNode* node) {
+    for (xmlNode* child = node->children; child;) {
+        xmlNode* next = child->next;
+        if (isElement(child, "param") || isElement(child, "applet")) {
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
+        } else {
+            removeParams(child);
+        }
+        child = next;
+    }
+}
+
+std::string alternateText(xmlDoc* doc, xmlNode* appletNode, TPageApplet& applet) {
+    std::unique_ptr<xmlBuffer, void (*)(xmlBufferPtr)> buffer(xmlBufferCreate(), xmlBufferFree);
+    for (xmlNode* child = appletNode->children; child; child = child->next) {
+        if (isElement(child, "param") || isElement(child, "applet"))
+            continue;
+        xmlNode* copy = xmlDocCopyNode(child, doc, 1);
+        if (!copy)
+            continue;
+        removeParams(copy);
+        htmlNodeDump(buffer.get(), doc, copy);
+        xmlFreeNode(copy);
+    }
+    std::string text;
+    if (!fileText(xmlBufferContent(buffer.get()), text))
+        applet.problems.push_back("alternate text: characters that Windows-1252 cannot hold");
+    return collapseBlanks(text);
+}
+
+TPageApplet readApplet(xmlDoc* doc, xmlNode* node) {
+    TPageApplet applet;
+    applet.line = int(xmlGetLineNo(node));
+    struct Known {
+        const char* name;
+        std::string TPageApplet::*field;
+    };
+    static const Known known[] = {
+        {"code", &TPageApplet::code},     {"codebase", &TPageApplet::codeBase}, {"archive", &TPageApplet::archive},
+        {"width", &TPageApplet::width},   {"height", &TPageApplet::height},     {"hspace", &TPageApplet::hspace},
+        {"vspace", &TPageApplet::vspace}, {"align", &TPageApplet::align},
+    };
+    for (xmlAttr* attr = node->properties; attr; attr = attr->next) {
+        const char* name = reinterpret_cast<const char*>(attr->name);
+        bool representable = true;
+        const std::string value = attribute(node, name, representable);
+        if (!representable)
+            applet.problems.push_back(UpperCase(name) + ": characters that Windows-1252 cannot hold");
+        const auto it = std::find_if(std::begin(known), std::end(known),
+                                     [&](const Known& entry) { return std::strcmp(entry.name, name) == 0; });
+        if (it != std::end(known))
+            applet.*(it->field) = value;
+        else
+            applet.otherAttributes.push_back(UpperCase(name) + "=" + value);
+    }
+    collectParams(node, applet);
+    applet.alternateText = alternateText(doc, node, applet);
+    return applet;
+}
+
+void collectApplets(xmlDoc* doc, xmlNode* node, std::vector<TPageApplet>& applets, int depth) {
+    // The parser bounds its own nesting; this bound keeps the walk's stack small whatever it allows.
+    if (depth > 256)
+        return;
+    for (; node; node = node->next) {
+        if (isElement(node, "applet"))
+            applets.push_back(readApplet(doc, node));
+        collectApplets(doc, node->children, applets, depth + 1);
+    }
+}
+
+bool isUtf8(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        if (length == 0 || i + length > bytes.size())
+            return false;
+        for (std::size_t k = 1; k < length; ++k)
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
+                return false;
+        i += length;
+    }
+    return true;
+}
+
+} // namespace
+
+std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
+    if (bytes.size() > std::size_t(INT32_MAX))
+        throw EZarnError("The page is too large to read");
+    xmlInitParser();
+    const char* data = bytes.empty() ? "" : bytes.data();
+    const int size = int(bytes.size());
+    DocPtr doc(htmlReadMemory(data, size, nullptr, nullptr, ParseOptions));
+    // Without a declaration the parser falls back to Latin-1, which old pages written as
+    // Windows-1252 are not: their quotes and euro signs would be lost.
+    if (doc && !doc->encoding && !isUtf8(bytes))
+        doc.reset(htmlReadMemory(data, size, nullptr, "windows-1252", ParseOptions));
+    std::vector<TPageApplet> applets;
+    if (doc)
+        collectApplets(doc.get(), xmlDocGetRootElement(doc.get()), applets, 0);
+    return applets;
+}
+
+std::vector<TPageApplet> ReadPageFile(const std::string& path) {
+    std::string bytes;
+    if (const int error = ReadFileBytes(path, bytes); error != 0)
+        throw EZarnError(path + ": cannot be read (" + std::strerror(error) + ")");
+    return ReadPageApplets(bytes);
+}
+
+std::string DescribeApplet(const TPageApplet& applet, std::size_t shownParams) {
+    std::string text = (applet.code.empty() ? std::string("(no CODE)") : applet.code) + "  " +
+                       (applet.width.empty() ? "?" : applet.width) + " x " + (applet.height.empty() ? "?" : applet.height);
+    for (std::size_t i = 0; i < applet.params.size() && i < shownParams; ++i)
+        text += (i == 0 ? "  " : ", ") + applet.params[i].name + "=" + applet.params[i].value;
+    if (applet.params.size() > shownParams)
+        text += ", ...";
+    return text;
+}
+
+namespace {
+
+std::string withoutClassSuffix(const std::string& code) {
+    static const std::string suffix = ".class";
+    if (code.size() > suffix.size() && SameText(code.substr(code.size() - suffix.size()), suffix))
+        return code.substr(0, code.size() - suffix.size());
+    return code;
+}
+
+} // namespace
+
+TStrings TemplatesForCode(const std::string& root, const std::string& code) {
+    TStrings found;
+    std::error_code ec;
+    fs::recursive_directory_iterator it(root, fs::directory_options::skip_permission_denied, ec);
+    for (; !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+        if (it.depth() > 32) {
+            it.disable_recursion_pending();
+            continue;
+        }
+        std::error_code fileEc;
+        if (!it->is_regular_file(fileEc) || !SameText(it->path().extension().string(), ".zrt"))
+            continue;
+        TKelmFile file(it->path().string());
+        try {
+            const std::string templateCode = file.ReadString("Applet Basic Parameters", "Code", "");
+            if (!templateCode.empty() && withoutClassSuffix(templateCode) == withoutClassSuffix(code))
+                found.push_back(it->path().string());
+        } catch (const EZarnError&) {
+            // An unreadable template matches nothing.
+        }
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+std::string EscapeForBlock(std::string_view text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\\' || c == '$') {
+            result += '\\';
+            result += c;
+        } else if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+                ++i;
+            result += "\\n";
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+namespace {
+
+// What the block will hold for a parameter's escaped HTML value.
+std::string compiledText(const std::string& htmlValue) {
+    // The pass never looks at the last character of a text: a sentinel keeps the value's own.
+    std::string text = ExpandMacros(htmlValue + " ", TMacroTable());
+    text.pop_back();
+    return text;
+}
+
+class Importer {
+public:
+    Importer(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath)
+        : tag_(tag), applet_(applet), used_(applet.params.size(), false) {
+        std::error_code ec;
+        fs::path page = fs::absolute(fs::path(pagePath), ec);
+        if (ec)
+            page = pagePath;
+        folder_ = WithTrailingBackslash(page.parent_path().lexically_normal().string());
+    }
+
+    std::vector<TImportNote> Run() {
+        basics();
+        for (const std::string& problem : applet_.problems)
+            note(TImportNote::Kind::Refused, problem, "", "not taken as it is");
+        if (tag_.ParamList)
+            for (const auto& param : *tag_.ParamList)
+                if (!param->Name.empty())
+                    fill(*param);
+        for (std::size_t i = 0; i < applet_.params.size(); ++i)
+            if (!used_[i] && applet_.params[i].representable)
+                note(TImportNote::Kind::Unmatched, applet_.params[i].name, applet_.params[i].value,
+                     "no parameter of this name");
+        return std::move(notes_);
+    }
+
+private:
+    void note(TImportNote::Kind kind, const std::string& name, const std::string& value, const std::string& text) {
+        notes_.push_back({kind, name, value, text});
+    }
+
+    void integer(const char* name, const std::string& text, int32_t& field) {
+        if (text.empty())
+            return;
+        if (const auto value = TryStrToInt(text); value && *value >= 0 && IntToStr(*value) == text)
+            field = *value;
+        else
+            note(TImportNote::Kind::Refused, name, text, "not a whole number of pixels; the template's " +
+                                                             IntToStr(field) + " is kept");
+    }
+
+    void basics() {
+        TAppletBasicParams& basic = tag_.BasicParams;
+        if (withoutClassSuffix(applet_.code) != withoutClassSuffix(basic.Code) || applet_.code.empty())
+            note(TImportNote::Kind::Refused, "CODE", applet_.code, "the template's " + basic.Code + " is kept");
+        else if (applet_.code != basic.Code)
+            note(TImportNote::Kind::Changed, "CODE", applet_.code, "written as " + basic.Code);
+        integer("WIDTH", applet_.width, basic.Width);
+        integer("HEIGHT", applet_.height, basic.Height);
+        basic.HSpace = basic.VSpace = 0;
+        integer("HSPACE", applet_.hspace, basic.HSpace);
+        integer("VSPACE", applet_.vspace, basic.VSpace);
+        basic.Align = BaselineAlign;
+        if (!applet_.align.empty()) {
+            const auto* entry = std::find_if(std::begin(AlignmentTable), std::end(AlignmentTable),
+                                             [&](const AlignmentEntry& e) { return SameText(e.html, applet_.align); });
+            if (entry != std::end(AlignmentTable))
+                basic.Align = uint8_t(entry - std::begin(AlignmentTable));
+            else
+                note(TImportNote::Kind::Refused, "ALIGN", applet_.align, "not an alignment; baseline is used");
+        }
+        // File names in a page are relative to the page, and the block goes back into it.
+        basic.WebRoot = folder_;
+        const std::string& codeBase = applet_.codeBase;
+        if (codeBase.empty())
+            basic.CodeBase = folder_;
+        else if (IsURL(codeBase) || !IsRelativePath(codeBase))
+            basic.CodeBase = codeBase;
+        else
+            basic.CodeBase = WithTrailingBackslash((fs::path(folder_) / codeBase).lexically_normal().string());
+        if (!applet_.archive.empty())
+            note(TImportNote::Kind::Unmatched, "ARCHIVE", applet_.archive, "documents keep no archive");
+        for (const std::string& other : applet_.otherAttributes)
+            note(TImportNote::Kind::Unmatched, NameOfEntry(other), ValueOfEntry(other), "attribute not kept");
+        tag_.ObsoleteText->Value = EscapeForBlock(applet_.alternateText);
+    }
+
+    // The first unused PARAM of the name, letter case ignored as HTML does; later ones stay unused.
+    const TPageParam* take(const std::string& name) {
+        for (std::size_t i = 0; i < applet_.params.size(); ++i) {
+            if (!used_[i] && SameText(applet_.params[i].name, name)) {
+                used_[i] = true;
+                return &applet_.params[i];
+            }
+        }
+        return nullptr;
+    }
+
+    void checkWritten(TAppletParam& param, const TPageParam& page) {
+        const std::string written = compiledText(param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard));
+        if (written == page.value)
+            return;
+        note(TImportNote::Kind::Changed, page.name, page.value,
+             written.empty() ? "left out of the block: it is the parameter's default" : "written as " + written);
+    }
+
+    void fill(TAppletParam& param) {
+        if (auto* vector = dynamic_cast<TAPParamVector*>(&param); vector && vector->StandaloneFields) {
+            fillStandalone(*vector);
+            return;
+        }
+        if (const TPageParam* page = take(param.Name)) {
+            // A value that lost characters is listed among the problems; the template's stays.
+            if (!page->representable)
+                return;
+            if (param.ReadHTMLValue(EscapeForBlock(page->value), tag_.BasicParams.WebRoot))
+                checkWritten(param, *page);
+            else
+                note(TImportNote::Kind::Refused, page->name, page->value, "not a value of this parameter's kind; the template's value is kept");
+        } else if (!param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard).empty() && !param.ReadHTMLAbsent()) {
+            note(TImportNote::Kind::Kept, param.Name, "", "not in the page; the template's value is kept");
+        }
+    }
+
+    void fillStandalone(TAPParamVector& vector) {
+        std::optional<int32_t> count;
+        if (!vector.CounterParamName.empty())
+            if (const TPageParam* counter = take(vector.CounterParamName); counter && counter->representable)
+                count = TryStrToInt(counter->value);
+        auto elementName = [&](std::size_t i) {
+            return FormatPattern(vector.NamePattern, {vector.Name, int32_t(uint32_t(vector.BaseIndex) + uint32_t(i))});
+        };
+        std::vector<std::optional<std::string>> values;
+        // Without a counter the elements run as long as their names follow on.
+        const std::size_t limit = count && *count >= 0 ? std::min<std::size_t>(std::size_t(*count), applet_.params.size() + 1)
+                                                       : applet_.params.size();
+        for (std::size_t i = 0; i < limit; ++i) {
+            const TPageParam* page = take(elementName(i));
+            if (!page && !count)
+                break;
+            values.push_back(page && page->representable ? std::optional<std::string>(EscapeForBlock(page->value))
+                                                         : std::nullopt);
+        }
+        if (!vector.ReadElements(values, tag_.BasicParams.WebRoot))
+            note(TImportNote::Kind::Refused, vector.Name, "", "its elements could not be read; the template's are kept");
+    }
+
+    TJavaAppletTag& tag_;
+    const TPageApplet& applet_;
+    std::vector<bool> used_;
+    std::string folder_;
+    std::vector<TImportNote> notes_;
+};
+
+} // namespace
+
+std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath) {
+    return Importer(tag, applet, pagePath).Run();
+}
+
+TStrings NoteLines(const std::vector<TImportNote>& notes) {
+    TStrings lines;
+    for (const TImportNote& note : notes) {
+        const char* head = note.kind == TImportNote::Kind::Unmatched ? "not taken: "
+                           : note.kind == TImportNote::Kind::Refused ? "refused: "
+                           : note.kind == TImportNote::Kind::Changed ? "changed: "
+                                                                      : "kept: ";
+        std::string line = head + note.name;
+        if (!note.value.empty())
+            line += "=" + QuoteIfBlank(note.value);
+        lines.push_back(line + " (" + note.text + ")");
+    }
+    return lines;
+}
+
+} // namespace zarn

@@ -1,0 +1,175 @@
+// Applet blocks read from broken pages, and documents made from them that compile back to the page.
+
+#include "TestUtil.h"
+#include "model/ColorParams.h"
+#include "model/KelmFile.h"
+#include "model/ScalarParams.h"
+#include "tag/AppletTag.h"
+#include "tag/CoreStartup.h"
+#include "tag/PageImport.h"
+
+#include <gtest/gtest.h>
+
+namespace zarn::test {
+namespace {
+
+const std::string TemplatesRoot = std::string(ZARN_SOURCE_DIR) + "/Templates";
+
+struct PageCase {
+    const char* what;
+    std::string page;
+    std::size_t blocks;
+    std::string code;
+    std::string width;
+    std::vector<std::pair<std::string, std::string>> params; // of the first block
+    std::string alternateText;
+};
+
+TEST(PageImport, ReadsBlocksOfBrokenPages) {
+    const std::vector<PageCase> cases = {
+        {"upper case, entities", "<HTML><BODY><APPLET CODE=\"A.class\" WIDTH=10 HEIGHT=20>"
+                                 "<PARAM NAME=\"x\" VALUE=\"a &amp; b &lt;c&gt; &eacute;&#8364;\">No Java</APPLET>",
+         1, "A.class", "10", {{"x", "a & b <c> \xE9\x80"}}, "No Java"},
+        {"lower case, single-quoted and unquoted", "<applet code='B' width=5 height=6>"
+                                                    "<param name=y value='say \"hi\"'><param name=z value=plain></applet>",
+         1, "B", "5", {{"y", "say \"hi\""}, {"z", "plain"}}, ""},
+        {"unclosed tags, PARAM inside other markup", "<p><b><applet code=C width=1 height=2><p><param name=x value=1>"
+                                                     "<i>get\n  Java",
+         1, "C", "1", {{"x", "1"}}, "<p><i>get Java</i></p>"},
+        {"several blocks", "<applet code=D width=3><param name=a value=1></applet><p>text"
+                           "<APPLET code=E><PARAM name=b value=2></APPLET>",
+         2, "D", "3", {{"a", "1"}}, ""},
+        {"Windows-1252 without a declaration", "<applet code=F><param name=q value=\"\x93quoted\x94\"></applet>", 1,
+         "F", "", {{"q", "\x93quoted\x94"}}, ""},
+        {"no blocks at all", "<<<>>&&\x01</applet><param name=x>", 0, "", "", {}, ""},
+    };
+    for (const PageCase& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto applets = ReadPageApplets(c.page);
+        ASSERT_EQ(applets.size(), c.blocks);
+        if (applets.empty())
+            continue;
+        EXPECT_EQ(applets[0].code, c.code);
+        EXPECT_EQ(applets[0].width, c.width);
+        ASSERT_EQ(applets[0].params.size(), c.params.size());
+        for (std::size_t i = 0; i < c.params.size(); ++i) {
+            EXPECT_EQ(applets[0].params[i].name, c.params[i].first);
+            EXPECT_EQ(applets[0].params[i].value, c.params[i].second);
+        }
+        EXPECT_EQ(applets[0].alternateText, c.alternateText);
+    }
+}
+
+TEST(PageImport, CharactersWithoutWindows1252FormAreReportedNotMangled) {
+    const auto applets = ReadPageApplets("<applet code=Ticker.class><param name=message value=\"&#x4E2D;\"></applet>");
+    ASSERT_EQ(applets.size(), 1u);
+    EXPECT_FALSE(applets[0].params[0].representable);
+    RegisterStandardParamClasses();
+    TJavaAppletTag tag;
+    TKelmFile file(TemplatesRoot + "/Text/Ticker.zrt");
+    tag.Load(file);
+    const TStrings lines = NoteLines(ImportApplet(tag, applets[0], "/srv/site/page.html"));
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "refused: PARAM message: characters that Windows-1252 cannot hold (not taken as it is)"),
+              lines.end());
+    EXPECT_EQ(tag.ParamList->items()[0]->GetValue().substr(0, 3), "+++"); // the template's text is kept
+}
+
+TEST(PageImport, TemplatesAreFoundByTheirCode) {
+    EXPECT_EQ(TemplatesForCode(TemplatesRoot, "Ticker.class"), TStrings{TemplatesRoot + "/Text/Ticker.zrt"});
+    EXPECT_EQ(TemplatesForCode(TemplatesRoot, "Ticker"), TStrings{TemplatesRoot + "/Text/Ticker.zrt"});
+    EXPECT_TRUE(TemplatesForCode(TemplatesRoot, "ticker.class").empty()); // class names keep their case
+    EXPECT_TRUE(TemplatesForCode(TemplatesRoot, "Nowhere.class").empty());
+}
+
+// Each kind reads back the form it writes; what it cannot take is listed, never dropped.
+TEST(PageImport, EachKindReadsItsOwnForm) {
+    RegisterStandardParamClasses();
+    TempDir dir;
+    const std::string page = "<APPLET CODE=Ticker.class WIDTH=300 HEIGHT=30% ALIGN=texttop ARCHIVE=t.jar>"
+                             "<PARAM NAME=MESSAGE VALUE='costs $5 \\ more'>"
+                             "<PARAM NAME=font VALUE=Courier><PARAM NAME=target VALUE=nowhere>"
+                             "<PARAM NAME=bold VALUE=no><PARAM NAME=pauseonmouse VALUE=maybe>"
+                             "<PARAM NAME=fgcolor VALUE=#ff0000><PARAM NAME=bgcolor VALUE=0x00ff00>"
+                             "<PARAM NAME=separator VALUE=img/sep.gif><PARAM NAME=fontsize VALUE=007>"
+                             "<PARAM NAME=easing VALUE=0.50><PARAM NAME=extra VALUE=1></APPLET>";
+    const auto applets = ReadPageApplets(page);
+    ASSERT_EQ(applets.size(), 1u);
+    TJavaAppletTag tag;
+    TKelmFile file(TemplatesRoot + "/Text/Ticker.zrt");
+    tag.Load(file);
+    const TStrings lines = NoteLines(ImportApplet(tag, applets[0], dir.file("page.html")));
+    auto param = [&](const std::string& name) -> TAppletParam& {
+        for (auto& p : tag.ParamList->items())
+            if (p->Name == name)
+                return *p;
+        throw std::runtime_error(name);
+    };
+    const struct {
+        const char* name;
+        std::string value;
+    } values[] = {
+        {"message", "costs \\$5 \\\\ more"}, {"font", "2"},        {"bold", "0"},      {"pauseonmouse", "1"},
+        {"fgcolor", "#FF0000"},             {"bgcolor", "#00FF00"}, {"fontsize", "7"}, {"easing", "0.5"},
+        {"target", "0"},
+    };
+    for (const auto& v : values)
+        EXPECT_EQ(param(v.name).GetValue(), v.value) << v.name;
+    EXPECT_EQ(param("separator").GetValue(), dir.dir() + "img/sep.gif");
+    EXPECT_EQ(tag.BasicParams.Width, 300);
+    EXPECT_EQ(tag.BasicParams.Align, 3);
+    EXPECT_EQ(tag.BasicParams.WebRoot, dir.dir());
+    const TStrings expected = {
+        "refused: HEIGHT=30% (not a whole number of pixels; the template's 24 is kept)",
+        "not taken: ARCHIVE=t.jar (documents keep no archive)",
+        "refused: target=nowhere (not a value of this parameter's kind; the template's value is kept)",
+        "refused: pauseonmouse=maybe (not a value of this parameter's kind; the template's value is kept)",
+        "changed: fontsize=007 (written as 7)",
+        "changed: easing=0.50 (written as 0.5)",
+        "not taken: extra=1 (no parameter of this name)",
+    };
+    for (const std::string& line : expected)
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
+}
+
+// A block made from a template, hidden in a messy page, comes back as exactly the same block.
+TEST(PageImport, BlocksRoundTripThroughMessyPages) {
+    RegisterStandardParamClasses();
+    const char* templates[] = {"Text/Ticker.zrt", "Vectors/SlideShow.zrt", "Vectors/Gallery.zrt", "Clocks/AnalogClock.zrt",
+                               "Images/ImageFader.zrt"};
+    for (const char* name : templates) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        TJavaAppletTag source;
+        TKelmFile file(TemplatesRoot + "/" + name);
+        source.Load(file);
+        source.BasicParams.WebRoot = dir.dir();
+        source.BasicParams.CodeBase = dir.dir() + "classes/";
+        // The parser gives markup back in its own spelling: plain text keeps the comparison exact.
+        source.ObsoleteText->Value = "No Java here &amp; now";
+        const std::string block = source.CompileToHTML(PurposeClipboard, dir.dir());
+        std::string messy = block;
+        for (std::size_t at = messy.find('\r'); at != std::string::npos; at = messy.find('\r', at))
+            messy.replace(at, 1, "\n  ");
+        const std::string page = "<html><head><title>Old & broken</title><body><p>Before <b>bold\n"
+                                 "<applet code=\"Nothing.class\"></applet><table><tr><td>" + messy + "<p>after";
+        WriteFile(dir.file("page.html"), page);
+        const auto applets = ReadPageFile(dir.file("page.html"));
+        ASSERT_EQ(applets.size(), 2u);
+        TJavaAppletTag imported;
+        TKelmFile again(TemplatesRoot + "/" + name);
+        imported.Load(again);
+        const auto notes = ImportApplet(imported, applets[1], dir.file("page.html"));
+        EXPECT_EQ(imported.CompileToHTML(PurposeClipboard, imported.BasicParams.WebRoot), block);
+        for (const std::string& line : NoteLines(notes))
+            ADD_FAILURE() << line;
+    }
+}
+
+TEST(PageImport, EscapesKeepThePageValue) {
+    EXPECT_EQ(EscapeForBlock("a$b\\c"), "a\\$b\\\\c");
+    EXPECT_EQ(EscapeForBlock("one\r\ntwo\nthree"), "one\\ntwo\\nthree");
+}
+
+} // namespace
+} // namespace zarn::test

@@ -1,0 +1,81 @@
+// "Import from page...": the made document opens unsaved, with what the page could not give listed.
+
+#include "DialogTestUtil.h"
+#include "TestUtil.h"
+
+#include "tag/AppSettings.h"
+#include "ui/Dialogs.h"
+#include "ui/ImportPage.h"
+#include "ui/Main.h"
+#include "views/ParamViewList.h"
+
+#include <QAction>
+#include <QListWidget>
+#include <QPushButton>
+#include <QSpinBox>
+
+#include <gtest/gtest.h>
+
+namespace zarn {
+namespace {
+
+using test::TempDir;
+using test::WhenModalShows;
+using test::WriteFile;
+
+class ImportPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        RegisterBaseParamView();
+        AppSettings = TAppSettings();
+        form = std::make_unique<TMainForm>();
+        form->ShowStep({});
+    }
+    void TearDown() override { form.reset(); }
+    void Import(const std::string& page) {
+        WriteFile(dir.file("page.html"), page);
+        dialogs.files.push_back(QString::fromStdString(dir.file("page.html")));
+        form->findChild<QAction*>(QStringLiteral("FileImportItem"))->trigger();
+    }
+
+    TempDir dir;
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped{dialogs};
+    std::unique_ptr<TMainForm> form;
+};
+
+TEST_F(ImportPage, OneBlockOpensAsAnUnsavedDocumentWithItsNotes) {
+    Import("<applet code=Ticker.class width=321 height=22><param name=speed value=5><param name=extra value=x>");
+    ASSERT_TRUE(form->AppletTag) << dialogs.errors.join(QStringLiteral("; ")).toStdString();
+    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->BasicParams->TemplateFile); // Save asks for a name
+    EXPECT_EQ(form->findChild<QSpinBox*>(QStringLiteral("AppletWidth"))->value(), 321);
+    EXPECT_EQ(form->BasicParams->WebRoot, dir.dir());
+    const auto texts = dialogs.prompt.Texts();
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_NE(texts[0].find("not taken: extra=x (no parameter of this name)"), std::string::npos) << texts[0];
+}
+
+TEST_F(ImportPage, SeveralBlocksAreChosenInTheDialogAndUnknownCodesAreExplained) {
+    const std::string page = "<APPLET CODE=Nothing.class></APPLET><APPLET CODE=Ticker.class WIDTH=99></APPLET>";
+    WhenModalShows([](QWidget* dialog) {
+        auto* blocks = dialog->findChild<QListWidget*>(QStringLiteral("BlockList"));
+        EXPECT_EQ(blocks->count(), 2);
+        EXPECT_FALSE(dialog->findChild<QPushButton*>(QStringLiteral("OKButton"))->isEnabled());
+        blocks->setCurrentRow(1);
+        EXPECT_EQ(dialog->findChild<QListWidget*>(QStringLiteral("TemplateList"))->count(), 1);
+        dialog->findChild<QPushButton*>(QStringLiteral("OKButton"))->click();
+    });
+    Import(page);
+    ASSERT_TRUE(form->AppletTag);
+    EXPECT_EQ(form->BasicParams->Width, 99);
+
+    form->Modified = false;
+    Import("<applet code=Nothing.class>");
+    EXPECT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.value(0).contains(QStringLiteral("No template has the code Nothing.class"))) << dialogs.errors.value(0).toStdString();
+    EXPECT_EQ(form->BasicParams->Width, 99); // the document on screen stays
+}
+
+} // namespace
+} // namespace zarn
