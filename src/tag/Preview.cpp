@@ -4,6 +4,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
+#include "tag/JavaRuntime.h"
 #include "paths/PathForms.h"
 #include "tag/PlatformActions.h"
 #include "tag/Prompt.h"
@@ -259,10 +260,8 @@ TStrings SplitCommandLine(const std::string& commandLine) {
     return parts;
 }
 
-TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
-                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
-                          const std::string& tempDirectory) {
-    TCurrentDirectoryKeeper currentDirectory;
+TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath, Prompt& prompt,
+                                TTempFiles& tempFiles, const std::string& tempDirectory) {
     TPreviewResult result;
 
     std::optional<TFileDescriptor> pageFile;
@@ -300,12 +299,45 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
     content += ToCRLF(tag.CompileToHTML(PurposeDisplay, w)) + "\r\n";
     content += "</BODY></HTML>\r\n";
     WriteAll(*pageFile, result.page, content);
+    return result;
+}
+
+TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
+                          const std::string& tempDirectory) {
+    TCurrentDirectoryKeeper currentDirectory;
+    TPreviewResult result = WritePreviewPage(tag, documentPath, prompt, tempFiles, tempDirectory);
+    LaunchPreview(result, settings, prompt, actions);
+    return result;
+}
+
+void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt, PlatformActions& actions) {
 
     if (settings.UseWebAsAV) {
         // The browser is given the page's file URL where paths have no drives.
         result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
         result.started = actions.OpenWithDefault(result.command);
-        return result;
+        return;
+    }
+
+    if (UsesZarnViewer(settings)) {
+        // Our own viewer takes the page as a plain path and never makes the editor wait: its end is
+        // told in the window.
+        const TZarnViewerLaunch launch = ZarnViewerLaunch();
+        if (!launch.problem.empty()) {
+            result.command = ZarnAppletViewer;
+            prompt.Warning(launch.problem);
+            return;
+        }
+        TStrings arguments = launch.arguments;
+        arguments.push_back(result.page);
+        result.command = launch.java;
+        for (const std::string& argument : arguments)
+            result.command += " " + argument;
+        result.started = actions.StartViewer(launch.java, arguments);
+        if (!result.started)
+            prompt.Warning("Can't launch " + result.command + " !");
+        return;
     }
 
     const std::string pageArgument = PreviewPathForViewer(result.page, settings.PathnamesKind);
@@ -325,7 +357,7 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
     }
     if (!result.started)
         prompt.Warning("Can't launch " + result.command + " !");
-    return result;
+    return;
 }
 
 bool OpenHelpPage(const std::string& programDirectory, const std::string& name, Prompt& prompt,

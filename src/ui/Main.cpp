@@ -10,6 +10,7 @@
 #include "ui/Dialogs.h"
 #include "ui/ScreenText.h"
 #include "ui/Splash.h"
+#include "ui/ViewerOutput.h"
 #include "ui/toolbar/MSIEToolbar.h"
 #include "ui/toolbar/ToolbarPictures.h"
 #include "views/Glyphs.h"
@@ -146,6 +147,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 
     BuildMainPage();
     BuildMenus();
+    addDockWidget(Qt::BottomDockWidgetArea, new TViewerOutput(this));
 
     QStatusBar* status = statusBar();
     status->setObjectName(QStringLiteral("Status"));
