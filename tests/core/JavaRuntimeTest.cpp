@@ -24,7 +24,7 @@ using test::WriteFile;
 
 TEST(JavaRuntimeTest, VersionsFromReleaseFilesAndVersionTexts) {
     const std::pair<const char*, int> versions[] = {
-        {"1.8.0_392", 8}, {"17.0.15", 17}, {"25", 25}, {"26-ea", 26}, {"1.4.2", 4}, {"", 0}, {"abc", 0}, {"1.", 0}};
+        {"1.8.0_392", 8}, {"17.0.15", 17}, {"25", 25}, {"26-ea", 26}, {"1.4.2", 4}, {"", 0}, {"abc", 0}};
     for (const auto& [text, major] : versions)
         EXPECT_EQ(JavaMajorVersion(text), major) << text;
     EXPECT_EQ(ReleaseFileVersion("IMPLEMENTOR=\"Someone\"\nJAVA_VERSION=\"21.0.2\"\nOS_NAME=\"Linux\"\n"), "21.0.2");
@@ -120,7 +120,7 @@ TEST(ZarnViewerSettingsTest, AFreshInstallChoosesTheViewerOnlyWhenItRunsAndNothi
 TEST(ZarnViewerSettingsTest, PreviewStartsJavaWithTheJarAndThePageWithoutWaiting) {
     TempDir dir;
     WriteFile(dir.file("Demo.class"), "class");
-    WriteFile(dir.file("demo.zrd"), "[Applet Basic Parameters]\nCode=Demo.class\nWidth=20\nHeight=10\n");
+    WriteFile(dir.file("demo.zrd"), "[Applet Basic Parameters]\nCode=Demo.class\nWidth=20\nHeight=10\n[Applet Parameters]\nParam0=a\n[a parameter]\nClass=TAPString\nValue=x\n");
     TJavaAppletTag tag;
     TKelmFile file(dir.file("demo.zrd"));
     tag.Load(file);
@@ -130,7 +130,14 @@ TEST(ZarnViewerSettingsTest, PreviewStartsJavaWithTheJarAndThePageWithoutWaiting
     ScriptedPrompt prompt;
     RecordingActions actions;
     TTempFiles pages;
-    const TPreviewResult result = RunPreview(tag, dir.file("demo.zrd"), settings, prompt, actions, pages, dir.dir());
+    // Opened by a relative name, as from the command line: the page in the temporary folder still
+    // gets the document's folder, absolute, as its base.
+    const fs::path current = fs::current_path();
+    fs::current_path(dir.path().parent_path());
+    const TPreviewResult result = RunPreview(tag, dir.path().filename().string() + "/demo.zrd", settings, prompt,
+                                             actions, pages, dir.dir());
+    fs::current_path(current);
+    EXPECT_NE(ReadFile(result.page).find("<BASE HREF=\"file:" + dir.dir()), std::string::npos) << ReadFile(result.page);
     const TZarnViewerLaunch launch = ZarnViewerLaunch();
     if (!launch.problem.empty()) {
         EXPECT_TRUE(actions.starts.empty());
