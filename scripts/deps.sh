@@ -1,10 +1,12 @@
 #!/bin/sh
-# Installs what ZARN needs to build and test on Debian, only what is missing.
+# Installs what ZARN needs to build and test on Debian, only what is missing. The Java kit builds the
+# ZARN applet viewer; its windows need the full runtime, not the headless one.
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
           libxml2-dev clang-14 libclang-rt-14-dev xvfb xauth
-          python3 desktop-file-utils appstream dpkg-dev file"
+          python3 desktop-file-utils appstream dpkg-dev file
+          openjdk-17-jdk-headless openjdk-17-jre"
 
 missing=""
 for p in $PACKAGES; do

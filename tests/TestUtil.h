@@ -1,10 +1,12 @@
 #pragma once
 // Shared test helpers: a private temporary folder per test, file contents in and out.
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
 #include <iterator>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -58,5 +60,27 @@ inline std::string Ini(std::initializer_list<std::string> lines) {
 }
 
 inline std::string DataPath(const std::string& name) { return std::string(ZARN_TEST_DATA_DIR) + "/" + name; }
+
+// An environment variable set for one scope, then put back (unset when it was not set).
+class TScopedEnv {
+public:
+    TScopedEnv(const char* name, const std::string& value) : name_(name) {
+        if (const char* old = std::getenv(name))
+            old_ = old;
+        ::setenv(name, value.c_str(), 1);
+    }
+    ~TScopedEnv() {
+        if (old_)
+            ::setenv(name_, old_->c_str(), 1);
+        else
+            ::unsetenv(name_);
+    }
+    TScopedEnv(const TScopedEnv&) = delete;
+    TScopedEnv& operator=(const TScopedEnv&) = delete;
+
+private:
+    const char* name_;
+    std::optional<std::string> old_;
+};
 
 } // namespace zarn::test

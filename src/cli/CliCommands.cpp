@@ -9,7 +9,12 @@
 #include "tag/CodeBaseCheck.h"
 #include "tag/CoreStartup.h"
 #include "paths/PathForms.h"
+#include "tag/AppSettings.h"
+#include "tag/JavaRuntime.h"
 #include "tag/Preview.h"
+#include "tag/ProcessActions.h"
+#include "tag/Prompt.h"
+#include "tag/SettingsStore.h"
 
 #include <algorithm>
 #include <exception>
@@ -39,6 +44,8 @@ const char* const MainHelp =
     "  templates [DIR]  show the template tree with each template's description\n"
     "  import PAGE DOCUMENT\n"
     "                   make a document from an applet block of an existing page\n"
+    "  preview FILE [--no-launch]\n"
+    "                   write the preview page and open it in the configured viewer\n"
     "\n"
     "'zarn-cli COMMAND --help' describes a command.\n"
     "\n"
@@ -120,6 +127,17 @@ const char* const TemplatesHelp =
     "Without DIR the program's own Templates folder is used, the first of: \"Templates\" beside\n"
     "the program, the installed data folder (share/zarn/Templates beside the program's folder),\n"
     "and for a program run from its build folder the source tree's.\n";
+
+const char* const PreviewHelp =
+    "Usage: zarn-cli preview FILE [--no-launch]\n"
+    "\n"
+    "Writes the preview page of FILE (a template or a document) into the temporary folder as the\n"
+    "editor's \"Run preview\" does, prints its path, and opens it as the editor's options say: in\n"
+    "the ZARN applet viewer, in another applet viewer, or in the default browser. The page is left\n"
+    "in place for you to delete. Warnings (a class file not found, a viewer that cannot start) go\n"
+    "to stderr; a viewer that cannot be started gives exit status 1.\n"
+    "\n"
+    "  --no-launch  only write the page and print its path\n";
 
 using TCommandFn = int (*)(const TParsedArgs&, std::ostream&, std::ostream&);
 
@@ -335,6 +353,57 @@ int runTemplates(const TParsedArgs& args, std::ostream& out, std::ostream&) {
     return ExitOk;
 }
 
+// Questions cannot be answered here: notices go to stderr, questions are answered No.
+class TErrorStreamPrompt : public Prompt {
+public:
+    explicit TErrorStreamPrompt(std::ostream& err) : err_(err) {}
+    bool Confirm(const std::string& text) override { return Say(text), false; }
+    bool ConfirmWarning(const std::string& text) override { return Say(text), false; }
+    void Warning(const std::string& text) override { Say(text); }
+    void Information(const std::string& text) override { Say(text); }
+    void Message(const std::string& text) override { Say(text); }
+
+private:
+    void Say(const std::string& text) { err_ << "zarn-cli: " << MessageLine(text) << '\n'; }
+    std::ostream& err_;
+};
+
+// The editor's options as stored, read only; a fresh install previews as the editor's would.
+TAppSettings storedSettings(std::ostream& err) {
+    TAppSettings settings;
+    std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
+    if (!store->Open())
+        return settings;
+    ReadSettings(settings, *store, [&err](const std::string& message) { err << "zarn-cli: " << MessageLine(message) << '\n'; });
+    ChooseZarnViewerWhenFresh(settings, *store, [] { return ZarnViewerLaunch().problem.empty(); });
+    store->Close();
+    return settings;
+}
+
+int runPreview(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
+    expectOperands(args, 1, 1);
+    const std::string& path = args.operands[0];
+    TJavaAppletTag tag;
+    LoadTag(tag, path);
+    TErrorStreamPrompt prompt(err);
+    TTempFiles pages;
+    const TAppSettings settings = storedSettings(err);
+    TPreviewResult result;
+    try {
+        result = WritePreviewPage(tag, path, settings, prompt, pages);
+    } catch (const EZarnError& error) {
+        throw ECliError(MessageLine(error.Message()));
+    }
+    // The page outlives the tool: the viewer reads it after we are gone.
+    pages.Release();
+    out << result.page << '\n' << std::flush;
+    if (args.Has("no-launch"))
+        return ExitOk;
+    ProcessActions actions;
+    LaunchPreview(result, settings, prompt, actions);
+    return result.started ? ExitOk : ExitError;
+}
+
 const std::vector<TCommand>& commands() {
     static const std::vector<TCommand> list = {
         {"html", HtmlHelp, {{"purpose", true}, {"base", true}, {"lf", false}, {"raw", false}}, runHtml},
@@ -344,6 +413,7 @@ const std::vector<TCommand>& commands() {
         {"check", CheckHelp, {{"copy", false}, {"from", true}}, runCheck},
         {"templates", TemplatesHelp, {}, runTemplates},
         {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
+        {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
     };
     return list;
 }

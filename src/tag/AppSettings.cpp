@@ -107,6 +107,20 @@ void ReadSettings(TAppSettings& settings, const SettingsStore& store, const TSet
         Report(report, message);
 }
 
+bool UsesZarnViewer(const TAppSettings& settings) {
+    return !settings.UseWebAsAV && settings.AppletViewer == ZarnAppletViewer;
+}
+
+bool ChooseZarnViewerWhenFresh(TAppSettings& settings, const SettingsStore& store,
+                               const std::function<bool()>& viewerRuns) {
+    if (store.ValueType("AppletViewer") != TSettingType::Missing ||
+        store.ValueType(kUseWebAsAVRead) != TSettingType::Missing || !viewerRuns())
+        return false;
+    settings.AppletViewer = ZarnAppletViewer;
+    settings.UseWebAsAV = false;
+    return true;
+}
+
 void WriteSettings(const TAppSettings& settings, SettingsStore& store) {
     auto text = [](const char* name, const std::string& value) {
         return TSettingValue{name, TSettingType::Text, value, 0};

@@ -20,6 +20,9 @@ using TSettingsReport = std::function<void(const std::string& message)>;
 // "AppletViewer.exe" on Windows, the platform's applet viewer command ("appletviewer") elsewhere.
 std::string DefaultAppletViewer();
 
+// The AppletViewer value that stands for ZARN's own applet viewer (a Java program beside ZARN).
+inline constexpr const char* ZarnAppletViewer = "ZARN applet viewer";
+
 // Fields in the order they are read and written; the initial values are the built-in defaults.
 struct TAppSettings {
     std::string AppletViewer = DefaultAppletViewer();
@@ -40,6 +43,13 @@ struct TAppSettings {
 // and an empty AppletViewer becomes the default viewer. Values that have the wrong type or cannot be
 // read keep their field and are named in one report.
 void ReadSettings(TAppSettings& settings, const SettingsStore& store, const TSettingsReport& report = {});
+// Whether the preview runs the ZARN applet viewer.
+bool UsesZarnViewer(const TAppSettings& settings);
+// A fresh install (a store with neither a viewer nor the browser choice) previews in the ZARN applet
+// viewer when it can run (asked only then); a stored choice is never changed. Returns whether it was chosen.
+bool ChooseZarnViewerWhenFresh(TAppSettings& settings, const SettingsStore& store,
+                               const std::function<bool()>& viewerRuns);
+
 // Writes every value, changed or not; raises EZarnError "Failed to set data for '%s'".
 void WriteSettings(const TAppSettings& settings, SettingsStore& store);
 // As WriteSettings, but a failure is reported (with the store's location) and false returned.

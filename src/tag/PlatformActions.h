@@ -21,6 +21,11 @@ public:
     virtual bool StartProgram(const std::string& program, const TStrings& arguments, bool wait) = 0;
     // Opens a file or URL with the user's default program; false on failure.
     virtual bool OpenWithDefault(const std::string& target) = 0;
+    // Starts the ZARN applet viewer, which runs beside ZARN; the window shows what it reports on
+    // standard error and how it ended. Elsewhere it is a program like any other.
+    virtual bool StartViewer(const std::string& program, const TStrings& arguments) {
+        return StartProgram(program, arguments, false);
+    }
 };
 
 // Records every request and answers with preset results.

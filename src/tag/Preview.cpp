@@ -4,6 +4,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
+#include "tag/JavaRuntime.h"
 #include "paths/PathForms.h"
 #include "tag/PlatformActions.h"
 #include "tag/Prompt.h"
@@ -269,10 +270,9 @@ TStrings SplitCommandLine(const std::string& commandLine) {
     return parts;
 }
 
-TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
-                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
-                          const std::string& tempDirectory, PreviewHost* host) {
-    TCurrentDirectoryKeeper currentDirectory;
+TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                                Prompt& prompt, TTempFiles& tempFiles, const std::string& tempDirectory,
+                                PreviewHost* host) {
     TPreviewResult result;
 
     std::optional<TFileDescriptor> pageFile;
@@ -283,7 +283,16 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
     std::string w = WithTrailingBackslash(basic.WebRoot);
     std::string c = WithTrailingBackslash(basic.CodeBase);
     TBasicPathsKeeper keeper(basic, w, c);
-    const std::string documentDirectory = ExtractFilePath(documentPath);
+    // A document opened by a relative name (from the command line) still gives the page, which lies
+    // in another folder, an absolute base.
+    std::string documentDirectory = ExtractFilePath(documentPath);
+    if (!documentDirectory.empty() && documentDirectory.front() != '/' && documentDirectory.front() != '\\' &&
+        documentDirectory.find(':') == std::string::npos) {
+        std::error_code ec;
+        const fs::path absolute = fs::absolute(documentDirectory, ec);
+        if (!ec)
+            documentDirectory = absolute.string();
+    }
     if (w.empty())
         w = documentDirectory;
     if (c.empty())
@@ -321,15 +330,50 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
         content += "<SCRIPT>cheerpjInit();</SCRIPT>\r\n";
     content += "</BODY></HTML>\r\n";
     WriteAll(*pageFile, result.page, content);
+    if (served)
+        result.servedPage = served->pageURL;
+    return result;
+}
+
+TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                          Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
+                          const std::string& tempDirectory, PreviewHost* host) {
+    TCurrentDirectoryKeeper currentDirectory;
+    TPreviewResult result = WritePreviewPage(tag, documentPath, settings, prompt, tempFiles, tempDirectory, host);
+    LaunchPreview(result, settings, prompt, actions);
+    return result;
+}
+
+void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt, PlatformActions& actions) {
 
     if (settings.UseWebAsAV) {
         // The browser is given the page's file URL where paths have no drives.
-        if (served)
-            result.command = served->pageURL;
+        if (!result.servedPage.empty())
+            result.command = result.servedPage;
         else
             result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
         result.started = actions.OpenWithDefault(result.command);
-        return result;
+        return;
+    }
+
+    if (UsesZarnViewer(settings)) {
+        // Our own viewer takes the page as a plain path and never makes the editor wait: its end is
+        // told in the window.
+        const TZarnViewerLaunch launch = ZarnViewerLaunch();
+        if (!launch.problem.empty()) {
+            result.command = ZarnAppletViewer;
+            prompt.Warning(launch.problem);
+            return;
+        }
+        TStrings arguments = launch.arguments;
+        arguments.push_back(result.page);
+        result.command = launch.java;
+        for (const std::string& argument : arguments)
+            result.command += " " + argument;
+        result.started = actions.StartViewer(launch.java, arguments);
+        if (!result.started)
+            prompt.Warning("Can't launch " + result.command + " !");
+        return;
     }
 
     const std::string pageArgument = PreviewPathForViewer(result.page, settings.PathnamesKind);
@@ -349,7 +393,7 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
     }
     if (!result.started)
         prompt.Warning("Can't launch " + result.command + " !");
-    return result;
+    return;
 }
 
 bool OpenHelpPage(const std::string& programDirectory, const std::string& name, Prompt& prompt,

@@ -40,6 +40,8 @@ public:
     // Deletes the listed files, the most recent first; files already gone are passed over silently.
     // Returns the files deleted, in that order.
     TStrings CleanUp() noexcept;
+    // Gives the files up without deleting them (pages the user is told about and keeps).
+    void Release() noexcept { files_.clear(); }
 
 private:
     TStrings files_;
@@ -82,7 +84,15 @@ struct TPreviewResult {
     std::string page;    // the temporary page (listed in the temporary files)
     std::string command; // the viewer's command line, or the target handed to the browser
     bool started = false;
+    std::string servedPage; // the page's URL when a host serves it
 };
+
+// The two halves of RunPreview: the page alone, in the temporary files (the command-line tool shows
+// it without a viewer), and handing a written page to the viewer or the browser.
+TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
+                                Prompt& prompt, TTempFiles& tempFiles, const std::string& tempDirectory = {},
+                                PreviewHost* host = nullptr);
+void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt, PlatformActions& actions);
 
 // "&Run preview". Writes the block into a new temporary page in `tempDirectory` (TempDirectory()
 // when empty) and opens it with the applet viewer or the default browser. WebRoot and CodeBase are

@@ -12,6 +12,7 @@
 #include "ui/DocumentUndo.h"
 #include "ui/ScreenText.h"
 #include "ui/Splash.h"
+#include "ui/ViewerOutput.h"
 #include "ui/toolbar/MSIEToolbar.h"
 #include "ui/toolbar/ToolbarPictures.h"
 #include "views/Glyphs.h"
@@ -150,6 +151,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 
     BuildMainPage();
     BuildMenus();
+    addDockWidget(Qt::BottomDockWidgetArea, new TViewerOutput(this));
 
     QStatusBar* status = statusBar();
     status->setObjectName(QStringLiteral("Status"));

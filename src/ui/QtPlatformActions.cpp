@@ -1,6 +1,7 @@
 #include "ui/QtPlatformActions.h"
 
 #include "ui/ScreenText.h"
+#include "ui/ViewerOutput.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -143,6 +144,16 @@ bool QtPlatformActions::OpenWithDefault(const std::string& target) {
     const QUrl url = isURL ? QUrl::fromEncoded(QByteArray::fromStdString(target), QUrl::StrictMode)
                                                  : QUrl::fromLocalFile(FromBytes(target));
     return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtPlatformActions::StartViewer(const std::string& program, const TStrings& arguments) {
+    TViewerOutput* pane = ViewerOutputPane();
+    if (!pane)
+        return StartProgram(program, arguments, false);
+    QStringList list;
+    for (const std::string& argument : arguments)
+        list << FromBytes(argument);
+    return pane->Start(FromBytes(program), list);
 }
 
 } // namespace zarn

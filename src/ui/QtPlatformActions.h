@@ -23,6 +23,8 @@ public:
     bool StartProgram(const std::string& program, const TStrings& arguments, bool wait) override;
     // A "file:" or web URL is taken as it is; any other text is taken as a local file name.
     bool OpenWithDefault(const std::string& target) override;
+    // Into the "Viewer output" pane when the window has one; detached otherwise.
+    bool StartViewer(const std::string& program, const TStrings& arguments) override;
 
 private:
     QWidget* window_;

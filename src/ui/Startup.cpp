@@ -2,6 +2,7 @@
 
 #include "tag/AppSettings.h"
 #include "tag/CoreStartup.h"
+#include "tag/JavaRuntime.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
@@ -89,6 +90,8 @@ void RegisterEverything() {
         return;
     done = true;
     OpenAppSettings(ReportSettings);
+    if (SettingsStore* store = AppSettingsStore())
+        ChooseZarnViewerWhenFresh(AppSettings, *store, [] { return ZarnViewerLaunch().problem.empty(); });
     RegisterStandardParamClasses();
     RegisterBaseParamView();
     LoadGlyphs();

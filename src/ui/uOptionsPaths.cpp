@@ -31,6 +31,7 @@ namespace {
 const char* const kWebRootHint =
     "This is the main directory where you store the files that will go to the server (HTML,GIFs, classes, etc...)";
 const char* const kCodeBaseHint = "This is the place where you store your Applet's .class files";
+constexpr int kViewerRowHeight = 60;
 
 template <typename W>
 W* Named(W* widget, const char* name, int left, int top, int width = -1, int height = -1) {
@@ -69,11 +70,13 @@ bool IsStandardAppletViewer(const QString& path) {
 }
 
 TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
-    SetUpFixedDialog(this, "OptionsPaths", "Options", QSize(451, 307));
+    // Taller than the design by the row of the ZARN applet viewer.
+    constexpr int height = 307 + kViewerRowHeight;
+    SetUpFixedDialog(this, "OptionsPaths", "Options", QSize(451, height));
 
     PC = new QTabWidget(this);
     PC->setObjectName("PC");
-    PC->setGeometry(0, 0, 451, 307);
+    PC->setGeometry(0, 0, 451, height);
     TabSheet1 = new QWidget;
     TabSheet1->setObjectName("TabSheet1");
     TabSheet2 = new QWidget;
@@ -89,15 +92,15 @@ TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
         for (QWidget* child : page->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
             needed = std::max(needed, child->geometry().right() + 14);
     const int grow = needed - 451;
-    setFixedSize(needed, 307);
-    PC->setGeometry(0, 0, needed, 307);
+    setFixedSize(needed, height);
+    PC->setGeometry(0, 0, needed, height);
     if (grow > 0)
         PathKind->resize(PathKind->width() + grow, PathKind->height());
 
     // The buttons lie over the pages' lower right corner.
-    Button1 = Named(new QPushButton("OK", this), "Button1", 263 + grow, 268, 75, 25);
+    Button1 = Named(new QPushButton("OK", this), "Button1", 263 + grow, 268 + kViewerRowHeight, 75, 25);
     Button1->setDefault(true);
-    Button2 = Named(new QPushButton("Cancel", this), "Button2", 351 + grow, 268, 75, 25);
+    Button2 = Named(new QPushButton("Cancel", this), "Button2", 351 + grow, 268 + kViewerRowHeight, 75, 25);
     Button1->raise();
     Button2->raise();
     connect(Button1, &QPushButton::clicked, this, &TOptionsPaths::Button1Click);
@@ -134,9 +137,16 @@ void TOptionsPaths::BuildViewerPage() {
     UseWWW = Named(new QRadioButton("Use your default Web browser (eg Netscape Navigator, MS Internet Explorer, etc..)",
                                     page),
                    "UseWWW", 8, 216, 417);
+    UseZAV = Named(new QRadioButton("ZARN applet viewer (runs the applet with the Java on this computer)", page),
+                   "UseZAV", 8, 240, 417);
+    JavaNote = Named(new QLabel(page), "JavaNote", 26, 262, 407, 44);
+    JavaNote->setWordWrap(true);
+    JavaNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    JavaNote->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* viewerGroup = new QButtonGroup(this);
     viewerGroup->addButton(UseAW);
     viewerGroup->addButton(UseWWW);
+    viewerGroup->addButton(UseZAV);
 
     connect(UseAW, &QRadioButton::toggled, this, &TOptionsPaths::UseAWClick);
     connect(AVBsr, &QPushButton::clicked, this, &TOptionsPaths::AVBsrClick);
@@ -208,11 +218,16 @@ void TOptionsPaths::showEvent(QShowEvent* event) {
 
 void TOptionsPaths::FormShow() {
     const TAppSettings& settings = AppSettings;
-    AVPath->setText(FromAnsi(settings.AppletViewer));
+    const bool zarnViewer = UsesZarnViewer(settings);
+    // The choice of our own viewer is no program path: the field proposes the usual viewer instead.
+    AVPath->setText(settings.AppletViewer == ZarnAppletViewer ? QString::fromStdString(DefaultAppletViewer())
+                                                              : FromAnsi(settings.AppletViewer));
     SetPathKindIndex(settings.PathnamesKind);
     RealNames->setChecked(settings.RealNames);
-    UseAW->setChecked(!settings.UseWebAsAV);
+    UseAW->setChecked(!settings.UseWebAsAV && !zarnViewer);
     UseWWW->setChecked(settings.UseWebAsAV);
+    UseZAV->setChecked(zarnViewer);
+    ShowJavaNote();
     UseAWClick();
     CloseWait->setChecked(settings.WaitForAVToClose);
     ShowHints->setChecked(settings.ShowHints);
@@ -220,6 +235,20 @@ void TOptionsPaths::FormShow() {
     WebRoot->setText(FromAnsi(settings.DefaultWebRoot));
     CodeBase->setText(FromAnsi(settings.DefaultCodeBase));
     ApplyHints(settings.ShowHints);
+}
+
+void TOptionsPaths::ShowJavaNote() {
+    const TJavaSearch search = SearchJava();
+    const bool jar = !FindViewerJar().empty();
+    const bool runs = jar && search.usable;
+    QString note = QString::fromStdString(JavaSearchSummary(search));
+    if (!jar)
+        note = "The ZARN applet viewer (zarn-viewer.jar) is not installed beside ZARN.";
+    else if (search.usable && !search.unusable.empty())
+        note += "\n" + QString::fromStdString(UnusableJavaMessage(search.unusable.front()));
+    JavaNote->setText(note);
+    // A stored choice stays selectable, so the dialog shows it and why it cannot run.
+    UseZAV->setEnabled(runs || UseZAV->isChecked());
 }
 
 void TOptionsPaths::UseAWClick() {
@@ -246,7 +275,7 @@ void TOptionsPaths::Button1Click() {
         }
     }
     TAppSettings& settings = AppSettings;
-    settings.AppletViewer = viewer;
+    settings.AppletViewer = UseZAV->isChecked() ? std::string(ZarnAppletViewer) : viewer;
     settings.PathnamesKind = PathKindIndex() < 0 ? settings.PathnamesKind : PathKindIndex();
     settings.RealNames = RealNames->isChecked();
     settings.UseWebAsAV = UseWWW->isChecked();

@@ -2,11 +2,13 @@
 // "Options": how a preview is shown, what the pages show, and the paths a new document receives.
 // Every run starts from AppSettings; OK stores every control and writes the settings at once.
 
+#include "tag/JavaRuntime.h"
 #include "ui/DirBsrFm.h"
 
 #include <QDialog>
 #include <QString>
 
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -44,6 +46,8 @@ public:
     QGroupBox* PathKind;
     QCheckBox* CloseWait;
     QRadioButton* UseWWW;
+    QRadioButton* UseZAV;
+    QLabel* JavaNote;
     QCheckBox* RealNames;
     QCheckBox* ShowHints;
     QGroupBox* GBPaths;
@@ -59,6 +63,10 @@ public:
     TDirectoryBrowser WebDB;
     TDirectoryBrowser CodeDB;
 
+    // Where the dialog learns whether the ZARN applet viewer can run (tests put their own).
+    std::function<TJavaSearch()> SearchJava = [] { return FindJavaRuntime(); };
+    std::function<std::string()> FindViewerJar = ViewerJarPath;
+
     int PathKindIndex() const;
     void SetPathKindIndex(int index);
 
@@ -68,6 +76,7 @@ protected:
 private:
     void FormShow();
     void UseAWClick();
+    void ShowJavaNote();
     void Button1Click();
     void AVBsrClick();
     void BrowseDirectory(QLineEdit* edit, TDirectoryBrowser& browser);

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -531,6 +532,40 @@ TEST_F(CliTest, ImportMakesADocumentFromAPageBlock) {
     EXPECT_EQ(html.out.rfind("<APPLET CODE=\"Ticker.class\" WIDTH=300 HEIGHT=20 CODEBASE=\"classes/\" >\n", 0), 0u) << html.out;
     EXPECT_NE(html.out.find("<PARAM NAME=message VALUE=\"Cheap & cheerful $5\">"), std::string::npos) << html.out;
     EXPECT_NE(html.out.find("\nGet Java\n</APPLET>"), std::string::npos) << html.out;
+}
+
+TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
+    fs::create_directories(dir.path() / "config/Trelvix/ZARN");
+    fs::create_directories(dir.path() / "tmp");
+    TScopedEnv config("XDG_CONFIG_HOME", file("config"));
+    TScopedEnv temp("TMPDIR", file("tmp"));
+    const std::string viewer = file("viewer.sh");
+    WriteFile(viewer, "#!/bin/sh\necho \"$@\" >>'" + file("viewed") + "'\n");
+    fs::permissions(viewer, fs::perms::owner_all);
+    WriteFile(file("config/Trelvix/ZARN/1.0.conf"), "[Software\\Trelvix\\ZARN\\1.0]\n\"AppletViewer\"=\"" + viewer +
+                                                       "\"\n\"PathnamesKind\"=dword:00000000\n\"UseWebAsAv\"=dword:00000000\n"
+                                                       "\"WaitForAVToClose\"=dword:00000001\n");
+
+    const RunResult shown = run({"preview", "Sample.zrt"});
+    ASSERT_EQ(shown.code, 0) << shown.err;
+    ASSERT_FALSE(shown.out.empty());
+    const std::string page = shown.out.substr(0, shown.out.size() - 1);
+    EXPECT_EQ(shown.out.back(), '\n');
+    EXPECT_EQ(page.rfind(file("tmp/"), 0), 0u) << page;
+    EXPECT_NE(ReadFile(page).find("<APPLET CODE="), std::string::npos);
+    EXPECT_EQ(ReadFile(file("viewed")), page + "\n") << "the viewer is waited for and given the page";
+
+    const RunResult written = run({"preview", "Sample.zrt", "--no-launch"});
+    ASSERT_EQ(written.code, 0) << written.err;
+    EXPECT_NE(written.out, shown.out) << "each preview has a page of its own";
+    EXPECT_TRUE(fs::exists(written.out.substr(0, written.out.size() - 1)));
+    EXPECT_EQ(ReadFile(file("viewed")), page + "\n") << "--no-launch starts nothing";
+
+    fs::remove(viewer);
+    const RunResult unstartable = run({"preview", "Sample.zrt"});
+    EXPECT_EQ(unstartable.code, 1);
+    EXPECT_NE(unstartable.err.find("zarn-cli: Can't launch " + viewer), std::string::npos) << unstartable.err;
+    ExpectError(run({"preview", "nothing.zrt", "--no-launch"}), "nothing.zrt");
 }
 
 } // namespace

@@ -1,0 +1,250 @@
+package zarn.viewer;
+
+import java.applet.Applet;
+import java.applet.AppletContext;
+import java.applet.AppletStub;
+import java.applet.AudioClip;
+import java.awt.BorderLayout;
+import java.awt.Desktop;
+import java.awt.Dimension;
+import java.awt.EventQueue;
+import java.awt.Frame;
+import java.awt.Image;
+import java.awt.Label;
+import java.awt.Toolkit;
+import java.awt.event.WindowAdapter;
+import java.awt.event.WindowEvent;
+import java.io.InputStream;
+import java.net.URL;
+import java.util.Collections;
+import java.util.Enumeration;
+import java.util.HashMap;
+import java.util.Iterator;
+import java.util.Locale;
+import java.util.Map;
+import java.util.Vector;
+
+/** One applet in a window of its own, with the stub and context a browser page would give it. */
+@SuppressWarnings({"deprecation", "removal"})
+final class AppletWindow implements AppletStub, AppletContext {
+
+    /** Every window of the page, to answer getApplet and to know when the last one closed. */
+    interface Page {
+        Enumeration<Applet> applets();
+        Applet applet(String name);
+        void closed(AppletWindow window);
+    }
+
+    private final PageReader.AppletSpec spec;
+    private final URL documentBase;
+    private final URL codeBase;
+    private final Applet applet;
+    private final Page page;
+    private final Map<String, InputStream> streams = new HashMap<String, InputStream>();
+    private final Map<URL, Image> images = new HashMap<URL, Image>();
+    private Frame frame;
+    private Label status;
+    private volatile boolean active;
+    private volatile boolean failed;
+    private boolean closing;
+
+    AppletWindow(PageReader.AppletSpec spec, URL documentBase, URL codeBase, Applet applet, Page page) {
+        this.spec = spec;
+        this.documentBase = documentBase;
+        this.codeBase = codeBase;
+        this.applet = applet;
+        this.page = page;
+    }
+
+    String name() {
+        return spec.name;
+    }
+
+    Applet applet() {
+        return applet;
+    }
+
+    boolean failed() {
+        return failed;
+    }
+
+    /** Builds the window on the event thread, then runs init and start on a thread of the applet's own,
+     *  as browsers did, so a slow init does not freeze the window. */
+    void open(String title) {
+        EventQueue.invokeLater(() -> {
+            frame = new Frame(title);
+            status = new Label(" ");
+            applet.setStub(this);
+            applet.setPreferredSize(new Dimension(spec.width, spec.height));
+            frame.setLayout(new BorderLayout());
+            frame.add(applet, BorderLayout.CENTER);
+            frame.add(status, BorderLayout.SOUTH);
+            frame.addWindowListener(new WindowAdapter() {
+                @Override
+                public void windowClosing(WindowEvent e) {
+                    close();
+                }
+            });
+            frame.pack();
+            frame.setVisible(true);
+            Thread life = new Thread(this::run, "applet " + spec.code);
+            life.setDaemon(true);
+            life.start();
+        });
+    }
+
+    private void run() {
+        try {
+            showStatus("Loading applet...");
+            applet.init();
+            EventQueue.invokeLater(applet::validate);
+            applet.start();
+            active = true;
+            showStatus("Applet started.");
+        } catch (Throwable error) {
+            failed = true;
+            System.err.println("zarn-viewer: " + spec.code + " failed to start:");
+            error.printStackTrace();
+            showStatus("Applet failed to start: " + error);
+        }
+    }
+
+    /** Stops and destroys the applet away from the event thread, then lets the window go. */
+    private void close() {
+        if (closing)
+            return;
+        closing = true;
+        Thread end = new Thread(() -> {
+            try {
+                if (active) {
+                    active = false;
+                    applet.stop();
+                }
+                applet.destroy();
+            } catch (Throwable error) {
+                System.err.println("zarn-viewer: " + spec.code + " failed to stop:");
+                error.printStackTrace();
+            }
+            EventQueue.invokeLater(() -> {
+                frame.dispose();
+                page.closed(this);
+            });
+        }, "applet end " + spec.code);
+        end.setDaemon(true);
+        end.start();
+    }
+
+    // AppletStub
+
+    @Override
+    public boolean isActive() {
+        return active;
+    }
+
+    @Override
+    public URL getDocumentBase() {
+        return documentBase;
+    }
+
+    @Override
+    public URL getCodeBase() {
+        return codeBase;
+    }
+
+    @Override
+    public String getParameter(String name) {
+        return name == null ? null : spec.params.get(name.toLowerCase(Locale.ROOT));
+    }
+
+    @Override
+    public AppletContext getAppletContext() {
+        return this;
+    }
+
+    @Override
+    public void appletResize(int width, int height) {
+        EventQueue.invokeLater(() -> {
+            applet.setPreferredSize(new Dimension(width, height));
+            if (frame != null)
+                frame.pack();
+        });
+    }
+
+    // AppletContext
+
+    @Override
+    public AudioClip getAudioClip(URL url) {
+        return Applet.newAudioClip(url);
+    }
+
+    @Override
+    public synchronized Image getImage(URL url) {
+        Image image = images.get(url);
+        if (image == null) {
+            image = Toolkit.getDefaultToolkit().createImage(url);
+            images.put(url, image);
+        }
+        return image;
+    }
+
+    @Override
+    public Applet getApplet(String name) {
+        return page.applet(name);
+    }
+
+    @Override
+    public Enumeration<Applet> getApplets() {
+        return page.applets();
+    }
+
+    @Override
+    public void showDocument(URL url) {
+        showDocument(url, "_self");
+    }
+
+    @Override
+    public void showDocument(URL url, String target) {
+        try {
+            if (!Desktop.isDesktopSupported() || !Desktop.getDesktop().isSupported(Desktop.Action.BROWSE))
+                throw new UnsupportedOperationException("no browser is known to the desktop");
+            Desktop.getDesktop().browse(url.toURI());
+        } catch (Exception error) {
+            System.err.println("zarn-viewer: cannot show " + url + ": " + error.getMessage());
+            showStatus("Cannot show " + url);
+        }
+    }
+
+    @Override
+    public void showStatus(String text) {
+        final String shown = text == null || text.isEmpty() ? " " : text;
+        EventQueue.invokeLater(() -> {
+            if (status != null)
+                status.setText(shown);
+        });
+    }
+
+    @Override
+    public synchronized void setStream(String key, InputStream stream) {
+        if (stream == null)
+            streams.remove(key);
+        else
+            streams.put(key, stream);
+    }
+
+    @Override
+    public synchronized InputStream getStream(String key) {
+        return streams.get(key);
+    }
+
+    @Override
+    public synchronized Iterator<String> getStreamKeys() {
+        return Collections.unmodifiableSet(new java.util.HashSet<String>(streams.keySet())).iterator();
+    }
+
+    static Enumeration<Applet> enumerate(Iterable<AppletWindow> windows) {
+        Vector<Applet> list = new Vector<Applet>();
+        for (AppletWindow window : windows)
+            list.add(window.applet);
+        return list.elements();
+    }
+}

@@ -1,0 +1,216 @@
+package zarn.viewer;
+
+import java.applet.Applet;
+import java.awt.AWTError;
+import java.awt.GraphicsEnvironment;
+import java.awt.HeadlessException;
+import java.awt.Toolkit;
+import java.io.ByteArrayOutputStream;
+import java.io.File;
+import java.io.IOException;
+import java.io.InputStream;
+import java.net.MalformedURLException;
+import java.net.URL;
+import java.net.URLClassLoader;
+import java.nio.charset.Charset;
+import java.util.ArrayList;
+import java.util.Enumeration;
+import java.util.List;
+
+/**
+ * The ZARN applet viewer: shows every applet of a page, each in a window of the tag's size, and
+ * ends when the last window is closed.
+ *
+ * Exit codes (stderr says why):
+ *   0  every window was closed
+ *   2  wrong arguments
+ *   3  the page cannot be read
+ *   4  the page holds no applet
+ *   5  an applet's class cannot be found, or is no applet
+ *   6  no display to show the applet on
+ *   7  an applet failed in init or start (its windows were then closed)
+ */
+@SuppressWarnings({"deprecation", "removal"})
+public final class Main implements AppletWindow.Page {
+
+    static final int EXIT_OK = 0;
+    static final int EXIT_USAGE = 2;
+    static final int EXIT_PAGE = 3;
+    static final int EXIT_NO_APPLET = 4;
+    static final int EXIT_CLASS = 5;
+    static final int EXIT_NO_DISPLAY = 6;
+    static final int EXIT_APPLET_FAILED = 7;
+
+    /** A failure that ends the viewer with its code. */
+    static final class Failure extends Exception {
+        private static final long serialVersionUID = 1L;
+        final int code;
+
+        Failure(int code, String message) {
+            super(message);
+            this.code = code;
+        }
+    }
+
+    private final List<AppletWindow> windows = new ArrayList<AppletWindow>();
+    private boolean anyFailed;
+
+    public static void main(String[] args) {
+        try {
+            new Main().run(args);
+        } catch (Failure failure) {
+            System.err.println("zarn-viewer: " + failure.getMessage());
+            System.exit(failure.code);
+        }
+    }
+
+    private void run(String[] args) throws Failure {
+        if (args.length != 1 || args[0].isEmpty())
+            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar PAGE (a file or a URL)");
+        URL pageURL = pageURL(args[0]);
+        PageReader.Page page = PageReader.read(readPage(pageURL), pageURL);
+        if (page.applets.isEmpty())
+            throw new Failure(EXIT_NO_APPLET, "no <APPLET> on the page " + args[0]);
+
+        List<Class<?>> classes = new ArrayList<Class<?>>();
+        List<URL> codeBases = new ArrayList<URL>();
+        for (PageReader.AppletSpec spec : page.applets) {
+            URL codeBase = codeBase(page, spec);
+            codeBases.add(codeBase);
+            classes.add(appletClass(spec, codeBase));
+        }
+        checkDisplay();
+
+        synchronized (this) {
+            for (int i = 0; i < page.applets.size(); i++) {
+                PageReader.AppletSpec spec = page.applets.get(i);
+                Applet applet = instantiate(spec, classes.get(i));
+                windows.add(new AppletWindow(spec, page.documentBase, codeBases.get(i), applet, this));
+            }
+            for (AppletWindow window : windows)
+                window.open("Applet viewer: " + window.applet().getClass().getName());
+        }
+    }
+
+    private static URL pageURL(String argument) throws Failure {
+        // A scheme of two letters or more is a URL; anything else (a drive letter too) is a file.
+        int colon = argument.indexOf(':');
+        if (colon > 1 && argument.substring(0, colon).matches("[A-Za-z][A-Za-z0-9+.-]*")) {
+            try {
+                return new URL(argument);
+            } catch (MalformedURLException e) {
+                throw new Failure(EXIT_PAGE, "the page " + argument + " is no valid URL: " + e.getMessage());
+            }
+        }
+        try {
+            return new File(argument).getAbsoluteFile().toURI().toURL();
+        } catch (MalformedURLException e) {
+            throw new Failure(EXIT_PAGE, "the page " + argument + " is no valid path: " + e.getMessage());
+        }
+    }
+
+    /** Pages from ZARN are Windows-1252 text, as are most pages of the applet years. */
+    private static String readPage(URL url) throws Failure {
+        try (InputStream in = url.openStream()) {
+            ByteArrayOutputStream bytes = new ByteArrayOutputStream();
+            byte[] buffer = new byte[8192];
+            for (int n; (n = in.read(buffer)) > 0;) {
+                bytes.write(buffer, 0, n);
+                if (bytes.size() > 16 * 1024 * 1024)
+                    throw new Failure(EXIT_PAGE, "the page " + url + " is larger than 16 MB");
+            }
+            Charset charset = Charset.isSupported("windows-1252") ? Charset.forName("windows-1252")
+                                                                   : Charset.forName("ISO-8859-1");
+            return new String(bytes.toByteArray(), charset);
+        } catch (IOException e) {
+            throw new Failure(EXIT_PAGE, "cannot read the page " + url + ": " + e);
+        }
+    }
+
+    /** CODEBASE against the page's base, always ending in "/" so class names resolve inside it. */
+    private static URL codeBase(PageReader.Page page, PageReader.AppletSpec spec) throws Failure {
+        String text = spec.codeBase == null || spec.codeBase.trim().isEmpty() ? "./" : spec.codeBase.trim();
+        if (!text.endsWith("/"))
+            text += "/";
+        try {
+            return new URL(page.base, text);
+        } catch (MalformedURLException e) {
+            throw new Failure(EXIT_CLASS, "the code base \"" + spec.codeBase + "\" is no valid URL: " + e.getMessage());
+        }
+    }
+
+    private static Class<?> appletClass(PageReader.AppletSpec spec, URL codeBase) throws Failure {
+        if (spec.code == null || spec.code.trim().isEmpty())
+            throw new Failure(EXIT_CLASS, "an <APPLET> names no CODE");
+        String name = spec.code.trim();
+        if (name.endsWith(".class"))
+            name = name.substring(0, name.length() - ".class".length());
+        name = name.replace('/', '.');
+
+        List<URL> path = new ArrayList<URL>();
+        if (spec.archive != null) {
+            for (String archive : spec.archive.split(",")) {
+                if (archive.trim().isEmpty())
+                    continue;
+                try {
+                    path.add(new URL(codeBase, archive.trim()));
+                } catch (MalformedURLException e) {
+                    throw new Failure(EXIT_CLASS, "the archive \"" + archive.trim() + "\" is no valid URL");
+                }
+            }
+        }
+        path.add(codeBase);
+        // One loader per applet, left open for the applet's classes and resources while it runs.
+        URLClassLoader loader = new URLClassLoader(path.toArray(new URL[0]), Main.class.getClassLoader());
+        Class<?> loaded;
+        try {
+            loaded = Class.forName(name, false, loader);
+        } catch (ClassNotFoundException | LinkageError e) {
+            throw new Failure(EXIT_CLASS, "class " + name + " not found in " + path + " (" + e + ")");
+        }
+        if (!Applet.class.isAssignableFrom(loaded))
+            throw new Failure(EXIT_CLASS, "class " + name + " is no applet (it does not extend java.applet.Applet)");
+        return loaded;
+    }
+
+    private static void checkDisplay() throws Failure {
+        if (GraphicsEnvironment.isHeadless())
+            throw new Failure(EXIT_NO_DISPLAY, "no display to show the applet on (the runtime is headless; is DISPLAY set?)");
+        try {
+            Toolkit.getDefaultToolkit().getScreenSize();
+        } catch (AWTError | HeadlessException | InternalError | UnsatisfiedLinkError e) {
+            throw new Failure(EXIT_NO_DISPLAY, "no display to show the applet on: " + e.getMessage()
+                                                   + " (windows need the full Java runtime, not the headless one)");
+        }
+    }
+
+    private static Applet instantiate(PageReader.AppletSpec spec, Class<?> type) throws Failure {
+        try {
+            return (Applet) type.getDeclaredConstructor().newInstance();
+        } catch (ReflectiveOperationException | RuntimeException | LinkageError e) {
+            Throwable cause = e.getCause() != null ? e.getCause() : e;
+            throw new Failure(EXIT_CLASS, "class " + type.getName() + " cannot be made: " + cause);
+        }
+    }
+
+    @Override
+    public synchronized Enumeration<Applet> applets() {
+        return AppletWindow.enumerate(windows);
+    }
+
+    @Override
+    public synchronized Applet applet(String name) {
+        for (AppletWindow window : windows)
+            if (window.name() != null && window.name().equalsIgnoreCase(name))
+                return window.applet();
+        return null;
+    }
+
+    @Override
+    public synchronized void closed(AppletWindow window) {
+        windows.remove(window);
+        anyFailed |= window.failed();
+        if (windows.isEmpty())
+            System.exit(anyFailed ? EXIT_APPLET_FAILED : EXIT_OK);
+    }
+}

@@ -1,0 +1,100 @@
+#!/bin/sh
+# Runs the ZARN applet viewer on pages holding the test applet, on a virtual display of its own, and
+# checks what the applet received, the clean exit when its window closes, and the error codes.
+# Usage: viewer_test.sh JAVA VIEWER_JAR PROBE_JAR PROBE_CLASS_DIR
+set -u
+java=$1 viewer=$2 probeJar=$3 probeClasses=$4
+
+if [ -z "${ZARN_UNDER_XVFB:-}" ]; then
+    if ! command -v xvfb-run >/dev/null 2>&1; then
+        echo "xvfb-run not found (packages xvfb xauth): the applet viewer test is skipped"
+        exit 77
+    fi
+    ZARN_UNDER_XVFB=1 exec timeout 150 xvfb-run -a sh "$0" "$@"
+fi
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+site="$work/my site"
+mkdir -p "$site/pages" "$site/lib" "$site/classes"
+cp "$probeJar" "$site/lib/probe.jar"
+cp "$probeClasses/ProbeApplet.class" "$site/classes/"
+siteURL="file:$(echo "$site" | sed 's/ /%20/g')/"
+
+# viewer PAGE [java options...]: runs it, leaves the exit code in $rc and stderr in $work/err
+viewer() {
+    page=$1; shift
+    timeout 60 "$java" "$@" -jar "$viewer" "$page" >"$work/out" 2>"$work/err"
+    rc=$?
+}
+expect_rc() {
+    [ "$rc" = "$1" ] || fail "$2: exit code $rc, expected $1; stderr: $(cat "$work/err")"
+}
+expect_line() {
+    grep -qxF -- "$1" "$2" || fail "missing line '$1' in $2: $(cat "$2")"
+}
+
+# Archive below a relative code base, attributes in every style, entities in values.
+cat >"$site/pages/archive.html" <<PAGE
+<HTML><HEAD><base HREF="$siteURL"></HEAD><BODY>
+<!-- <APPLET CODE=Commented.class></APPLET> -->
+<applet Code=ProbeApplet.class codebase='lib' ARCHIVE="probe.jar" width=240 HEIGHT="90">
+<PARAM NAME=out VALUE="$work/archive.txt">
+<param name="Greeting" value="Hello &amp; welcome &lt;b&gt; &#233;&#x20AC;">
+<Param Name='ENTITIES' Value='&quot;q&quot; &bogus; & x'>
+<PARAM NAME=unquoted VALUE=plain>
+</applet></BODY></HTML>
+PAGE
+viewer "$site/pages/archive.html"
+expect_rc 0 "archive page"
+out="$work/archive.txt"
+if [ -f "$out" ]; then
+    for line in "param greeting=Hello & welcome <b> é€" "param GREETING=Hello & welcome <b> é€" \
+        'param Entities="q" &bogus; & x' "param unquoted=plain" "param missing=null" \
+        "codebase=${siteURL}lib/" "documentbase=${siteURL}pages/archive.html" "size=240x90" "context=true"; do
+        expect_line "$line" "$out"
+    done
+    [ "$(tail -n 3 "$out" | tr '\n' ' ')" = "start stop destroy " ] || fail "life cycle: $(tail -n 3 "$out")"
+else
+    fail "the applet wrote nothing (stderr: $(cat "$work/err"))"
+fi
+
+# Loose classes, the code base taken as a folder without its slash; no BASE: the page's folder.
+cat >"$site/page.html" <<PAGE
+<applet code="ProbeApplet" codebase=classes width=50 height=40><param name=out value="$work/loose.txt"></applet>
+PAGE
+viewer "$site/page.html"
+expect_rc 0 "loose classes"
+[ -f "$work/loose.txt" ] && expect_line "codebase=${siteURL}classes/" "$work/loose.txt"
+
+# An applet whose init fails: its window closes, the viewer says why and ends with 7.
+cat >"$site/fail.html" <<PAGE
+<applet code=ProbeApplet codebase=classes width=50 height=40><param name=out value="$work/fail.txt"><param name=fail value=1></applet>
+PAGE
+viewer "$site/fail.html"
+expect_rc 7 "failing init"
+grep -q "asked to fail" "$work/err" || fail "failing init: no reason on stderr: $(cat "$work/err")"
+
+# Error cases: no page argument, a page that cannot be read, no applet, no class, no display.
+timeout 30 "$java" -jar "$viewer" >/dev/null 2>"$work/err"
+rc=$?
+expect_rc 2 "no argument"
+viewer "$site/none.html"
+expect_rc 3 "missing page"
+echo "<html><body><p>No applet<!-- <applet code=A> --></p></body></html>" >"$site/empty.html"
+viewer "$site/empty.html"
+expect_rc 4 "page without applet"
+grep -q "no <APPLET>" "$work/err" || fail "page without applet: $(cat "$work/err")"
+echo "<applet code=Missing.class codebase=classes width=5 height=5></applet>" >"$site/missing.html"
+viewer "$site/missing.html"
+expect_rc 5 "missing class"
+grep -q "class Missing not found" "$work/err" || fail "missing class: $(cat "$work/err")"
+viewer "$site/page.html" -Djava.awt.headless=true
+expect_rc 6 "headless runtime"
+grep -q "no display" "$work/err" || fail "headless runtime: $(cat "$work/err")"
+
+[ "$failures" = 0 ] && echo "applet viewer: all cases passed"
+[ "$failures" = 0 ]
