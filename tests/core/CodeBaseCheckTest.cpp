@@ -2,7 +2,7 @@
 
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/Prompt.h"
+#include "support/ScriptedPrompt.h"
 
 #include <gtest/gtest.h>
 

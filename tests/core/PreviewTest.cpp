@@ -8,7 +8,8 @@
 #include "tag/PathForms.h"
 #include "tag/Preview.h"
 #include "tag/ProcessActions.h"
-#include "tag/Prompt.h"
+#include "support/RecordingActions.h"
+#include "support/ScriptedPrompt.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
