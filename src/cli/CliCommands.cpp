@@ -6,7 +6,7 @@
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 #include "tag/PathForms.h"
 #include "tag/Preview.h"
 
