@@ -158,7 +158,7 @@ std::string TMLTPlugin::CompileToHTML(const std::string& webRoot, const std::str
     }
     out.close();
     if (!out)
-        throw EWriteError(FormatMessage("Unable to write to %s", path));
+        throw EWriteError(FormatText("Unable to write to %s", path));
     return name;
 }
 

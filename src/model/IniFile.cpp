@@ -412,7 +412,7 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), path_
 namespace {
 
 [[noreturn]] void failWrite(const std::string& fileName) {
-    throw EWriteError(FormatMessage("Unable to write to %s", fileName));
+    throw EWriteError(FormatText("Unable to write to %s", fileName));
 }
 
 void commit(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {

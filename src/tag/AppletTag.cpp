@@ -54,7 +54,7 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 }
 
 [[noreturn]] void failWrite(const std::string& fileName) {
-    throw EWriteError(FormatMessage("Unable to write to %s", fileName));
+    throw EWriteError(FormatText("Unable to write to %s", fileName));
 }
 
 
