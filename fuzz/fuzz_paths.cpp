@@ -5,7 +5,7 @@
 
 #include "plugins/PluginFolders.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 
 #include <fuzzer/FuzzedDataProvider.h>

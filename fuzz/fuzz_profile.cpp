@@ -38,10 +38,9 @@ Names harvest(std::string_view content) {
         if (end == std::string_view::npos)
             end = content.size();
         std::string_view line = Trim(content.substr(pos, end - pos));
-        if (!line.empty() && line.front() == '[') {
-            auto close = line.find(']');
-            names.sections.emplace_back(Trim(line.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                                         : close - 1)));
+        const auto close = line.empty() || line.front() != '[' ? std::string_view::npos : line.rfind(']');
+        if (close != std::string_view::npos) {
+            names.sections.emplace_back(Trim(line.substr(1, close - 1)));
         } else if (auto eq = line.find('='); eq != std::string_view::npos && eq > 0) {
             names.keys.emplace_back(Trim(line.substr(0, eq)));
         }
@@ -58,11 +57,16 @@ std::string pick(FuzzedDataProvider& fdp, const std::vector<std::string>& pool) 
 
 bool breaksLines(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
 
+// A UTF-16 file is never written.
+bool unwritableFile = false;
+
+bool isUtf16(std::string_view content) { return content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF"); }
+
 // What WriteString may refuse: names and values that would not stay one line or one key.
 bool writeMayFail(const std::string& section, const std::string& key, const std::string& value) {
     std::string_view name = Trim(section);
     std::string_view keyName = Trim(key);
-    return breaksLines(section) || breaksLines(key) || breaksLines(value) || name.empty() ||
+    return unwritableFile || breaksLines(section) || breaksLines(key) || breaksLines(value) || name.empty() ||
            name.find(']') != std::string_view::npos || keyName.empty() ||
            keyName.find('=') != std::string_view::npos || keyName.front() == '[' || keyName.front() == ';';
 }
@@ -95,6 +99,7 @@ void runProfile(std::string_view content, FuzzedDataProvider& fdp, bool scripted
     const std::string path = FuzzPath("store.ini");
     WriteBytes(path, content);
     ClearProfileCache();
+    unwritableFile = isUtf16(content);
     Names names = harvest(content);
     TIniFile file(path);
     TIniFile other(path);
@@ -129,7 +134,7 @@ void runProfile(std::string_view content, FuzzedDataProvider& fdp, bool scripted
                     file.EraseSection(sections[1]);
                     written = true;
                 } catch (const EWriteError&) {
-                    Check(breaksLines(sections[1]), "erasing a section was refused");
+                    Check(unwritableFile || breaksLines(sections[1]), "erasing a section was refused");
                 }
             }
         }
@@ -178,7 +183,7 @@ void runProfile(std::string_view content, FuzzedDataProvider& fdp, bool scripted
                 file.EraseSection(section);
                 written = true;
             } catch (const EWriteError&) {
-                Check(breaksLines(section), "erasing a section was refused");
+                Check(unwritableFile || breaksLines(section), "erasing a section was refused");
             }
             break;
         }

@@ -11,6 +11,10 @@ echo "== build and test"
 sh scripts/build.sh build -DZARN_WERROR=ON -DZARN_GUI=ON -DZARN_BENCH=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
 
+# The real program once on a virtual display: starts on a sample, shows its window, closes cleanly.
+echo "== editor smoke run under Xvfb"
+sh scripts/gui-smoke.sh build
+
 echo "== sanitizer build (ASan+UBSan) and test"
 sh scripts/build.sh build-asan -DZARN_WERROR=ON -DZARN_SANITIZE=ON -DZARN_BENCH=OFF -DCMAKE_BUILD_TYPE=Debug
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \

@@ -7,7 +7,7 @@
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
 #include "startup/CoreStartup.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 
 #include <algorithm>
@@ -286,14 +286,12 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     TJavaAppletTag tag;
     LoadTag(tag, path);
     TStrings missing = missingSupportFiles(tag);
-    const std::string codeBase = WithTrailingBackslash(tag.BasicParams.CodeBase);
-    if (args.Has("copy") && !missing.empty() && !IsURL(codeBase)) {
+    // The editor's check, without its questions: --copy answers Yes to both.
+    if (args.Has("copy") && !missing.empty() && !IsURLCodeBase(tag)) {
         // The copy takes its files from the folder of the tag's file name.
         if (from)
             tag.FileName = (fs::path(*from) / ExtractFileName(tag.FileName)).string();
-        if (!codeBase.empty() && !DirectoryExists(codeBase))
-            CreateDirectoryLevels(codeBase);
-        const TCopyReport report = CopySupportFiles(tag, missing);
+        const TCopyReport report = CopyIntoCodeBase(tag, missing, true);
         for (const std::string& name : report.refused)
             err << "zarn-cli: " << FileTextToOutput(name) << ": not copied, the name leads out of the template's folder\n";
         const std::string source = ExtractFilePath(tag.FileName);

@@ -3,7 +3,7 @@
 #include "cli/CliArgs.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
-#include "tag/SiblingFile.h"
+#include "model/FileReplace.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -12,9 +12,6 @@
 #include <iterator>
 #include <system_error>
 
-#ifndef _WIN32
-#include <unistd.h>
-#endif
 
 namespace zarn::cli {
 
@@ -72,23 +69,11 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // Gives the new document its name. Without `replace` a file that appeared there meanwhile is kept
 // and the document refused.
 void publish(TSiblingFile& pending, const fs::path& target, bool replace, const std::string& shownName) {
-#ifndef _WIN32
-    if (!replace) {
-        if (::link(pending.Name().c_str(), target.c_str()) == 0) {
-            pending.Discard();
-            return;
-        }
-        if (errno == EEXIST)
-            throw ECliError(shownName + ": exists already (--force replaces it)");
-        // File systems without hard links: the check below is the best there is.
-    }
-#endif
-    std::error_code ec;
-    if (!replace && fs::exists(fs::symlink_status(target, ec)))
+    const int error = replace ? pending.ReplaceTarget(target) : pending.CreateTarget(target);
+    if (error == EEXIST && !replace)
         throw ECliError(shownName + ": exists already (--force replaces it)");
-    pending.ReplaceTarget(target, false, ec);
-    if (ec)
-        throw ECliError(shownName + ": cannot be written (" + ec.message() + ")");
+    if (error != 0)
+        throw ECliError(shownName + ": cannot be written (" + systemError(error) + ")");
 }
 
 // Where the new document goes: its own name, or the file a link there points to.
@@ -100,7 +85,7 @@ fs::path documentTarget(const std::string& templatePath, const std::string& docu
         if (!replace)
             throw ECliError(document + ": exists already (--force replaces it)");
         if (fs::is_symlink(own)) {
-            target = fs::canonical(document, ec);
+            target = SaveTarget(document, ec);
             if (ec)
                 throw ECliError(document + ": is a link to nothing");
         }

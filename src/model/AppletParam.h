@@ -16,6 +16,11 @@ class TKelmFile;
 // The "DefaultValue" of a parameter whose template gives none: no real value equals it.
 extern const std::string NoDefaultMarker; // bytes 23 A4 26 21 22 07 2E 2E 2E
 
+// The section holding a parameter's keys: its name followed by " parameter".
+inline std::string ParamSectionName(const std::string& name) {
+    return name + " parameter";
+}
+
 // Abstract base of every parameter kind. Objects are created empty by their class's factory;
 // LoadFromFile establishes the whole state (Name must be set first).
 class TAppletParam {
@@ -46,7 +51,7 @@ public:
     virtual std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                                      TStrings* values);
 
-    std::string SectionName() const { return Name + " parameter"; }
+    std::string SectionName() const { return ParamSectionName(Name); }
 };
 
 // The parameters of one applet, in template order. The list owns its parameters.
@@ -55,7 +60,6 @@ public:
     using Items = std::vector<std::unique_ptr<TAppletParam>>;
 
     std::size_t Count() const { return items_.size(); }
-    bool Empty() const { return items_.empty(); }
     TAppletParam& operator[](std::size_t index) const { return *items_[index]; }
     void Add(std::unique_ptr<TAppletParam> param) { items_.push_back(std::move(param)); }
     void Clear() { items_.clear(); }

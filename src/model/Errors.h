@@ -36,4 +36,7 @@ public:
     using EZarnError::EZarnError;
 };
 
+// The failure of every write to a named file.
+inline EWriteError UnableToWrite(const std::string& fileName) { return EWriteError("Unable to write to " + fileName); }
+
 } // namespace zarn

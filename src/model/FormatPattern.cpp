@@ -11,12 +11,10 @@ namespace {
     throw EConvertError(FormatText("Format '%s' invalid or incompatible with argument", pattern));
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
-
 // Reads a run of digits; anything above the bound (however long the run) gives bound + 1.
 int readNumber(std::string_view pattern, std::size_t& pos, int bound) {
     int64_t value = 0;
-    while (pos < pattern.size() && isDigit(pattern[pos])) {
+    while (pos < pattern.size() && IsDigit(pattern[pos])) {
         if (value <= bound)
             value = value * 10 + (pattern[pos] - '0');
         ++pos;
@@ -77,7 +75,7 @@ std::string FormatPattern(std::string_view pattern, const FormatArg* args, std::
         // An index is a run of digits followed by ":"; a run without ":" is the width.
         int width = -1;
         std::size_t argIndex = nextArg;
-        if (isDigit(pattern[pos])) {
+        if (IsDigit(pattern[pos])) {
             int number = readNumber(pattern, pos, MaxFormatWidth);
             if (pos < pattern.size() && pattern[pos] == ':') {
                 argIndex = std::size_t(number);
@@ -92,7 +90,7 @@ std::string FormatPattern(std::string_view pattern, const FormatArg* args, std::
                 leftAlign = true;
                 ++pos;
             }
-            if (pos < pattern.size() && isDigit(pattern[pos]))
+            if (pos < pattern.size() && IsDigit(pattern[pos]))
                 width = readNumber(pattern, pos, MaxFormatWidth);
         }
         int precision = -1;

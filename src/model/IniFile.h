@@ -7,6 +7,7 @@
 // atomically; a failed write leaves it exactly as it was. Lines the store does not understand,
 // comments, line ends and 8-bit bytes are kept as they are.
 
+#include "model/FileBytes.h"
 #include "model/TextConv.h"
 
 #include <cstdint>
@@ -75,9 +76,6 @@ private:
     TIniFile& file_;
     bool done_ = false;
 };
-
-// Reads a whole file's bytes into `content`. Returns 0, or the errno of the failure.
-int ReadFileBytes(const std::string& path, std::string& content);
 
 // Drops every parsed copy kept in this process (tests, and files changed behind the cache's back
 // within one clock tick).

@@ -21,7 +21,7 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
         const std::string name = ValueOfEntry(entry);
         std::string className;
         try {
-            className = ReadString(name + " parameter", "Class", "TAppletParam");
+            className = ReadString(ParamSectionName(name), "Class", "TAppletParam");
             auto param = FindParamClass(className)();
             param->Name = name;
             param->LoadFromFile(*this);

@@ -7,7 +7,6 @@ namespace zarn {
 
 namespace {
 
-std::string sectionOf(const std::string& stem) { return stem + " parameter"; }
 std::string templateStem(const std::string& templateName) { return templateName + " template"; }
 
 std::string withoutStar(const std::string& entry) {
@@ -30,7 +29,7 @@ public:
 };
 
 std::unique_ptr<TAppletParam> createElement(TKelmFile& file, const std::string& stem) {
-    auto field = FindParamClass(file.ReadString(sectionOf(stem), "Class", "TAppletParam"))();
+    auto field = FindParamClass(file.ReadString(ParamSectionName(stem), "Class", "TAppletParam"))();
     field->Name = stem;
     field->LoadFromFile(file);
     return field;
@@ -40,7 +39,7 @@ std::unique_ptr<TAppletParam> createElement(TKelmFile& file, const std::string& 
 
 std::unique_ptr<TAPContainer> TAPContainer::CreateFromFile(TKelmFile& file, const std::string& stem) {
     auto container = std::make_unique<TAPContainer>();
-    const std::string section = sectionOf(stem);
+    const std::string section = ParamSectionName(stem);
     container->SubName = file.ReadString(section, "subname", "");
     container->Template = file.ReadString(section, "Template", "");
     container->Field = createElement(file, stem);
@@ -50,7 +49,7 @@ std::unique_ptr<TAPContainer> TAPContainer::CreateFromFile(TKelmFile& file, cons
 std::unique_ptr<TAPContainer> TAPContainer::CreateFromTemplate(TKelmFile& file, const std::string& templateName) {
     auto container = std::make_unique<TAPContainer>();
     const std::string stem = templateStem(templateName);
-    const std::string section = sectionOf(stem);
+    const std::string section = ParamSectionName(stem);
     container->SubName = file.ReadString(section, "subname", "");
     container->Template = templateName;
     container->Field = createElement(file, stem);
@@ -62,7 +61,7 @@ std::unique_ptr<TAPContainer> TAPContainer::CreateFromTemplate(TKelmFile& file, 
 }
 
 void TAPContainer::Save(TKelmFile& file, const std::string& stem) {
-    const std::string section = sectionOf(stem);
+    const std::string section = ParamSectionName(stem);
     file.WriteString(section, "subname", SubName);
     file.WriteString(section, "Template", Template);
     Field->Name = stem;
@@ -215,7 +214,7 @@ std::string TAPParamVector::TemplateDescription(const std::string& entry) const 
     const std::string name = withoutStar(entry);
     if (!SourceFile)
         return name;
-    return SourceFile->ReadString(sectionOf(templateStem(name)), "Description", name);
+    return SourceFile->ReadString(ParamSectionName(templateStem(name)), "Description", name);
 }
 
 TAPContainer& TAPParamVector::AddFromTemplate(const std::string& templateName) {

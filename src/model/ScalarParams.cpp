@@ -2,7 +2,7 @@
 
 #include "model/Errors.h"
 #include "model/KelmFile.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 
 #include <charconv>
 #include <cmath>
@@ -15,8 +15,6 @@ namespace zarn {
 namespace {
 
 constexpr int kSignificantDigits = 15;
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The folder of the profile file with its trailing separator. A relative name is made absolute first,
 // so the expanded file name does not depend on the current folder later on.

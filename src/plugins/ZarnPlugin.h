@@ -49,7 +49,9 @@
  * Texts
  * -----
  * Every text is a zero-terminated 8-bit string in the Windows-1252 code page (not UTF-8), the
- * encoding of the profile files.
+ * encoding of the profile files, with one exception: file and folder names (fileName, webRoot) are
+ * the file system's own bytes. Hand them to the file functions unchanged; never convert them as
+ * Windows-1252 text.
  *  - Texts passed by ZARN belong to ZARN and are valid only during the call. Copy what you keep.
  *  - The text returned by CompileToHTML and by LastErrorText belongs to the library. It must stay
  *    valid until the next call into the library; ZARN copies it at once and never frees it. Any
@@ -63,12 +65,18 @@
  * instances must not share their data. ZARN never passes NULL as an instance and never calls an
  * export after FreeInstance on the same instance.
  *
+ * A library, once loaded, stays loaded until the program ends, also after its last instance is
+ * freed. FreeInstance must release everything the instance holds; nothing is released by an unload.
+ *
  * Sequence of calls
  * -----------------
  *  1. CreateInstance(pclass) when the parameter is loaded, then LoadData on the document's file and
  *     the parameter's section ("<name> parameter").
- *  2. Any number of EditProperties, SaveData (on the document being saved, which may be another
- *     file than the one loaded) and CompileToHTML.
+ *  2. Any number of EditProperties, SaveData and CompileToHTML.
+ *     SaveData is given the file being written, not the document: the absolute path of a temporary
+ *     sibling of the document being saved (which may be another file than the one loaded); it
+ *     replaces the document only when the whole save succeeds and is deleted when it fails. Write
+ *     only there, never to the document's own name.
  *  3. FreeInstance when the document is closed.
  * ZARN calls from one thread only, its user-interface thread. EditProperties runs a modal window
  * on that thread. A library must work without any window too: command-line hosts load, save and
@@ -85,9 +93,13 @@
  * -------------
  * Returns the value ZARN puts into the parameter's PARAM line; the empty text gives no line.
  * webRoot is the folder standing for the root of the web site, in the platform's own form
- * ("C:\site\" or "/srv/site/"); it may lack its trailing separator. Both texts passed are the web
- * root; the second is kept for compatibility and may be ignored. A library that writes files for
- * the applet writes them inside the web root only.
+ * ("C:\site\" or "/srv/site/"); it may lack its trailing separator, and it may be empty (a
+ * document without a web root): then write no file at all, and return the value all the same.
+ * Both texts passed are the web root; the second is kept for compatibility and may be ignored. A
+ * library that writes files for the applet writes them inside the web root only, and never through
+ * a link it finds there (write beside the final name and rename over it).
+ * CompileToHTML runs whenever the block is compiled: for the code put on the clipboard, for a
+ * preview, and also only to show it ("Show HTML Code"), so files are written then too.
  *
  * Failures
  * --------
@@ -215,7 +227,8 @@ typedef void(ZARN_PLUGIN_CALL* ZarnFreeInstanceFn)(ZarnInstance instance);
  * the data as it was: ZARN does not count it as a change of the document. */
 typedef int32_t(ZARN_PLUGIN_CALL* ZarnEditPropertiesFn)(ZarnInstance instance);
 
-/* Writes the instance's data into the section of the profile file. */
+/* Writes the instance's data into the section of the profile file: the temporary file being
+ * written (see "Sequence of calls"), the only file to write. */
 typedef void(ZARN_PLUGIN_CALL* ZarnSaveDataFn)(ZarnInstance instance, const char* fileName,
                                                const char* section);
 

@@ -107,14 +107,20 @@ void ReadSettings(TAppSettings& settings, const SettingsStore& store, const TSet
 }
 
 void WriteSettings(const TAppSettings& settings, SettingsStore& store) {
-    store.WriteString("AppletViewer", settings.AppletViewer);
-    store.WriteInteger("PathnamesKind", settings.PathnamesKind);
-    store.WriteInteger("RealNames", settings.RealNames ? 1 : 0);
-    store.WriteInteger(kUseWebAsAVWrite, settings.UseWebAsAV ? 1 : 0);
-    store.WriteInteger("WaitForAVToClose", settings.WaitForAVToClose ? 1 : 0);
-    store.WriteString("DefaultWebRoot", settings.DefaultWebRoot);
-    store.WriteString("DefaultCodeBase", settings.DefaultCodeBase);
-    store.WriteInteger("ShowHints", settings.ShowHints ? 1 : 0);
+    auto text = [](const char* name, const std::string& value) {
+        return TSettingValue{name, TSettingType::Text, value, 0};
+    };
+    auto number = [](const char* name, int32_t value) { return TSettingValue{name, TSettingType::Integer, {}, value}; };
+    store.WriteValues({
+        text("AppletViewer", settings.AppletViewer),
+        number("PathnamesKind", settings.PathnamesKind),
+        number("RealNames", settings.RealNames ? 1 : 0),
+        number(kUseWebAsAVWrite, settings.UseWebAsAV ? 1 : 0),
+        number("WaitForAVToClose", settings.WaitForAVToClose ? 1 : 0),
+        text("DefaultWebRoot", settings.DefaultWebRoot),
+        text("DefaultCodeBase", settings.DefaultCodeBase),
+        number("ShowHints", settings.ShowHints ? 1 : 0),
+    });
 }
 
 bool TryWriteSettings(const TAppSettings& settings, SettingsStore& store,

@@ -5,8 +5,8 @@
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "tag/MacroPass.h"
-#include "tag/PathForms.h"
-#include "tag/SiblingFile.h"
+#include "model/FileReplace.h"
+#include "paths/PathForms.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -54,7 +54,7 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 }
 
 [[noreturn]] void failWrite(const std::string& fileName) {
-    throw EWriteError(FormatText("Unable to write to %s", fileName));
+    throw UnableToWrite(fileName);
 }
 
 
@@ -130,15 +130,11 @@ void TJavaAppletTag::Save(TKelmFile& file) {
     // Changes still pending on the document belong to what is copied.
     file.Flush();
 
+    // The name means what it means to the system; a link stays a link and its file gets the save.
     std::error_code ec;
-    fs::path target = fs::absolute(documentName, ec);
+    const fs::path target = SaveTarget(SystemAbsolutePath(documentName), ec);
     if (ec)
         failWrite(documentName);
-    if (fs::is_symlink(target, ec)) {
-        target = fs::canonical(target, ec); // the link stays a link; its file gets the new content
-        if (ec)
-            failWrite(documentName);
-    }
     const bool exists = fs::exists(target, ec);
     std::string content;
     if (exists && ReadFileBytes(target.string(), content) != 0)
@@ -163,8 +159,7 @@ void TJavaAppletTag::Save(TKelmFile& file) {
             temp.WriteString(DescriptionSection, "Copyright", Copyright);
             update.Commit();
         }
-        copy.ReplaceTarget(target, exists, ec);
-        if (ec)
+        if (copy.ReplaceTarget(target) != 0)
             failWrite(documentName);
     } catch (EZarnError& error) {
         // The user knows the document, not the copy.

@@ -1,7 +1,7 @@
 #include "tag/CodeBaseCheck.h"
 
 #include "tag/AppletTag.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Prompt.h"
 
 #include <algorithm>
@@ -16,12 +16,6 @@ namespace fs = std::filesystem;
 
 std::string CodeBaseOf(const TJavaAppletTag& tag) {
     return WithTrailingBackslash(tag.BasicParams.CodeBase);
-}
-
-// Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
-// the CODEBASE attribute is written, but would not once a separator is added.
-bool IsURLCodeBase(const TJavaAppletTag& tag) {
-    return IsURL(tag.BasicParams.CodeBase);
 }
 
 std::string MissingFilesQuestion(const TStrings& missing) {
@@ -52,7 +46,45 @@ bool CopyReplacing(const std::string& source, const std::string& target) {
     return fs::copy_file(source, target, fs::copy_options::overwrite_existing, ec) && !ec;
 }
 
+// True when the file's real location, links resolved, lies inside the folder's real location: a
+// link in a template pack (the file itself or a folder on its way) must not publish a file from
+// elsewhere. A source that cannot be resolved is not inside.
+bool StaysInsideFolder(const std::string& folder, const std::string& path) {
+    std::error_code ec;
+    const fs::path root = fs::canonical(folder.empty() ? fs::path(".") : fs::path(folder), ec);
+    if (ec)
+        return false;
+    const fs::path real = fs::weakly_canonical(fs::path(path), ec);
+    if (ec)
+        return false;
+    auto step = real.begin();
+    for (const fs::path& part : root) {
+        if (step == real.end() || *step != part)
+            return false;
+        ++step;
+    }
+    return true;
+}
+
 } // namespace
+
+// Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
+// the CODEBASE attribute is written, but would not once a separator is added.
+bool IsURLCodeBase(const TJavaAppletTag& tag) {
+    return IsURL(tag.BasicParams.CodeBase);
+}
+
+bool CodeBaseFolderMissing(const TJavaAppletTag& tag) {
+    // An empty code base is the current folder, which exists.
+    const std::string cb = CodeBaseOf(tag);
+    return !cb.empty() && !IsURLCodeBase(tag) && !DirectoryExists(cb);
+}
+
+TCopyReport CopyIntoCodeBase(const TJavaAppletTag& tag, const TStrings& missing, bool createCodeBase) {
+    if (createCodeBase && CodeBaseFolderMissing(tag))
+        CreateDirectoryLevels(CodeBaseOf(tag));
+    return CopySupportFiles(tag, missing);
+}
 
 TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
     const std::string cb = CodeBaseOf(tag);
@@ -96,7 +128,7 @@ TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
     for (const std::string& name : names) {
         if (name.empty() || IsURLCodeBase(tag))
             report.failed.push_back(name);
-        else if (!IsSafeSupportFileName(name))
+        else if (!IsSafeSupportFileName(name) || !StaysInsideFolder(sourceDirectory, sourceDirectory + name))
             report.refused.push_back(name);
         else if (CopyReplacing(sourceDirectory + name, cb + name))
             report.copied.push_back(name);
@@ -124,11 +156,9 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
 
     const TStrings missing = MissingSupportFiles(tag);
     if (!missing.empty() && tag.BasicParams.TemplateFile && prompt.Confirm(MissingFilesQuestion(missing))) {
-        // An empty code base is the current folder, which exists.
-        if (!cb.empty() && !DirectoryExists(cb) &&
-            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? "))
-            CreateDirectoryLevels(cb);
-        const TCopyReport report = CopySupportFiles(tag, missing);
+        const bool create = CodeBaseFolderMissing(tag) &&
+                            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
+        const TCopyReport report = CopyIntoCodeBase(tag, missing, create);
         if (!report.refused.empty())
             prompt.Warning(RefusedFilesWarning(report.refused));
     }

@@ -17,6 +17,11 @@ class Prompt;
 // "Continue anyway ?"; the caller decides what that stops. A URL code base is not checked.
 bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt);
 
+// True when the code base is a URL, judged as entered: such a code base is never checked.
+bool IsURLCodeBase(const TJavaAppletTag& tag);
+// True when the code base names a folder that does not exist (an empty one is the current folder).
+bool CodeBaseFolderMissing(const TJavaAppletTag& tag);
+
 // The support files missing from the code base, sorted ignoring letter case; empty for a URL code
 // base. An empty entry is always missing (it names the code base folder itself).
 TStrings MissingSupportFiles(const TJavaAppletTag& tag);
@@ -29,12 +34,17 @@ bool IsSafeSupportFileName(const std::string& name);
 
 struct TCopyReport {
     TStrings copied;
-    TStrings refused; // names leading out of the template's folder or the code base
+    TStrings refused; // names or links leading out of the template's folder
     TStrings failed;  // copies that did not succeed, empty names included
 };
 // Copies the named support files from the template's folder into the code base, replacing files of
-// the same name. Names that are not safe are refused and nothing is read or written for them.
+// the same name. Names that are not safe, and files whose real location leaves the template's
+// folder through a link, are refused and nothing is read or written for them.
 TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names);
+
+// The copy the check offers: the code base folder is created first when it is missing and
+// `createCodeBase` says so, then the missing support files are copied as CopySupportFiles does.
+TCopyReport CopyIntoCodeBase(const TJavaAppletTag& tag, const TStrings& missing, bool createCodeBase);
 
 // Creates every folder on the way to `directory`, one level at a time, splitting at the path's own
 // separator; a level that cannot be created is passed over.

@@ -111,12 +111,6 @@ void TMacroText::add(std::string_view text, bool verbatim) {
         segments_.push_back(Segment{std::string(text), verbatim});
 }
 
-TMacroTable::TMacroTable(const TStrings& names, const TStrings& values) {
-    const std::size_t count = std::min(names.size(), values.size());
-    for (std::size_t i = 0; i < count; ++i)
-        Add(names[i], values[i]);
-}
-
 void TMacroTable::Add(std::string_view name, std::string value, bool verbatim) {
     const auto index = uint32_t(values_.size());
     values_.push_back(std::move(value));

@@ -43,8 +43,6 @@ private:
 class TMacroTable {
 public:
     TMacroTable() = default;
-    // Names and values in parallel, as the parameters report them; none inserted verbatim.
-    TMacroTable(const TStrings& names, const TStrings& values);
 
     // A later entry with the same name (letter case ignored) is never reached.
     void Add(std::string_view name, std::string value, bool verbatim = false);

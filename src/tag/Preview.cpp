@@ -5,7 +5,7 @@
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
 #include "tag/ExclusiveFile.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/PlatformActions.h"
 #include "tag/Prompt.h"
 
@@ -245,6 +245,10 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
         w = documentDirectory;
     if (c.empty())
         c = w;
+    // The page's BASE is the web root, so a relative code base ("classes/", as RelativeCodeBase
+    // writes it) lies below the web root, not below whatever folder is current.
+    else if (IsRelativePath(c) && !IsURL(basic.CodeBase))
+        c = w + c;
 
     if (!FileExists(c + basic.Code)) {
         c = documentDirectory;
@@ -256,7 +260,7 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
     // The block is compiled against the web root, which BASE makes the page's base: web-root-relative
     // values (file parameters, the code base) then resolve as they will on the site.
     std::string content = "<HTML> <HEAD> <TITLE> Applet test </TITLE>\r\n";
-    content += "<BASE HREF=\"" + ToFileURL(w) + "\">\r\n";
+    content += "<BASE HREF=\"" + PercentEncoded(ToFileURL(w)) + "\">\r\n";
     content += "</HEAD> <BODY>\r\n";
     basic.WebRoot = w;
     basic.CodeBase = c;

@@ -65,7 +65,8 @@ struct TPreviewResult {
 // "&Run preview". Writes the block into a new temporary page in `tempDirectory` (TempDirectory()
 // when empty) and opens it with the applet viewer or the default browser. WebRoot and CodeBase are
 // left with a trailing separator, also when an error travels on; the current folder is kept.
-// `documentPath` stands in for an empty web root and for a code base without the class file.
+// `documentPath` stands in for an empty web root and for a code base without the class file. A
+// relative code base lies below the web root, as the page's BASE makes it.
 TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
                           Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
                           const std::string& tempDirectory = {});

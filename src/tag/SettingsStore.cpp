@@ -3,7 +3,7 @@
 #include "model/Errors.h"
 #include "model/IniFile.h"
 #include "model/TextConv.h"
-#include "tag/SiblingFile.h"
+#include "model/FileReplace.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -159,12 +159,9 @@ bool LoadLines(const std::string& fileName, std::vector<std::string>& lines) {
 // Replaces the file in one step, so a reader sees either the old or the new file, never a part of one.
 bool SaveLines(const std::string& fileName, const std::vector<std::string>& lines) {
     std::error_code ec;
-    fs::path target(fileName);
-    if (fs::is_symlink(target, ec)) {
-        target = fs::canonical(target, ec);
-        if (ec)
-            return false;
-    }
+    const fs::path target = SaveTarget(fileName, ec);
+    if (ec)
+        return false;
     if (target.has_parent_path()) {
         fs::create_directories(target.parent_path(), ec);
         if (ec)
@@ -175,11 +172,7 @@ bool SaveLines(const std::string& fileName, const std::vector<std::string>& line
         content += line + '\n';
 
     TSiblingFile temp;
-    if (temp.Create(target, content, ".tmp") != 0)
-        return false;
-    const bool exists = fs::exists(fs::status(target, ec));
-    temp.ReplaceTarget(target, exists, ec);
-    return !ec;
+    return temp.Create(target, content, ".tmp") == 0 && temp.ReplaceTarget(target) == 0;
 }
 
 std::optional<TValueLine> FindValue(const std::vector<std::string>& lines, const std::string& name) {
@@ -214,7 +207,6 @@ public:
             RegCloseKey(key_);
         key_ = nullptr;
     }
-    bool IsOpen() const override { return key_ != nullptr; }
 
     TSettingType ValueType(const std::string& name) const override {
         DWORD type = 0;
@@ -292,14 +284,13 @@ private:
 FileSettingsStore::FileSettingsStore(std::string fileName) : fileName_(std::move(fileName)) {}
 
 bool FileSettingsStore::Open() {
-    open_ = !fileName_.empty() && LoadLines(fileName_, lines_);
-    if (!open_)
+    const bool open = !fileName_.empty() && LoadLines(fileName_, lines_);
+    if (!open)
         lines_.clear();
-    return open_;
+    return open;
 }
 
 void FileSettingsStore::Close() {
-    open_ = false;
     lines_.clear();
 }
 
@@ -326,41 +317,71 @@ int32_t FileSettingsStore::ReadInteger(const std::string& name) const {
     return static_cast<int32_t>(value->number);
 }
 
+namespace {
+
+// A line break would split the value line; a NUL would be cut off by the registry anyway.
+bool breaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+
+std::string DwordData(int32_t value) {
+    char data[16];
+    std::snprintf(data, sizeof data, "dword:%08x", static_cast<unsigned>(static_cast<uint32_t>(value)));
+    return data;
+}
+
+} // namespace
+
+void SettingsStore::WriteValues(const std::vector<TSettingValue>& values) {
+    for (const auto& value : values) {
+        if (value.type == TSettingType::Integer)
+            WriteInteger(value.name, value.number);
+        else
+            WriteString(value.name, value.text);
+    }
+}
+
 void FileSettingsStore::WriteString(const std::string& name, const std::string& value) {
-    // A line break would split the value line; a NUL would be cut off by the registry anyway.
-    if (value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
-        Fail(kFailedToSet, name);
-    WriteValue(name, Quote(value));
+    WriteValues({TSettingValue{name, TSettingType::Text, value, 0}});
 }
 
 void FileSettingsStore::WriteInteger(const std::string& name, int32_t value) {
-    char data[16];
-    std::snprintf(data, sizeof data, "dword:%08x", static_cast<unsigned>(static_cast<uint32_t>(value)));
-    WriteValue(name, data);
+    WriteValues({TSettingValue{name, TSettingType::Integer, {}, value}});
 }
 
-void FileSettingsStore::WriteValue(const std::string& name, const std::string& data) {
-    if (fileName_.empty() || name.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
-        Fail(kFailedToSet, name);
+void FileSettingsStore::WriteValues(const std::vector<TSettingValue>& values) {
+    std::vector<std::pair<std::string, std::string>> data;
+    for (const auto& value : values) {
+        if (breaksLine(value.name) || (value.type != TSettingType::Integer && breaksLine(value.text)))
+            Fail(kFailedToSet, value.name);
+        data.emplace_back(value.name, value.type == TSettingType::Integer ? DwordData(value.number) : Quote(value.text));
+    }
+    WriteData(data);
+}
+
+void FileSettingsStore::WriteData(const std::vector<std::pair<std::string, std::string>>& values) {
+    if (values.empty())
+        return;
+    const std::string& first = values.front().first;
     std::vector<std::string> lines;
-    if (!LoadLines(fileName_, lines))
-        Fail(kFailedToSet, name);
+    if (fileName_.empty() || !LoadLines(fileName_, lines))
+        Fail(kFailedToSet, first);
     if (lines.empty())
         lines.assign(std::begin(kFileHeader), std::end(kFileHeader));
-    bool found = false;
-    for (auto& line : lines) {
-        auto value = ParseValueLine(line);
-        if (!value || !SameText(value->name, name))
-            continue;
-        bool crlf = !line.empty() && line.back() == '\r';
-        line = Quote(value->name) + '=' + data + (crlf ? "\r" : "");
-        found = true;
-        break;
+    for (const auto& [name, data] : values) {
+        bool found = false;
+        for (auto& line : lines) {
+            auto value = ParseValueLine(line);
+            if (!value || !SameText(value->name, name))
+                continue;
+            bool crlf = !line.empty() && line.back() == '\r';
+            line = Quote(value->name) + '=' + data + (crlf ? "\r" : "");
+            found = true;
+            break;
+        }
+        if (!found)
+            lines.push_back(Quote(name) + '=' + data);
     }
-    if (!found)
-        lines.push_back(Quote(name) + '=' + data);
     if (!SaveLines(fileName_, lines))
-        Fail(kFailedToSet, name);
+        Fail(kFailedToSet, first);
     lines_ = std::move(lines);
 }
 

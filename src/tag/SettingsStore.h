@@ -21,11 +21,20 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace zarn {
 
 enum class TSettingType { Missing, Text, Integer, Other };
+
+// One value to write: a text or a 32-bit integer.
+struct TSettingValue {
+    std::string name;
+    TSettingType type = TSettingType::Text;
+    std::string text;
+    int32_t number = 0;
+};
 
 class SettingsStore {
 public:
@@ -35,10 +44,8 @@ public:
     // as missing.
     virtual bool Open() = 0;
     virtual void Close() = 0;
-    virtual bool IsOpen() const = 0;
 
     virtual TSettingType ValueType(const std::string& name) const = 0;
-    bool ValueExists(const std::string& name) const { return ValueType(name) != TSettingType::Missing; }
 
     // Raise EZarnError "Invalid data type for '%s'" for a value of another type and
     // "Failed to get data for '%s'" when the value cannot be read.
@@ -48,6 +55,9 @@ public:
     // An existing value keeps the spelling of its name.
     virtual void WriteString(const std::string& name, const std::string& value) = 0;
     virtual void WriteInteger(const std::string& name, int32_t value) = 0;
+    // Writes the values in order, failing as the single writes do. A store that can write them in one
+    // step does, so a failure leaves every old value; this one writes them one by one.
+    virtual void WriteValues(const std::vector<TSettingValue>& values);
 
     // Where the values live, for messages: a file name or a registry key.
     virtual std::string Location() const = 0;
@@ -65,23 +75,24 @@ public:
 
     bool Open() override;
     void Close() override;
-    bool IsOpen() const override { return open_; }
     TSettingType ValueType(const std::string& name) const override;
     std::string ReadString(const std::string& name) const override;
     int32_t ReadInteger(const std::string& name) const override;
     void WriteString(const std::string& name, const std::string& value) override;
     void WriteInteger(const std::string& name, int32_t value) override;
+    // All values in one replace of the file.
+    void WriteValues(const std::vector<TSettingValue>& values) override;
     std::string Location() const override { return fileName_; }
     std::string OpenFailureMessage() const override;
 
     const std::string& FileName() const { return fileName_; }
 
 private:
-    void WriteValue(const std::string& name, const std::string& data);
+    // Each value as a name and its stored data.
+    void WriteData(const std::vector<std::pair<std::string, std::string>>& values);
 
     std::string fileName_;
     std::vector<std::string> lines_;
-    bool open_ = false;
 };
 
 // The folder for per-user configuration ($XDG_CONFIG_HOME, else $HOME/.config); empty when unknown.

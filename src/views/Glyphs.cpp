@@ -1,9 +1,14 @@
 #include "views/Glyphs.h"
 
 #include <QPainter>
+#include <QSvgRenderer>
 
 #include <array>
-#include <functional>
+
+// Resources of a static library are only linked in when something names their initialiser.
+static void InitGlyphResources() {
+    Q_INIT_RESOURCE(glyphs);
+}
 
 namespace zarn {
 
@@ -14,37 +19,27 @@ std::array<QPixmap, 5>& Glyphs() {
     return glyphs;
 }
 
-QPixmap Drawn(int width, int height, const std::function<void(QPainter&)>& draw) {
-    QPixmap pixmap(width, height);
+// At the picture's own size, one device pixel per pixel, on a transparent ground.
+QPixmap Rendered(const QString& resource) {
+    QSvgRenderer renderer(resource);
+    if (!renderer.isValid())
+        return {};
+    QPixmap pixmap(renderer.defaultSize());
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
-    draw(painter);
+    renderer.render(&painter);
     return pixmap;
 }
 
 } // namespace
 
 void LoadGlyphs() {
+    InitGlyphResources();
+    static const char* const files[] = {"add", "del", "color", "folder", "dot"};
     auto& glyphs = Glyphs();
-    glyphs[0] = Drawn(16, 16, [](QPainter& p) {
-        p.fillRect(7, 3, 2, 10, Qt::darkGreen);
-        p.fillRect(3, 7, 10, 2, Qt::darkGreen);
-    });
-    glyphs[1] = Drawn(16, 16, [](QPainter& p) { p.fillRect(3, 7, 10, 2, Qt::darkRed); });
-    glyphs[2] = Drawn(16, 16, [](QPainter& p) {
-        const QColor colors[] = {Qt::red, Qt::green, Qt::blue, Qt::yellow};
-        for (int i = 0; i < 4; ++i)
-            p.fillRect(2 + (i % 2) * 6, 2 + (i / 2) * 6, 6, 6, colors[i]);
-    });
-    glyphs[3] = Drawn(32, 16, [](QPainter& p) {
-        p.fillRect(2, 4, 12, 9, QColor(0xd0, 0xa0, 0x30));
-        p.fillRect(18, 4, 12, 9, Qt::gray);
-    });
-    glyphs[4] = Drawn(8, 8, [](QPainter& p) {
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setBrush(Qt::black);
-        p.drawEllipse(2, 2, 4, 4);
-    });
+    for (std::size_t i = 0; i < glyphs.size(); ++i)
+        if (glyphs[i].isNull())
+            glyphs[i] = Rendered(QStringLiteral(":/glyphs/%1.svg").arg(QLatin1String(files[i])));
 }
 
 void ReleaseGlyphs() {

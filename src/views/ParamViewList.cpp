@@ -1,10 +1,16 @@
 #include "views/ParamViewList.h"
 
 #include "model/AppletParam.h"
+#include "model/Errors.h"
+#include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
+#include "tag/AppletTag.h"
 #include "ui/ScreenText.h"
 
 #include <QLabel>
+#include <QScrollBar>
+#include <QVBoxLayout>
+#include <QTabWidget>
 
 #include <memory>
 #include <vector>
@@ -52,7 +58,8 @@ void TAppletParamView::SetupView() {
         caption = Param->UFName;
     if (!Param->DontShowName && !Param->Name.empty() && AppSettings.RealNames)
         caption += " ($" + Param->Name + ")";
-    if (!caption.empty())
+    // A caption that already ends in the separator (the alternate text's) does not get a second one.
+    if (!caption.empty() && !caption.ends_with(": "))
         caption += " : ";
     NameLabel->setText(FromAnsi(caption));
     NameLabel->adjustSize();
@@ -71,9 +78,15 @@ void TAppletParamView::Resized() {
         NameLabel->move(NameLabel->x(), Baseline - NameLabel->height());
 }
 
+void TAppletParamView::FinishSetup() {
+    setUp_ = true;
+    Resized();
+}
+
 void TAppletParamView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    Resized();
+    if (setUp_)
+        Resized();
 }
 
 void RegisterParamView(std::type_index paramClass, ViewFactory create) {
@@ -131,6 +144,125 @@ void ArrangeViews(QWidget* panel) {
         y += h;
     }
     panel->resize(panel->width(), y);
+}
+
+TPageScrollBox::TPageScrollBox(QWidget* parent) : QScrollArea(parent) {
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+}
+
+void TPageScrollBox::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    PageSbxResize(this);
+}
+
+namespace {
+
+// Destroys the panel's children, the last first, and gives it the scroll box's width and no height.
+void clearPanel(QWidget* panel, int width) {
+    const QObjectList children = panel->children();
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
+        if (auto* child = qobject_cast<QWidget*>(*it))
+            delete child;
+    panel->setGeometry(0, 0, width, 0);
+}
+
+int clientWidth(const TParamPage& page) {
+    return page.ScrollBox->viewport()->width();
+}
+
+} // namespace
+
+void KillPages(TPageList& pages) {
+    while (!pages.empty()) {
+        TParamPage& page = pages.back();
+        if (auto* control = qobject_cast<QTabWidget*>(page.Page->parentWidget()
+                                                          ? page.Page->parentWidget()->parentWidget()
+                                                          : nullptr)) {
+            const int index = control->indexOf(page.Page);
+            if (index >= 0)
+                control->removeTab(index);
+        }
+        delete page.Page;
+        pages.pop_back();
+    }
+}
+
+void RebuildPages(const TJavaAppletTag& tag, TPageList& pages, QTabWidget* pageControl) {
+    KillPages(pages);
+    pages.reserve(tag.PageNames.size());
+    for (const std::string& name : tag.PageNames) {
+        auto* page = new QWidget;
+        page->setObjectName(QStringLiteral("ParamPage%1").arg(pages.size()));
+        auto* scrollBox = new TPageScrollBox(page);
+        scrollBox->setObjectName(QStringLiteral("PageSbx"));
+        auto* layout = new QVBoxLayout(page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->addWidget(scrollBox);
+        auto* panel = new QWidget;
+        panel->setObjectName(QStringLiteral("PagePanel"));
+        scrollBox->setWidget(panel);
+        panel->setGeometry(0, 0, scrollBox->viewport()->width(), 0);
+        // A "&" in a page name is text, not a keyboard mnemonic.
+        pageControl->addTab(page, FromAnsi(name).replace(QLatin1Char('&'), QStringLiteral("&&")));
+        pages.push_back({page, scrollBox, panel});
+    }
+}
+
+void PageSbxResize(QScrollArea* scrollBox) {
+    QWidget* panel = scrollBox->widget();
+    if (!panel)
+        return;
+    panel->resize(scrollBox->viewport()->width(), panel->height());
+    ArrangeViews(panel);
+}
+
+void CheckParamPages(const TJavaAppletTag& tag) {
+    if (!tag.ParamList)
+        return;
+    const auto pageCount = static_cast<int64_t>(tag.PageNames.size());
+    for (const auto& param : *tag.ParamList) {
+        if (param->Page >= 0 && param->Page < pageCount)
+            continue;
+        throw EZarnError("Parameter \"" + param->Name + "\" is on page " + IntToStr(param->Page) +
+                         ", but the template has " + IntToStr(pageCount) + (pageCount == 1 ? " page" : " pages") +
+                         " (numbered from 0)");
+    }
+}
+
+TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner) {
+    if (const ViewFactory* create = FindParamView(param))
+        return (*create)(owner, &param);
+    return CreateView<TAppletParamView>(owner, &param);
+}
+
+void PopulatePages(TJavaAppletTag& tag, TPageList& pages) {
+    CheckParamPages(tag);
+    for (const TParamPage& page : pages)
+        clearPanel(page.Panel, clientWidth(page));
+    if (!tag.ParamList || pages.empty())
+        return;
+    for (const auto& param : *tag.ParamList) {
+        QWidget* panel = pages[static_cast<std::size_t>(param->Page)].Panel;
+        AppendView(CreateParamView(*param, panel), panel);
+    }
+    QWidget* first = pages.front().Panel;
+    TAppletParamView* alternate = CreateParamView(*tag.ObsoleteText, first);
+    alternate->setVisible(true);
+    AppendView(alternate, first);
+    for (const TParamPage& page : pages)
+        ArrangeViews(page.Panel);
+}
+
+void PopulatePanelWithViews(TJavaAppletTag& tag, QWidget* panel) {
+    clearPanel(panel, panel->width());
+    if (!tag.ParamList)
+        return;
+    for (const auto& param : *tag.ParamList)
+        AppendView(CreateParamView(*param, panel), panel);
+    AppendView(CreateParamView(*tag.ObsoleteText, panel), panel);
+    ArrangeViews(panel);
 }
 
 void MarkDocumentModified() {

@@ -8,11 +8,19 @@
 #include <typeindex>
 #include <typeinfo>
 
+#include <QScrollArea>
+
+#include <memory>
+#include <string>
+#include <vector>
+
 class QLabel;
+class QTabWidget;
 
 namespace zarn {
 
 class TAppletParam;
+class TJavaAppletTag;
 
 // A borderless panel: the parameter's caption at the left, the kind's controls right of it.
 // Views never own their parameter. Construction is two-phase (constructor, then SetupView) so the
@@ -33,16 +41,23 @@ public:
     // May run more than once; creates only what is missing. Filling controls writes nothing back.
     virtual void SetupView();
     virtual int GetPreferredHeight();
+    // A view on a shown panel gets resize events while its kind's SetupView is still building the
+    // controls; placement starts once they all exist.
+    void FinishSetup();
 
 protected:
     // Places the kind's controls; runs on every size change.
     virtual void Resized();
     void resizeEvent(QResizeEvent* event) override;
+
+private:
+    bool setUp_ = false;
 };
 
 template <class View> TAppletParamView* CreateView(QWidget* owner, TAppletParam* param) {
     auto* view = new View(owner, param);
     view->SetupView();
+    view->FinishSetup();
     return view;
 }
 
@@ -65,6 +80,42 @@ void AppendView(TAppletParamView* view, QWidget* panel);
 // Stacks the panel's children top to bottom; hidden ones take no height. The panel's height
 // becomes the sum.
 void ArrangeViews(QWidget* panel);
+
+// One property page: the tab page, its scroll box and the content panel that holds the views.
+struct TParamPage {
+    QWidget* Page = nullptr;
+    QScrollArea* ScrollBox = nullptr;
+    QWidget* Panel = nullptr;
+};
+using TPageList = std::vector<TParamPage>;
+
+// The scroll box of a property page: every size change re-lays its panel (PageSbxResize). Only the
+// page on show gets size changes, so resizing the window re-lays the visible page alone.
+class TPageScrollBox : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit TPageScrollBox(QWidget* parent);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// Page building of a tag. The pages are owned by the page control; the list only refers to them.
+void KillPages(TPageList& pages);
+// KillPages, then one page per page name, added after the pages the control already has.
+void RebuildPages(const TJavaAppletTag& tag, TPageList& pages, QTabWidget* pageControl);
+void PageSbxResize(QScrollArea* scrollBox);
+// Replaces the views of every page: one per parameter on the page its Page names, then the
+// alternate text, always shown, last on page 0. Check CheckParamPages first: a parameter whose page
+// does not exist raises EZarnError here before any view is built.
+void PopulatePages(TJavaAppletTag& tag, TPageList& pages);
+// The views of all parameters, whatever their page, on one panel.
+void PopulatePanelWithViews(TJavaAppletTag& tag, QWidget* panel);
+// Raises EZarnError naming the first parameter whose Page is not one of the tag's pages.
+void CheckParamPages(const TJavaAppletTag& tag);
+// The view of a parameter: its registered view class, or the base view (caption only) for a class
+// without one.
+TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner);
 
 // Views report user edits here; the main window installs the handler.
 void MarkDocumentModified();

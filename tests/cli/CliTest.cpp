@@ -267,6 +267,52 @@ TEST_F(CliTest, NewThroughALinkReplacesTheLinkedFile) {
     EXPECT_NE(ReadFile(file("real/doc.zrd")).find("TemplateFile=0"), std::string::npos);
 }
 
+// Who may read a document stays as it was, a name means what the system means, and a save that
+// cannot reach its document fails.
+TEST_F(CliTest, SavesKeepOwnerModeAndTheFileTheSystemMeans) {
+    WriteFile(file("private.zrd"), "old");
+    ASSERT_EQ(::chmod(file("private.zrd").c_str(), 0600), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(file("private.zrd").c_str(), 65534, 65534), 0);
+    }
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"new", "Sample.zrt", "private.zrd", "--force"},
+          std::vector<std::string>{"set", "private.zrd", "count=7"}}) {
+        SCOPED_TRACE(args[0]);
+        const RunResult result = run(args);
+        ASSERT_EQ(result.code, 0) << result.err;
+        struct stat st{};
+        ASSERT_EQ(::stat(file("private.zrd").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0600u);
+        if (root) {
+            EXPECT_EQ(st.st_uid, 65534u);
+            EXPECT_EQ(st.st_gid, 65534u);
+        }
+    }
+    EXPECT_EQ(run({"get", "private.zrd", "count"}).out, "count=7\n");
+
+    // "lnk/../doc.zrd" with lnk a folder link is real/doc.zrd.
+    fs::create_directories(dir.path() / "real" / "inner");
+    fs::create_directory_symlink("real/inner", dir.path() / "lnk");
+    makeDocument("real/doc.zrd");
+    makeDocument("doc.zrd");
+    const std::string decoy = ReadFile(file("doc.zrd"));
+    const RunResult set = run({"set", "lnk/../doc.zrd", "count=8"});
+    ASSERT_EQ(set.code, 0) << set.err;
+    EXPECT_EQ(run({"get", "real/doc.zrd", "count"}).out, "count=8\n");
+    EXPECT_EQ(ReadFile(file("doc.zrd")), decoy);
+    EXPECT_TRUE(HiddenFiles(dir.path()).empty());
+    EXPECT_TRUE(HiddenFiles(dir.path() / "real").empty());
+
+    // A long name saves; the temporary name beside it still fits.
+    const std::string longName = std::string(240, 'l') + ".zrd";
+    makeDocument(longName);
+    EXPECT_EQ(run({"set", longName, "count=9"}).code, 0);
+    EXPECT_EQ(run({"get", longName, "count"}).out, "count=9\n");
+    EXPECT_TRUE(HiddenFiles(dir.path()).empty());
+}
+
 TEST_F(CliTest, GetPrintsValuesInTheOrderAsked) {
     const RunResult all = run({"get", "Sample.zrt"});
     EXPECT_EQ(all.code, 0);

@@ -12,6 +12,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
+#include "tag/Prompt.h"
 #include "tag/SettingsStore.h"
 
 #include <gtest/gtest.h>
@@ -171,8 +172,12 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
                         EXPECT_EQ((*tag.ParamList)[0].GetValue(), "ab");
                     });
 
-    // Bare CR and LF line ends, lines without "=", stray brackets and high bytes between the keys.
+    // Bare CR and LF line ends, lines without "=", stray brackets and high bytes between the keys;
+    // behind a UTF-8 mark, bytes that are no UTF-8 read as "?".
     LoadCompileSave("\xEF\xBB\xBF[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
+                    "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
+                    [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "??"); });
+    LoadCompileSave("[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
                     "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
                     [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "\x80\x81"); });
 }
@@ -378,6 +383,129 @@ TEST_F(HostileFilesTest, CopyEntriesLeavingTheTemplateFolderAreNotCopied) {
                                   {"good.gif", "good.gif"}, {"sub", "/"}, {"sub/inner.gif", "sub/inner.gif"}}));
     EXPECT_EQ(Tree(site / "outside"), outside);
     EXPECT_EQ(ReadFile((site / "secret.txt").string()), "secret");
+}
+
+// A pack is published as it is copied: a link in it (a file, or a folder on the way to one) must not
+// bring in what lies outside, while links that stay in the pack, or lead to the pack itself, work.
+TEST_F(HostileFilesTest, LinksLeavingATemplatePackAreRefused) {
+    const fs::path tpl = site / "tpl";
+    fs::create_directories(tpl / "sub");
+    WriteFile((tpl / "good.gif").string(), "good");
+    WriteFile((tpl / "sub" / "inner.gif").string(), "inner");
+    WriteFile((site / "secret.txt").string(), "secret");
+    fs::create_symlink(site / "secret.txt", tpl / "readme.txt");
+    fs::create_directory_symlink(site / "outside", tpl / "img");
+    fs::create_symlink("good.gif", tpl / "alias.gif");
+    fs::create_directory_symlink("sub", tpl / "sublink");
+    fs::create_directory_symlink(tpl, site / "pack");
+    const fs::path codeBase = site / "cb";
+    const std::string body = OneParam("TAPString", Ini({"Value=x"}),
+                                      "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
+                                          "/\r\nCopy=good.gif readme.txt img/keep.txt alias.gif sublink/inner.gif\r\n");
+    for (const fs::path& folder : {tpl, site / "pack"}) {
+        SCOPED_TRACE(folder.string());
+        fs::remove_all(codeBase);
+        fs::create_directories(codeBase / "sublink");
+        WriteFile((tpl / "t.zrt").string(), body);
+        ClearProfileCache();
+        TJavaAppletTag tag;
+        TKelmFile file((folder / "t.zrt").string());
+        tag.Load(file);
+        ScriptedPrompt yes({}, true);
+        CheckFiles(tag, yes);
+        ASSERT_EQ(yes.Entries().size(), 3u);
+        EXPECT_EQ(yes.Texts()[1], "ZARN did not copy the following files, because their names lead out of the "
+                                  "template's folder : \rimg/keep.txt\rreadme.txt\r");
+        EXPECT_EQ(Tree(codeBase), (std::map<std::string, std::string>{{"alias.gif", "good"},
+                                                                       {"good.gif", "good"},
+                                                                       {"sublink", "/"},
+                                                                       {"sublink/inner.gif", "inner"}}));
+    }
+}
+
+// The data file's name comes from the document: it never writes through a link of that name, never
+// makes a hidden file, and an extension other than letters and digits is dropped.
+TEST_F(HostileFilesTest, MemletDataFilesAreNeverLinksOrHiddenFiles) {
+    if (!fs::exists(std::string(ZARN_BIN_DIR) + "/memlet.so"))
+        GTEST_SKIP() << "memlet is built with ZARN_GUI=ON";
+    SetPluginSearchPath({ZARN_BIN_DIR});
+    const fs::path home = site / "home";
+    fs::create_directories(home);
+    WriteFile((home / ".bashrc").string(), "shell start-up");
+    fs::create_symlink(site / "outside" / "keep.txt", home / "notes.txt");
+    struct Case {
+        std::string fName, ext, value; // "MLT" in `value`: a generated name with what follows
+    };
+    for (const Case& c : {Case{"notes", ".txt", "notes.txt"}, Case{".bashrc", "", "MLT."},
+                          Case{".bashrc", ".txt", "MLT.txt"}, Case{"bashrc", "", "bashrc."},
+                          Case{"notes", "txt", "notes."}, Case{"notes", ".t xt", "notes."},
+                          Case{"notes", ".tar.gz", "notes."}, Case{"notes", ".", "notes."},
+                          Case{"notes", "..", "notes."}, Case{"notes", ".TXT2", "notes.TXT2"},
+                          Case{"a.b", ".gif", "a.b.gif"}}) {
+        SCOPED_TRACE(c.fName + " " + c.ext);
+        const auto outside = Tree(site / "outside");
+        TJavaAppletTag tag;
+        ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text",
+                                                     "FName=" + c.fName, "ext=" + c.ext}),
+                                   "WebRoot=" + home.string() + "/\r\n"),
+                          tag));
+        const std::string html = tag.CompileToHTML(PurposeClipboard, home.string() + "/");
+        const size_t at = html.find("VALUE=") + 6;
+        const std::string value = html.substr(at, html.find('>', at) - at);
+        if (c.value.starts_with("MLT"))
+            EXPECT_TRUE(value.starts_with("MLT") && value.ends_with(c.value.substr(3)) && value[3] != '.') << value;
+        else
+            EXPECT_EQ(value, c.value);
+        EXPECT_FALSE(fs::is_symlink(home / value));
+        EXPECT_EQ(ReadFile((home / value).string()), "text\r\n");
+        EXPECT_EQ(Tree(site / "outside"), outside);
+        EXPECT_EQ(ReadFile((home / ".bashrc").string()), "shell start-up");
+        for (const auto& entry : fs::directory_iterator(home))
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".mlt")) << "temporary file left behind";
+    }
+    EXPECT_EQ(ReadFile((site / "outside" / "keep.txt").string()), "untouched");
+
+    // A POSIX web root ends with "/" only: a backslash at its end belongs to the folder's name.
+    const fs::path odd = site / "odd\\";
+    fs::create_directories(odd);
+    TJavaAppletTag tag;
+    ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=n",
+                                                 "ext=.txt"}),
+                               "WebRoot=" + odd.string() + "\r\n"),
+                      tag));
+    tag.CompileToHTML(PurposeClipboard, odd.string());
+    EXPECT_EQ(ReadFile((odd / "n.txt").string()), "text\r\n");
+    EXPECT_FALSE(fs::exists(site / "odd\\n.txt"));
+    SetPluginSearchPath({});
+}
+
+// Lines a section does not hold cost nothing: a few bytes naming line two billion load in no time.
+TEST_F(HostileFilesTest, MemletHugeLineCountWithOneFarLineKeyStaysBounded) {
+    if (!fs::exists(std::string(ZARN_BIN_DIR) + "/memlet.so"))
+        GTEST_SKIP() << "memlet is built with ZARN_GUI=ON";
+    SetPluginSearchPath({ZARN_BIN_DIR});
+    const fs::path webRoot = site / "www";
+    fs::create_directories(webRoot);
+    for (const std::string far : {"Line2147483646", "Line2000000000", "Line10000000"}) {
+        SCOPED_TRACE(far);
+        const auto start = std::chrono::steady_clock::now();
+        TJavaAppletTag tag;
+        ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=2147483647", "Line0=first",
+                                                     far + "=last", "FName=far", "ext=.txt"}),
+                                   "WebRoot=" + webRoot.string() + "/\r\n"),
+                          tag));
+        tag.CompileToHTML(PurposeClipboard, webRoot.string() + "/");
+        EXPECT_EQ(ReadFile((webRoot / "far.txt").string()), "first\r\nlast\r\n");
+        TKelmFile file(doc);
+        tag.Save(file);
+        TJavaAppletTag reloaded;
+        ASSERT_FALSE(LoadWritten(reloaded));
+        fs::remove(webRoot / "far.txt");
+        reloaded.CompileToHTML(PurposeClipboard, webRoot.string() + "/");
+        EXPECT_EQ(ReadFile((webRoot / "far.txt").string()), "first\r\nlast\r\n");
+        EXPECT_LT(SecondsSince(start), 5.0 * Shrink);
+    }
+    SetPluginSearchPath({});
 }
 
 TEST_F(HostileFilesTest, SettingsWithWrongTypesAndGarbageKeepTheirDefaults) {

@@ -304,8 +304,56 @@ TEST_F(IniFileTest, HostileContentLoadsWithoutHarm) {
     WriteFile(path, longLine);
     EXPECT_EQ(ini.ReadString("l", "k", "").size(), 3'000'000u);
     WriteFile(path, "[unterminated\nk=v\n[]\nz=1");
-    EXPECT_EQ(ini.ReadString("unterminated", "k", ""), "v");
+    // A "[" line without "]" opens no section.
+    EXPECT_EQ(ini.ReadString("unterminated", "k", "-"), "-");
     EXPECT_EQ(ini.ReadString("", "z", ""), "1");
 }
 
 } // namespace
+
+// Files as other editors leave them: headers with more than one "]", a "[" line that is no header,
+// the end-of-file mark of old editors.
+TEST_F(IniFileTest, HeadersAndEndMarksAsOtherEditorsWriteThem) {
+    struct Case {
+        const char* content;
+        const char* section;
+        const char* key;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"[a]b]\r\nk=1\r\n", "a]b", "k", "1"},
+        {"[a]b]\r\nk=1\r\n", "a", "k", "-"},
+        {"[s] ; note\r\nk=1\r\n", "s", "k", "1"},
+        {"[s]\r\nk=1\r\n[broken\r\nm=2\r\n", "s", "m", "2"},
+        {"[s]\r\nk=1\r\n[broken\r\nm=2\r\n", "broken", "m", "-"},
+        {"[s]\r\nk=v\x1A", "s", "k", "v"},
+        {"[s]\r\nk=v\r\n\x1A", "s", "k", "v"},
+        {"[s]\r\nk=a\x1A" "b\r\n", "s", "k", "a\x1A" "b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.content);
+        ClearProfileCache();
+        WriteFile(path, c.content);
+        EXPECT_EQ(ini.ReadString(c.section, c.key, "-"), c.expected);
+    }
+    // The end mark stays the last byte when keys are added.
+    ClearProfileCache();
+    WriteFile(path, "[s]\r\nk=v\x1A");
+    ini.WriteString("s", "n", "w");
+    EXPECT_EQ(ReadFile(path), "[s]\r\nk=v\r\nn=w\r\n\x1A");
+    ini.WriteString("a]b", "k", "2");
+    ClearProfileCache();
+    EXPECT_EQ(ini.ReadString("a]b", "k", "-"), "2");
+}
+
+// A value ending in the end-of-file mark keeps it: the file gets a line end after it.
+TEST_F(IniFileTest, ValuesEndingInTheEndMarkReadBack) {
+    for (const char* content : {"[s]\r\nk=old", "[s]\r\nk=old\r\n"}) {
+        SCOPED_TRACE(content);
+        ClearProfileCache();
+        WriteFile(path, content);
+        ini.WriteString("s", "k", "v\x1A");
+        ClearProfileCache();
+        EXPECT_EQ(ini.ReadString("s", "k", "-"), "v\x1A");
+    }
+}

@@ -1,4 +1,4 @@
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 
 #include "TestUtil.h"
 
@@ -149,6 +149,28 @@ TEST(PathFormsTest, PreviewForms) {
 
     EXPECT_EQ(ToDosPath("c:/foo/bar.html"), "c:\\foo\\bar.html");
     EXPECT_EQ(ToDosPath("a\\b c"), "a\\b c");
+}
+
+// On POSIX a backslash is a character of a name like any other: every function keeps it in its name.
+TEST(PathFormsTest, PosixPathsKeepBackslashesInTheirNames) {
+    struct Case {
+        std::string got, expected;
+    };
+    const Case cases[] = {
+        {WithTrailingBackslash("/srv/my\\dir"), "/srv/my\\dir/"},
+        {WithTrailingBackslash("/srv/dir\\"), "/srv/dir\\/"},
+        {WithTrailingBackslash("/srv/dir\\/"), "/srv/dir\\/"},
+        {MakeRelativePath("/srv/", "/srv/my\\dir"), "my\\dir/"},
+        {MakeRelativePath("/srv/a\\b", "/srv/a\\c"), "../a\\c/"},
+        {MakeRelativePath("/srv/my\\dir", "/srv/my\\dir\\"), "../my\\dir\\/"},
+        {RelativeCodeBase("/srv/", "/srv/my\\classes"), "my\\classes/"},
+        {RelativeCodeBase("/srv/web\\x/", "/srv/web\\x/a\\b/"), "a\\b/"},
+        {ToNetscapeURL("/srv/my\\dir/a b.html"), "file:///srv/my%5Cdir/a%20b.html"},
+        {ExtractFilePath("/srv/my\\dir/a.html"), "/srv/my\\dir/"},
+        {ExtractFileName("/srv/my\\a.html"), "my\\a.html"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.got, c.expected);
 }
 
 TEST(PathFormsTest, FolderAndNameParts) {

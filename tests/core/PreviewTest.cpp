@@ -5,7 +5,7 @@
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 #include "tag/Preview.h"
 #include "tag/ProcessActions.h"
 #include "support/RecordingActions.h"
@@ -166,6 +166,33 @@ TEST_F(PreviewFixture, EmptyWebRootAndCodeBaseUseTheDocumentsFolder) {
     EXPECT_TRUE(prompt.Texts().empty());
     EXPECT_EQ(tag.BasicParams.WebRoot, "");
     EXPECT_EQ(tag.BasicParams.CodeBase, "");
+}
+
+// The page's BASE is the web root: a relative code base is found there, whatever folder is current,
+// and a web root whose name holds URL characters still leads to it.
+TEST_F(PreviewFixture, RelativeCodeBaseAndTheBaseURLFollowTheWebRoot) {
+    fs::create_directories(dir.path() / "site#1 x/classes");
+    WriteFile(dir.file("site#1 x/classes/Demo.class"), "class");
+    struct Case {
+        std::string webRoot, codeBase, base, codeBaseAttribute;
+    };
+    for (const Case& c : {Case{web, "classes", "file:" + web, " CODEBASE=\"classes/\" >"},
+                          Case{web, "classes/", "file:" + web, " CODEBASE=\"classes/\" >"},
+                          Case{dir.dir() + "site#1 x", "classes", "file:" + dir.dir() + "site%231%20x/",
+                               " CODEBASE=\"classes/\" >"}}) {
+        SCOPED_TRACE(c.webRoot + " " + c.codeBase);
+        WriteDocument("WebRoot=" + c.webRoot + "\nCodeBase=" + c.codeBase + "\n");
+        const fs::path current = fs::current_path();
+        fs::current_path(dir.path() / "docs");
+        ScriptedPrompt quiet;
+        const std::string page =
+            ReadFile(RunPreview(tag, documentPath, settings, quiet, actions, tempFiles, dir.dir() + "tmp").page);
+        fs::current_path(current);
+        EXPECT_TRUE(quiet.Texts().empty()) << quiet.Texts().front();
+        EXPECT_NE(page.find("<BASE HREF=\"" + c.base + "\">"), std::string::npos) << page;
+        EXPECT_NE(page.find(c.codeBaseAttribute), std::string::npos) << page;
+        EXPECT_EQ(tag.BasicParams.CodeBase, c.codeBase.back() == '/' ? c.codeBase : c.codeBase + "/");
+    }
 }
 
 TEST_F(PreviewFixture, MissingAppletIsWarnedAndThePreviewGoesOn) {

@@ -253,8 +253,34 @@ TEST_F(SettingsTest, StoreFailuresAreReportedAndNeverStopStartUpOrExit) {
     TAppSettings settings;
     settings.DefaultWebRoot = "a\nb";
     EXPECT_THROW(WriteSettings(settings, store), EZarnError);
-    EXPECT_FALSE(store.ValueExists("DefaultWebRoot"));
-    EXPECT_EQ(store.ReadString("AppletViewer"), "appletviewer");
+    EXPECT_EQ(store.ValueType("DefaultWebRoot"), TSettingType::Missing);
+    EXPECT_EQ(store.ValueType("AppletViewer"), TSettingType::Missing);
+}
+
+// All eight values reach the file in one replace: a failure at any of them leaves every old value.
+TEST_F(SettingsTest, WriteSettingsStoresAllValuesOrNone) {
+    const std::string old = "[Software\\Trelvix\\ZARN\\1.0]\n\"AppletViewer\"=\"old viewer\"\n"
+                            "\"ShowHints\"=dword:00000000\n";
+    for (int broken = 0; broken < 3; ++broken) {
+        SCOPED_TRACE(broken);
+        WriteFile(home.file("all.conf"), old);
+        FileSettingsStore store(home.file("all.conf"));
+        ASSERT_TRUE(store.Open());
+        TAppSettings settings;
+        settings.AppletViewer = "new viewer";
+        settings.ShowHints = true;
+        (broken == 0 ? settings.AppletViewer : broken == 1 ? settings.DefaultWebRoot : settings.DefaultCodeBase) =
+            "two\rlines";
+        const char* name = broken == 0 ? "AppletViewer" : broken == 1 ? "DefaultWebRoot" : "DefaultCodeBase";
+        try {
+            WriteSettings(settings, store);
+            ADD_FAILURE() << "the write succeeded";
+        } catch (const EZarnError& error) {
+            EXPECT_EQ(error.Message(), std::string("Failed to set data for '") + name + "'");
+        }
+        EXPECT_EQ(ReadFile(home.file("all.conf")), old);
+        EXPECT_EQ(store.ReadString("AppletViewer"), "old viewer");
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "tag/PathForms.h"
+#include "paths/PathForms.h"
 
 #include <array>
 #include <filesystem>
@@ -46,8 +46,15 @@ char UpperAnsi(char c) {
     }
 }
 
-// The separator a path already uses; none for an empty path or a bare name.
+bool IsPosix(std::string_view path) {
+    return !path.empty() && path[0] == '/';
+}
+
+// The separator a path already uses; none for an empty path or a bare name. A POSIX path uses "/"
+// whatever its names hold: a backslash there is part of a name.
 std::optional<char> SeparatorOf(std::string_view path) {
+    if (IsPosix(path))
+        return '/';
     if (path.find('\\') != std::string_view::npos)
         return '\\';
     if (path.find('/') != std::string_view::npos)
@@ -59,7 +66,10 @@ std::optional<char> SeparatorOf(std::string_view path) {
 
 std::string Terminated(std::string_view path, char separator) {
     std::string result(path);
-    if (!result.empty() && !IsSeparator(result.back()))
+    if (result.empty())
+        return result;
+    const bool terminated = IsPosix(path) ? result.back() == '/' : IsSeparator(result.back());
+    if (!terminated)
         result += separator;
     return result;
 }
@@ -188,8 +198,9 @@ std::string RelativeCodeBase(std::string_view baseDirectory, std::string_view co
     if (IsURL(codeBase))
         return std::string(codeBase);
     std::string x = MakeRelativePath(baseDirectory, codeBase);
-    // An absolute path stays in its own form: backslashes on another drive, "/" on POSIX.
-    if (IsUNCPath(x) || HasDrive(x) || IsPosixPath(x))
+    // An absolute path stays in its own form: backslashes on another drive, "/" on POSIX. Between
+    // two POSIX paths the result has "/" separators already; a backslash there belongs to a name.
+    if (IsUNCPath(x) || HasDrive(x) || IsPosixPath(x) || (IsPosixPath(baseDirectory) && IsPosixPath(codeBase)))
         return x;
     for (char& c : x)
         if (c == '\\')
@@ -221,9 +232,12 @@ std::string ToNetscapeURL(std::string_view path) {
     } else if (IsPosixPath(path)) {
         result = "file://";
     }
+    const bool posix = IsPosixPath(path);
     for (char c : path.substr(start)) {
         if (c == ' ')
             result += "%20";
+        else if (c == '\\' && posix)
+            result += "%5C";
         else if (c == '\\')
             result += '/';
         else
@@ -241,7 +255,7 @@ std::string ToDosPath(std::string_view text) {
 }
 
 bool IsPosixPath(std::string_view path) {
-    return !path.empty() && path[0] == '/';
+    return IsPosix(path);
 }
 
 namespace {

@@ -13,7 +13,7 @@
 namespace zarn {
 
 // The path ending with a separator; an empty path stays empty, one already ending with "\" or "/"
-// is unchanged.
+// is unchanged. A POSIX path ends with "/" only: "/srv/my\dir" gives "/srv/my\dir/".
 std::string WithTrailingBackslash(std::string_view path);
 
 // True when the text before the first ":" (the whole text without one) is a known scheme word,
@@ -39,7 +39,8 @@ std::string RelativeCodeBase(std::string_view baseDirectory, std::string_view co
 // relative paths only get "/" separators.
 std::string ToFileURL(std::string_view path);
 
-// "c:\Temp\My Page.html" -> "file:///c|/Temp/My%20Page.html"; "/srv/a b" -> "file:///srv/a%20b".
+// "c:\Temp\My Page.html" -> "file:///c|/Temp/My%20Page.html"; "/srv/a b" -> "file:///srv/a%20b";
+// a backslash in a POSIX name is "%5C".
 std::string ToNetscapeURL(std::string_view path);
 
 // Every "/" becomes "\".

@@ -1,0 +1,54 @@
+#pragma once
+// Every save of a whole file: written completely into a hidden file beside the target, then put in
+// the target's place in one step, so the target is always the old file or the new one. The new file
+// keeps the target's mode, owner and group where the system allows; a new target gets the mode any
+// new file would get. Nothing is left behind, whatever fails.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace zarn {
+
+class TSiblingFile {
+public:
+    TSiblingFile() = default;
+    ~TSiblingFile() { Discard(); }
+    TSiblingFile(const TSiblingFile&) = delete;
+    TSiblingFile& operator=(const TSiblingFile&) = delete;
+
+    // Creates "." + the target's name + "." + a unique part + suffix in the target's folder,
+    // exclusively and readable by its owner alone, holding `content`. The target's name is shortened
+    // in the temporary name where that would not fit the folder's name limit. Returns 0, or the errno
+    // of the failure (nothing is left behind then).
+    int Create(const std::filesystem::path& target, std::string_view content, std::string_view suffix);
+    const std::filesystem::path& Path() const { return path_; }
+    std::string Name() const { return path_.string(); }
+
+    // Puts the file in the target's place, replacing what is there. Returns 0 or an errno; afterwards
+    // there is nothing left to remove.
+    int ReplaceTarget(const std::filesystem::path& target);
+    // As ReplaceTarget, but only while the target's name is free: EEXIST when something is there.
+    int CreateTarget(const std::filesystem::path& target);
+    // Removes the file now (also done on destruction).
+    void Discard();
+
+private:
+    int PutInPlace(const std::filesystem::path& target, bool replace);
+    std::filesystem::path path_;
+};
+
+// The file a save of `name` writes: the final target of a link (the link stays a link), else the
+// name itself. A link to nothing fails.
+std::filesystem::path SaveTarget(const std::filesystem::path& name, std::error_code& ec);
+
+// Replaces the whole file (the target of a link) with `content`. False, with the file untouched,
+// on failure.
+bool ReplaceFileContent(const std::string& path, const std::string& content);
+
+// The absolute form of a name that means the same file to the system: "." and repeated separators
+// go, ".." stays, since a folder link before it decides where it leads.
+std::string SystemAbsolutePath(const std::string& name);
+
+} // namespace zarn

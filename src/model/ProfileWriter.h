@@ -1,0 +1,18 @@
+#pragma once
+// Changing a parsed profile file and turning it back into bytes.
+
+#include "model/ProfileParser.h"
+
+#include <string>
+
+namespace zarn::profile {
+
+// The text a value is stored as, so that reading it gives the value back.
+std::string StoredForm(const std::string& value);
+std::string Serialize(const Document& doc);
+// Where a new key of the section goes.
+std::size_t KeyInsertionPoint(const Section& s);
+// A last line without a line end gets one before anything is written after it.
+void EnsureLineEnd(Document& doc);
+
+} // namespace zarn::profile

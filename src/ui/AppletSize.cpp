@@ -1,0 +1,118 @@
+#include "ui/AppletSize.h"
+
+#include "ui/ScreenText.h"
+
+#include <QCloseEvent>
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QResizeEvent>
+#include <QScreen>
+
+#include <algorithm>
+
+namespace zarn {
+
+namespace {
+
+QWidget* SpacingPanel(const char* name, QWidget* parent) {
+    auto* panel = new QWidget(parent);
+    panel->setObjectName(name);
+    return panel;
+}
+
+} // namespace
+
+TAppletSizeForm::TAppletSizeForm(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
+    setObjectName("AppletSizeForm");
+    setWindowTitle("Applet Size");
+    setMinimumSize(1, 1);
+    UpVSpace = SpacingPanel("UpVSpace", this);
+    DownVSpace = SpacingPanel("DownVSpace", this);
+    LeftHSpace = SpacingPanel("LeftHSpace", this);
+    RightHSpace = SpacingPanel("RightHSpace", this);
+
+    Label1 = new QLabel(this);
+    Label1->setObjectName("Label1");
+    Label1->setAutoFillBackground(true);
+    QPalette white = Label1->palette();
+    white.setColor(QPalette::Window, Qt::white);
+    white.setColor(QPalette::WindowText, Qt::black);
+    Label1->setPalette(white);
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Label1->setWordWrap(true);
+    Label1->setTextFormat(Qt::PlainText);
+    QFont font = Label1->font();
+    font.setPixelSize(13);
+    Label1->setFont(font);
+
+    resize(435, 300);
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void TAppletSizeForm::SetClientWidth(int width) {
+    // Remembered now, so a resize event the platform delivers later is not taken for the user's.
+    LastWidth = width;
+    resize(width, height());
+}
+
+void TAppletSizeForm::SetClientHeight(int height) {
+    LastHeight = height;
+    resize(width(), height);
+}
+
+void TAppletSizeForm::SetHorizontalSpacing(int spacing) {
+    left_ = right_ = spacing;
+    ArrangePanels();
+}
+
+void TAppletSizeForm::SetVerticalSpacing(int spacing) {
+    up_ = down_ = spacing;
+    ArrangePanels();
+}
+
+void TAppletSizeForm::ArrangePanels() {
+    const int w = width();
+    const int h = height();
+    UpVSpace->setGeometry(0, 0, w, up_);
+    DownVSpace->setGeometry(0, h - down_, w, down_);
+    const int middle = std::max(0, h - up_ - down_);
+    LeftHSpace->setGeometry(0, up_, left_, middle);
+    RightHSpace->setGeometry(w - right_, up_, right_, middle);
+    Label1->setGeometry(left_, up_, std::max(0, w - left_ - right_), middle);
+}
+
+void TAppletSizeForm::showEvent(QShowEvent* event) {
+    Label1->setText(DisplayLines("\rResize this window to the desired size of your Applet\r"
+                                 "When you're done with resizing, just close this window"));
+    QWidget::showEvent(event);
+}
+
+void TAppletSizeForm::resizeEvent(QResizeEvent* event) {
+    ArrangePanels();
+    const int w = event->size().width();
+    const int h = event->size().height();
+    const bool widthChanged = w != LastWidth;
+    const bool heightChanged = h != LastHeight;
+    // Taken before writing back: the main window answers by resizing this window again.
+    LastWidth = w;
+    LastHeight = h;
+    if (Tracking) {
+        // Only the left and upper panels are measured: the main window sets both of a pair.
+        if (widthChanged)
+            emit AppletWidthChosen(w - 2 * LeftHSpace->width());
+        if (heightChanged)
+            emit AppletHeightChosen(h - 2 * UpVSpace->height());
+    }
+    QWidget::resizeEvent(event);
+}
+
+void TAppletSizeForm::closeEvent(QCloseEvent* event) {
+    QWidget::closeEvent(event);
+    if (event->isAccepted())
+        emit Closed();
+}
+
+} // namespace zarn

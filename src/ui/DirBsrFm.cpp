@@ -1,0 +1,17 @@
+#include "ui/DirBsrFm.h"
+
+#include "ui/Dialogs.h"
+
+#include <QDir>
+
+namespace zarn {
+
+bool TDirectoryBrowser::Execute() {
+    const std::optional<QString> chosen = Dialogs().Directory(Caption, Directory);
+    if (!chosen)
+        return false;
+    Directory = QDir::toNativeSeparators(*chosen);
+    return true;
+}
+
+} // namespace zarn

@@ -1,0 +1,746 @@
+#include "ui/Main.h"
+
+#include "model/Errors.h"
+#include "model/FileReplace.h"
+#include "model/KelmFile.h"
+#include "paths/PathForms.h"
+#include "tag/AppSettings.h"
+#include "tag/CodeBaseCheck.h"
+#include "ui/About.h"
+#include "ui/Dialogs.h"
+#include "ui/ScreenText.h"
+#include "ui/Splash.h"
+#include "ui/toolbar/MSIEToolbar.h"
+#include "ui/toolbar/ToolbarPictures.h"
+#include "views/Glyphs.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QFrame>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSpinBox>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QToolTip>
+#include <QVBoxLayout>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+
+namespace zarn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TMainForm*& TheMainForm() {
+    static TMainForm* form = nullptr;
+    return form;
+}
+
+constexpr int SaveDisabledBit = 4;
+constexpr int PreviewDisabledBit = 16;
+
+const char* const OpenFilter = "ZARN Files (*.zrt;*.zrd)|*.zrt;*.zrd|ZARN Documents (*.zrd)|*.zrd|"
+                               "ZARN Templates (*.zrt)|*.zrt|Any File (*.*)|*.*";
+const char* const SaveFilter = "ZARN Documents (*.zrd)|*.zrd";
+
+// File names cross to the file system in its own encoding.
+std::string FileSystemName(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString ShownFileName(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+// The label left of its control; where the screen's font makes it wider than the design's, the
+// control gives up room on its left and keeps its right edge.
+QLabel* BuddyLabel(const QString& text, QWidget* buddy, QWidget* parent, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setBuddy(buddy);
+    label->adjustSize();
+    label->move(x, y + (23 - label->height()) / 2);
+    const int needed = x + label->width() + 2;
+    if (buddy->x() < needed) {
+        const QRect bounds = buddy->geometry();
+        buddy->setGeometry(needed, bounds.y(), bounds.right() - needed + 1, bounds.height());
+    }
+    return label;
+}
+
+} // namespace
+
+TTempFiles& TempFiles() {
+    static TTempFiles files;
+    return files;
+}
+
+std::string TemplatesFolder() {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/Templates/");
+    if (QDir(beside).exists())
+        return FileSystemName(beside);
+    return std::string(ZARN_SOURCE_TEMPLATES) + "/";
+}
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeWindow_) {
+    setObjectName(QStringLiteral("MainForm"));
+    TheMainForm() = this;
+    SetDialogParent(this);
+    resize(736, 490);
+    setFont(QFont(QStringLiteral("Arial"), 8));
+    setWindowIcon(QIcon(ProgramIconPicture()));
+
+    AppletTag = std::make_unique<TJavaAppletTag>();
+    BasicParams = &AppletTag->BasicParams;
+    ParamList = AppletTag->ParamList.get();
+    WebDB.Caption = QStringLiteral("Browse Web Root Path");
+    CodeDB.Caption = QStringLiteral("Browse Code Base path");
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("Central"));
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    Panel2 = new QWidget(central);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setFixedHeight(2);
+    Panel1 = new QFrame(central);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Panel1->setFixedHeight(41);
+    auto* toolbarLayout = new QHBoxLayout(Panel1);
+    toolbarLayout->setContentsMargins(1, 1, 1, 1);
+    Toolbar = new TMSIEToolbar(Panel1);
+    Toolbar->setObjectName(QStringLiteral("Toolbar"));
+    LoadToolbarPictures(*Toolbar);
+    Toolbar->setImageCount(6);
+    Toolbar->setCaptions({QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("Save"), QString(),
+                          QStringLiteral("Preview")});
+    Toolbar->setDisabledItems(std::uint32_t(ToolbarMask));
+    toolbarLayout->addWidget(Toolbar);
+    connect(Toolbar, &TMSIEToolbar::OnClick, this, &TMainForm::ToolbarClick);
+    connect(this, &TMainForm::ToolbarMaskChanged, Toolbar,
+            [this](int mask) { Toolbar->setDisabledItems(std::uint32_t(mask)); });
+    PC = new QTabWidget(central);
+    PC->setObjectName(QStringLiteral("PC"));
+    PC->hide();
+    layout->addWidget(Panel2);
+    layout->addWidget(Panel1);
+    layout->addWidget(PC, 1);
+    setCentralWidget(central);
+
+    BuildMainPage();
+    BuildMenus();
+
+    QStatusBar* status = statusBar();
+    status->setObjectName(QStringLiteral("Status"));
+    StatusPanel0 = new QLabel(status);
+    StatusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
+    StatusPanel1 = new QLabel(status);
+    StatusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
+    for (QLabel* panel : {StatusPanel0, StatusPanel1}) {
+        panel->setFixedWidth(50);
+        panel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        status->addWidget(panel);
+    }
+    StatusNote = new QLabel(status);
+    StatusNote->setObjectName(QStringLiteral("StatusNote"));
+    status->addWidget(StatusNote, 1);
+
+    SetDocumentModifiedHandler([] {
+        if (TMainForm* form = TMainForm::Instance())
+            form->SetModified();
+    });
+    qApp->installEventFilter(this);
+    AttachDialogs();
+    ApplyShowHints();
+}
+
+TMainForm::~TMainForm() {
+    qApp->removeEventFilter(this);
+    // The views refer to the tag's parameters: they go first.
+    KillPages(PageList);
+    if (TheMainForm() == this) {
+        TheMainForm() = nullptr;
+        SetDialogParent(nullptr);
+    }
+}
+
+TMainForm* TMainForm::Instance() {
+    return TheMainForm();
+}
+
+void TMainForm::BuildMenus() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto item = [this](QMenu* menu, const char* name, const QString& caption, void (TMainForm::*slot)()) {
+        QAction* action = menu->addAction(caption);
+        action->setObjectName(QLatin1String(name));
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    File1 = bar->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    New1 = item(File1, "New1", QStringLiteral("&New..."), &TMainForm::New1Click);
+    FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
+    FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
+    FileSaveAsItem = item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
+    File1->addSeparator()->setObjectName(QStringLiteral("N4"));
+    FileExitItem = item(File1, "FileExitItem", QStringLiteral("E&xit"), &TMainForm::FileExitItemClick);
+    FileSaveItem->setEnabled(false);
+    FileSaveAsItem->setEnabled(false);
+
+    Build1 = bar->addMenu(QStringLiteral("&Compile"));
+    Build1->setObjectName(QStringLiteral("Build1"));
+    Runpreview1 = item(Build1, "Runpreview1", QStringLiteral("&Run preview"), &TMainForm::Runpreview1Click);
+    ShowHTMLCode1 = item(Build1, "ShowHTMLCode1", QStringLiteral("&Show HTML Code"), &TMainForm::ShowHTMLCode1Click);
+    Build1->addSeparator()->setObjectName(QStringLiteral("N2"));
+    Generateactualcode1 = item(Build1, "Generateactualcode1", QStringLiteral("&Generate actual code"),
+                               &TMainForm::Generateactualcode1Click);
+    Build1->setEnabled(false);
+    Build1->menuAction()->setEnabled(false);
+
+    Options1 = bar->addMenu(QStringLiteral("&Options"));
+    Options1->setObjectName(QStringLiteral("Options1"));
+    Paths1 = item(Options1, "Paths1", QStringLiteral("&Paths...."), &TMainForm::Paths1Click);
+    Options2 = item(Options1, "Options2", QStringLiteral("&Options..."), &TMainForm::Options2Click);
+
+    Help1 = bar->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    UsingZARN1 = item(Help1, "UsingZARN1", QStringLiteral("&Using ZARN"), &TMainForm::UsingZARN1Click);
+    UA = item(Help1, "UA", QStringLiteral("&Using Applet"), &TMainForm::UAClick);
+    UA->setVisible(false);
+    UA->setEnabled(false);
+    Help1->addSeparator()->setObjectName(QStringLiteral("N3"));
+    HelpAboutItem = item(Help1, "HelpAboutItem", QStringLiteral("&About..."), &TMainForm::HelpAboutItemClick);
+}
+
+QSpinBox* TMainForm::MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator) {
+    auto* spinner = new QSpinBox(parent);
+    spinner->setObjectName(QLatin1String(spinName));
+    spinner->setRange(0, 8192);
+    spinner->setSingleStep(10);
+    spinner->setWrapping(false);
+    spinner->setAccelerated(false);
+    // The separator is a fixed comma whatever the user's locale says.
+    spinner->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
+    spinner->setGroupSeparatorShown(separator);
+    spinner->findChild<QLineEdit*>()->setObjectName(QLatin1String(editName));
+    return spinner;
+}
+
+void TMainForm::BuildMainPage() {
+    MainPage = new QWidget;
+    MainPage->setObjectName(QStringLiteral("MainPage"));
+    auto* pageLayout = new QVBoxLayout(MainPage);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    auto* scrollBox = new QScrollArea(MainPage);
+    scrollBox->setObjectName(QStringLiteral("MainSbx"));
+    scrollBox->setFrameShape(QFrame::NoFrame);
+    pageLayout->addWidget(scrollBox);
+    auto* content = new QWidget;
+    content->setObjectName(QStringLiteral("MainContent"));
+    content->setFixedSize(521, 173);
+    scrollBox->setWidget(content);
+
+    GBPaths = new QGroupBox(QStringLiteral("Applet Paths"), content);
+    GBPaths->setObjectName(QStringLiteral("GBPaths"));
+    GBPaths->setGeometry(4, 8, 513, 81);
+    WebRoot = new QLineEdit(GBPaths);
+    WebRoot->setObjectName(QStringLiteral("WebRoot"));
+    WebRoot->setGeometry(88, 20, 393, 23);
+    WebRoot->setToolTip(QStringLiteral("This is the main directory where you store the files that will go to the "
+                                       "server (HTML,GIFs, classes, etc...)"));
+    BuddyLabel(QStringLiteral("Web Site root : "), WebRoot, GBPaths, 8, 20);
+    WebBrowse = new QToolButton(GBPaths);
+    WebBrowse->setObjectName(QStringLiteral("WebBrowse"));
+    WebBrowse->setGeometry(483, 20, 25, 23);
+    CodeBase = new QLineEdit(GBPaths);
+    CodeBase->setObjectName(QStringLiteral("CodeBase"));
+    CodeBase->setGeometry(96, 50, 385, 23);
+    CodeBase->setToolTip(QStringLiteral("This is the place where you store your Applet's .class files"));
+    BuddyLabel(QStringLiteral("Code Base : "), CodeBase, GBPaths, 8, 50);
+    CodeBrowse = new QToolButton(GBPaths);
+    CodeBrowse->setObjectName(QStringLiteral("CodeBrowse"));
+    CodeBrowse->setGeometry(483, 50, 25, 23);
+    for (QToolButton* button : {WebBrowse, CodeBrowse}) {
+        button->setIcon(QIcon(Glyph(TGlyph::Folder).copy(0, 0, Glyph(TGlyph::Folder).height(),
+                                                         Glyph(TGlyph::Folder).height())));
+        button->setFocusPolicy(Qt::StrongFocus);
+    }
+    WebBrowse->setToolTip(WebRoot->toolTip());
+    WebBrowse->setAccessibleName(QStringLiteral("Browse Web Root Path"));
+    CodeBrowse->setToolTip(CodeBase->toolTip());
+    CodeBrowse->setAccessibleName(QStringLiteral("Browse Code Base path"));
+
+    GroupBox1 = new QGroupBox(QStringLiteral("Applet Sizes"), content);
+    GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
+    GroupBox1->setGeometry(4, 96, 513, 73);
+    AppletWidth = MakeSpinner(GroupBox1, "AppletWidth", "AWEdit", false);
+    AppletHeight = MakeSpinner(GroupBox1, "AppletHeight", "AHEdit", true);
+    AppletHSpace = MakeSpinner(GroupBox1, "AppletHSpace", "AHSEdit", true);
+    AppletVSpace = MakeSpinner(GroupBox1, "AppletVSpace", "AVSEdit", true);
+    AWEdit = AppletWidth->findChild<QLineEdit*>();
+    AHEdit = AppletHeight->findChild<QLineEdit*>();
+    AHSEdit = AppletHSpace->findChild<QLineEdit*>();
+    AVSEdit = AppletVSpace->findChild<QLineEdit*>();
+    AppletWidth->setGeometry(64, 16, 70, 23);
+    AppletHeight->setGeometry(64, 43, 70, 23);
+    AppletHSpace->setGeometry(252, 16, 70, 23);
+    AppletVSpace->setGeometry(252, 43, 70, 23);
+    AppletWidth->setToolTip(QStringLiteral("Width of your applet on the page"));
+    AppletHeight->setToolTip(QStringLiteral("Height of your applet on the page"));
+    AppletHSpace->setToolTip(QStringLiteral("Horizontal space between your applet and the rest of the page"));
+    AppletVSpace->setToolTip(QStringLiteral("Vertical space between your applet and the rest of the page"));
+    BuddyLabel(QStringLiteral(" Width : "), AppletWidth, GroupBox1, 8, 16);
+    BuddyLabel(QStringLiteral(" Height : "), AppletHeight, GroupBox1, 8, 43);
+    BuddyLabel(QStringLiteral("Horizontal Spacing : "), AppletHSpace, GroupBox1, 142, 16);
+    BuddyLabel(QStringLiteral("Vertical Spacing : "), AppletVSpace, GroupBox1, 142, 43);
+
+    CBAlign = new QComboBox(GroupBox1);
+    CBAlign->setObjectName(QStringLiteral("CBAlign"));
+    for (const AlignmentEntry& entry : AlignmentTable)
+        CBAlign->addItem(QLatin1String(entry.caption));
+    CBAlign->setGeometry(378, 16, 127, 23);
+    CBAlign->setToolTip(
+        QStringLiteral("Defines the way your applet is displayed towards the text of the rest of the page."));
+    BuddyLabel(QStringLiteral("Align : "), CBAlign, GroupBox1, 336, 16);
+    Resize = new QPushButton(QStringLiteral("Resize...."), GroupBox1);
+    Resize->setObjectName(QStringLiteral("Resize"));
+    Resize->setCheckable(true);
+    Resize->setGeometry(378, 43, 127, 23);
+    Resize->setToolTip(QStringLiteral("Graphically change the size of your applet."));
+
+    connect(AppletWidth, &QSpinBox::valueChanged, this, &TMainForm::AWEditChange);
+    connect(AppletHeight, &QSpinBox::valueChanged, this, &TMainForm::AHEditChange);
+    connect(AppletHSpace, &QSpinBox::valueChanged, this, &TMainForm::AHSEditChange);
+    connect(AppletVSpace, &QSpinBox::valueChanged, this, &TMainForm::AVSEditChange);
+    // Only the user's pick runs the handler; the program's selection does not.
+    connect(CBAlign, &QComboBox::activated, this, &TMainForm::CBAlignChange);
+    connect(WebRoot, &QLineEdit::textChanged, this, &TMainForm::WebRootChange);
+    connect(CodeBase, &QLineEdit::textChanged, this, &TMainForm::CodeBaseChange);
+    connect(WebBrowse, &QToolButton::clicked, this, &TMainForm::WebBrowseClick);
+    connect(CodeBrowse, &QToolButton::clicked, this, &TMainForm::CodeBrowseClick);
+    connect(Resize, &QPushButton::toggled, this, &TMainForm::ResizeClick);
+
+    PC->addTab(MainPage, QStringLiteral("Main"));
+}
+
+void TMainForm::SetSizeWindow(TSizeWindowLink* link) {
+    SizeWindow = link ? link : &noSizeWindow_;
+}
+
+void TMainForm::SetToolbarMask(int mask) {
+    ToolbarMask = mask;
+    emit ToolbarMaskChanged(ToolbarMask);
+}
+
+void TMainForm::SetModified() {
+    if (!Modified) {
+        StatusPanel0->setText(QStringLiteral("Modified"));
+        SetToolbarMask(ToolbarMask & ~SaveDisabledBit);
+    }
+    Modified = true;
+}
+
+void TMainForm::ClearModified() {
+    StatusPanel0->clear();
+    Modified = false;
+    SetToolbarMask(ToolbarMask | SaveDisabledBit);
+}
+
+void TMainForm::ShowStatusNote(const QString& text) {
+    StatusNote->setText(text);
+}
+
+bool TMainForm::QuerySave() {
+    if (!Modified)
+        return true;
+    switch (Dialogs().YesNoCancel(QStringLiteral("Confirm"), QStringLiteral("Current file not saved. Save ?"))) {
+    case TAnswer::Cancel:
+        return false;
+    case TAnswer::No:
+        return true;
+    case TAnswer::Yes:
+        // A save that was cancelled or failed must stop the close, New or Open that asked.
+        return Save();
+    }
+    return false;
+}
+
+void TMainForm::UpdateTitle() {
+    if (DocFileName.empty()) {
+        SetApplicationTitle(QStringLiteral("ZARN"));
+        setWindowTitle(QStringLiteral("ZARN (Quovelt)"));
+        return;
+    }
+    QString name = ShownFileName(ExtractFileName(DocFileName));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot >= 0)
+        name.truncate(dot);
+    const QString title = name + QStringLiteral(" - ZARN");
+    SetApplicationTitle(title);
+    setWindowTitle(title);
+}
+
+QString TMainForm::ArgumentPath(const QString& argument) {
+    QString path = argument;
+    if (path.startsWith(QLatin1Char('"')))
+        path.remove(0, 1);
+    if (!path.isEmpty() && path.endsWith(QLatin1Char('"')))
+        path.chop(1);
+    return path;
+}
+
+void TMainForm::ShowStep(const QStringList& arguments) {
+    ClearModified();
+    UpdateTitle();
+    SizeWindow->SetTracking(true);
+    if (arguments.isEmpty())
+        return;
+    const std::string path = FileSystemName(ArgumentPath(arguments.constFirst()));
+    if (!path.empty() && FileExists(path))
+        Guarded([&] { LoadDocument(path); });
+}
+
+void TMainForm::SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handler)()) {
+    // The handler runs whether or not the value changes, so a clamped value reaches the document.
+    const QSignalBlocker blocker(spinner);
+    spinner->setValue(value);
+    (this->*handler)();
+}
+
+bool TMainForm::LoadDocument(const std::string& path) {
+    SizeWindow->SetTracking(false);
+    struct FinalStep {
+        TMainForm* form;
+        ~FinalStep() {
+            form->SizeWindow->SetTracking(true);
+            form->PC->show();
+        }
+    } finalStep{this};
+    if (!QuerySave())
+        return false;
+
+    // Everything is read into fresh objects and taken over only when it all succeeded, so a failed
+    // load leaves the document on screen exactly as it was.
+    auto file = std::make_unique<TKelmFile>(path);
+    auto tag = std::make_unique<TJavaAppletTag>();
+    tag->Load(*file);
+    CheckParamPages(*tag);
+
+    KillPages(PageList);
+    DocFile = std::move(file);
+    DocFileName = path;
+    AppletTag = std::move(tag);
+    BasicParams = &AppletTag->BasicParams;
+    ParamList = AppletTag->ParamList.get();
+
+    SetSpinner(AppletWidth, BasicParams->Width, &TMainForm::AWEditChange);
+    SetSpinner(AppletHeight, BasicParams->Height, &TMainForm::AHEditChange);
+    SetSpinner(AppletHSpace, BasicParams->HSpace, &TMainForm::AHSEditChange);
+    SetSpinner(AppletVSpace, BasicParams->VSpace, &TMainForm::AVSEditChange);
+    CBAlign->setCurrentIndex(BasicParams->Align < CBAlign->count() ? BasicParams->Align : -1);
+    WebRoot->setText(FromAnsi(BasicParams->WebRoot));
+    CodeBase->setText(FromAnsi(BasicParams->CodeBase));
+    GBPaths->setTitle(QStringLiteral("Applet paths for applet ") + FromAnsi(BasicParams->Code));
+
+    RebuildPages(*AppletTag, PageList, PC);
+    PopulatePages(*AppletTag, PageList);
+
+    FileSaveItem->setEnabled(true);
+    FileSaveAsItem->setEnabled(true);
+    Build1->setEnabled(true);
+    Build1->menuAction()->setEnabled(true);
+    ClearModified();
+    ShowStatusNote({});
+    SetToolbarMask(ToolbarMask & ~PreviewDisabledBit);
+    UA->setText(QStringLiteral("&Using ") + FromAnsi(BasicParams->Code).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    UA->setVisible(true);
+    UA->setEnabled(!BasicParams->Doc.empty());
+    UpdateTitle();
+    return true;
+}
+
+bool TMainForm::Save() {
+    if (!DocFile)
+        return false;
+    if (BasicParams->TemplateFile)
+        return SaveAs();
+    bool saved = false;
+    Guarded([&] {
+        AppletTag->Save(*DocFile);
+        ClearModified();
+        saved = true;
+    });
+    return saved;
+}
+
+bool TMainForm::SaveAs() {
+    if (!DocFile)
+        return false;
+    TFileRequest request{QString(), ShownFileName(ExtractFilePath(DocFileName)), QLatin1String(SaveFilter),
+                         QStringLiteral("zrd")};
+    const std::optional<QString> chosen = Dialogs().SaveFileName(request);
+    if (!chosen || chosen->isEmpty())
+        return false;
+    const std::string target = FileSystemName(*chosen);
+    bool saved = false;
+    const bool wasTemplate = BasicParams->TemplateFile;
+    Guarded([&] {
+        // The document is made beside its final name from a copy of the loaded file and put in
+        // place only when everything succeeded: a failure replaces nothing and changes nothing.
+        std::string content;
+        if (int error = ReadFileBytes(DocFileName, content); error != 0)
+            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
+        TSiblingFile pending;
+        if (int error = pending.Create(fs::path(target), content, ".new"); error != 0)
+            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
+        try {
+            TKelmFile pendingFile(pending.Name());
+            if (wasTemplate)
+                CheckFiles(*AppletTag, Dialogs().Questions());
+            BasicParams->TemplateFile = false;
+            AppletTag->Save(pendingFile);
+            if (int error = pending.ReplaceTarget(fs::path(target)); error != 0)
+                throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
+        } catch (...) {
+            BasicParams->TemplateFile = wasTemplate;
+            throw;
+        }
+        DocFile = std::make_unique<TKelmFile>(target);
+        ClearModified();
+        DocFileName = target;
+        UpdateTitle();
+        saved = true;
+    });
+    return saved;
+}
+
+void TMainForm::Guarded(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const std::exception& error) {
+        ShowMainLoopError(error.what());
+    }
+}
+
+void TMainForm::New1Click() {
+    Guarded([this] {
+        std::string name;
+        if (!ChooseTemplate(name))
+            return;
+        const std::string folder = TemplatesFolder();
+        const std::string path = FileSystemName(QDir::cleanPath(ShownFileName(folder + name)));
+        if (!FileExists(path))
+            Dialogs().Questions().Message("argh ? " + ExtractFilePath(folder.substr(0, folder.size() - 1)) + name);
+        // A Cancel in the save question loads nothing: the current document keeps its paths.
+        if (LoadDocument(path)) {
+            if (!AppSettings.DefaultWebRoot.empty())
+                WebRoot->setText(FromAnsi(AppSettings.DefaultWebRoot));
+            if (!AppSettings.DefaultCodeBase.empty())
+                CodeBase->setText(FromAnsi(AppSettings.DefaultCodeBase));
+        }
+    });
+}
+
+void TMainForm::FileOpenItemClick() {
+    Guarded([this] {
+        TFileRequest request{QString(), ShownFileName(ExtractFilePath(DocFileName)), QLatin1String(OpenFilter),
+                             QStringLiteral("zrt")};
+        const std::optional<QString> chosen = Dialogs().OpenFileName(request);
+        if (chosen && !chosen->isEmpty())
+            LoadDocument(FileSystemName(*chosen));
+    });
+}
+
+void TMainForm::FileSaveItemClick() {
+    Save();
+}
+
+void TMainForm::FileSaveAsItemClick() {
+    SaveAs();
+}
+
+void TMainForm::FileExitItemClick() {
+    close();
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (QuerySave())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TMainForm::RunOptions(int page) {
+    const bool realNames = AppSettings.RealNames;
+    ExecOptionsDialog(page);
+    ApplyShowHints();
+    if (AppSettings.RealNames != realNames && !DocFileName.empty())
+        PopulatePages(*AppletTag, PageList);
+}
+
+void TMainForm::Paths1Click() {
+    Guarded([this] { RunOptions(0); });
+}
+
+void TMainForm::Options2Click() {
+    Guarded([this] { RunOptions(1); });
+}
+
+void TMainForm::HelpAboutItemClick() {
+    if (!AboutBox)
+        AboutBox = new TAboutBox(this);
+    AboutBox->ShowClassAuthor(DocFile ? AppletTag.get() : nullptr);
+    AboutBox->exec();
+}
+
+void TMainForm::ToolbarClick(int index) {
+    switch (index) {
+    case 0:
+        New1Click();
+        break;
+    case 1:
+        FileOpenItemClick();
+        break;
+    case 2:
+        FileSaveItemClick();
+        break;
+    case 4:
+        Runpreview1Click();
+        break;
+    default:
+        break;
+    }
+}
+
+void TMainForm::AWEditChange() {
+    SizeWindow->SetTracking(false);
+    SizeWindow->SetAppletClientWidth(AppletWidth->value() + 2 * AppletHSpace->value());
+    BasicParams->Width = AppletWidth->value();
+    SizeWindow->SetTracking(true);
+    SetModified();
+}
+
+void TMainForm::AHEditChange() {
+    SizeWindow->SetTracking(false);
+    SizeWindow->SetAppletClientHeight(AppletHeight->value() + 2 * AppletVSpace->value());
+    BasicParams->Height = AppletHeight->value();
+    SizeWindow->SetTracking(true);
+    SetModified();
+}
+
+void TMainForm::AHSEditChange() {
+    SizeWindow->SetTracking(false);
+    SizeWindow->SetHSpacePanels(AppletHSpace->value());
+    BasicParams->HSpace = AppletHSpace->value();
+    SizeWindow->SetTracking(true);
+    SetModified();
+}
+
+void TMainForm::AVSEditChange() {
+    SizeWindow->SetTracking(false);
+    SizeWindow->SetVSpacePanels(AppletVSpace->value());
+    BasicParams->VSpace = AppletVSpace->value();
+    SizeWindow->SetTracking(true);
+    SetModified();
+}
+
+void TMainForm::CBAlignChange(int index) {
+    if (index < 0)
+        return;
+    BasicParams->Align = static_cast<uint8_t>(index);
+    SetModified();
+}
+
+void TMainForm::StorePathEdit(QLineEdit* edit, std::string& field, const QString& text) {
+    std::string stored;
+    if (!ToAnsi(text, stored)) {
+        // Refused rather than stored as "?": the edit goes back to the value in force.
+        const int cursor = edit->cursorPosition();
+        const QSignalBlocker blocker(edit);
+        edit->setText(FromAnsi(field));
+        edit->setCursorPosition(std::min(cursor, static_cast<int>(edit->text().size())));
+        ShowStatusNote(QStringLiteral("Character not available in Windows-1252"));
+        return;
+    }
+    field = std::move(stored);
+    SetModified();
+}
+
+void TMainForm::WebRootChange(const QString& text) {
+    StorePathEdit(WebRoot, BasicParams->WebRoot, text);
+}
+
+void TMainForm::CodeBaseChange(const QString& text) {
+    StorePathEdit(CodeBase, BasicParams->CodeBase, text);
+}
+
+void TMainForm::Browse(QLineEdit* edit, TDirectoryBrowser& browser) {
+    std::string text;
+    if (ToAnsi(edit->text(), text) && DirectoryExists(text))
+        browser.Directory = edit->text();
+    if (browser.Execute()) {
+        edit->setText(browser.Directory);
+        SetModified();
+    }
+}
+
+void TMainForm::WebBrowseClick() {
+    Guarded([this] { Browse(WebRoot, WebDB); });
+}
+
+void TMainForm::CodeBrowseClick() {
+    Guarded([this] { Browse(CodeBase, CodeDB); });
+}
+
+void TMainForm::ResizeClick(bool pressed) {
+    if (!pressed) {
+        SizeWindow->ShowSizeWindow(false);
+        return;
+    }
+    SizeWindow->SetTracking(false);
+    SizeWindow->SetAppletClientWidth(AppletWidth->value() + 2 * AppletHSpace->value());
+    SizeWindow->SetAppletClientHeight(AppletHeight->value() + 2 * AppletVSpace->value());
+    SizeWindow->SetHSpacePanels(AppletHSpace->value());
+    SizeWindow->SetVSpacePanels(AppletVSpace->value());
+    SizeWindow->SetTracking(true);
+    SizeWindow->ShowSizeWindow(true);
+}
+
+void TMainForm::ApplyShowHints() {
+    hintsOn_ = AppSettings.ShowHints;
+}
+
+bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QMainWindow::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this)
+        return QMainWindow::eventFilter(watched, event);
+    if (!hintsOn_)
+        return true;
+    if (widget->toolTip().isEmpty())
+        return QMainWindow::eventFilter(watched, event);
+    auto* help = static_cast<QHelpEvent*>(event);
+    QToolTip::showText(help->globalPos(), widget->toolTip(), widget, QRect(), 32768);
+    return true;
+}
+
+} // namespace zarn

@@ -1,0 +1,214 @@
+#pragma once
+// The main window: the fixed "Main" page of basic attributes, the property pages of the loaded
+// template or document, the menus and the document lifecycle (new, open, save, save as, close).
+
+#include "tag/AppletTag.h"
+#include "tag/Preview.h"
+#include "ui/DirBsrFm.h"
+#include "views/ParamViewList.h"
+
+#include <QMainWindow>
+
+#include <functional>
+#include <memory>
+#include <string>
+
+class QAction;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QScrollArea;
+class QSpinBox;
+class QTabWidget;
+class QToolButton;
+
+namespace zarn {
+
+class TKelmFile;
+class TAboutBox;
+class TMSIEToolbar;
+class TAppletSizeForm;
+class TOptionsPaths;
+class TTemplateBrowser;
+class PlatformActions;
+
+// What the main window asks of the applet size window. The default does nothing, so the window
+// works before a size window is attached.
+class TSizeWindowLink {
+public:
+    virtual ~TSizeWindowLink() = default;
+    // While off, resizing the size window writes nothing back into the main window.
+    virtual void SetTracking(bool) {}
+    virtual void SetAppletClientWidth(int) {}
+    virtual void SetAppletClientHeight(int) {}
+    // Widths of the left and right spacing panels.
+    virtual void SetHSpacePanels(int) {}
+    // Heights of the upper and lower spacing panels.
+    virtual void SetVSpacePanels(int) {}
+    virtual void ShowSizeWindow(bool) {}
+};
+
+// Temporary files (preview pages) deleted at exit, the most recent first.
+TTempFiles& TempFiles();
+
+// The folder of the program's templates: "Templates" beside the program, else the source tree's.
+std::string TemplatesFolder();
+
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    static TMainForm* Instance();
+
+    // Document state. AppletTag is replaced only by a load that succeeded.
+    std::unique_ptr<TKelmFile> DocFile;
+    std::unique_ptr<TJavaAppletTag> AppletTag;
+    TAppletBasicParams* BasicParams = nullptr;
+    TAppletParamList* ParamList = nullptr;
+    std::string DocFileName;
+    bool Modified = false;
+    TPageList PageList;
+    // Disabled buttons of the toolbar, one bit each: 8 and 32 for good, 4 Save, 16 Preview.
+    int ToolbarMask = 56;
+
+    // Controls, named as their object names.
+    QWidget* Panel2 = nullptr;
+    QFrame* Panel1 = nullptr; // the toolbar's place; it has an empty horizontal layout
+    TMSIEToolbar* Toolbar = nullptr;
+    QTabWidget* PC = nullptr;
+    QWidget* MainPage = nullptr;
+    QGroupBox* GBPaths = nullptr;
+    QToolButton* WebBrowse = nullptr;
+    QLineEdit* WebRoot = nullptr;
+    QToolButton* CodeBrowse = nullptr;
+    QLineEdit* CodeBase = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    QSpinBox* AppletWidth = nullptr;
+    QSpinBox* AppletHeight = nullptr;
+    QSpinBox* AppletHSpace = nullptr;
+    QSpinBox* AppletVSpace = nullptr;
+    QLineEdit* AWEdit = nullptr;
+    QLineEdit* AHEdit = nullptr;
+    QLineEdit* AHSEdit = nullptr;
+    QLineEdit* AVSEdit = nullptr;
+    QComboBox* CBAlign = nullptr;
+    QPushButton* Resize = nullptr;
+    QLabel* StatusPanel0 = nullptr;
+    QLabel* StatusPanel1 = nullptr;
+    QLabel* StatusNote = nullptr; // a word about refused input
+
+    QMenu* File1 = nullptr;
+    QMenu* Build1 = nullptr;
+    QMenu* Options1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* New1 = nullptr;
+    QAction* FileOpenItem = nullptr;
+    QAction* FileSaveItem = nullptr;
+    QAction* FileSaveAsItem = nullptr;
+    QAction* FileExitItem = nullptr;
+    QAction* Runpreview1 = nullptr;
+    QAction* ShowHTMLCode1 = nullptr;
+    QAction* Generateactualcode1 = nullptr;
+    QAction* Paths1 = nullptr;
+    QAction* Options2 = nullptr;
+    QAction* UsingZARN1 = nullptr;
+    QAction* UA = nullptr;
+    QAction* HelpAboutItem = nullptr;
+
+    TDirectoryBrowser WebDB;
+    TDirectoryBrowser CodeDB;
+    TAboutBox* AboutBox = nullptr; // created on first use unless the start-up made it
+    // The windows that serve this one, created with it and reused.
+    TAppletSizeForm* SizeForm = nullptr;
+    TOptionsPaths* OptionsDialog = nullptr;
+    TTemplateBrowser* TemplateBrowser = nullptr;
+    // Never null; a do-nothing link until the size window is attached.
+    TSizeWindowLink* SizeWindow = nullptr;
+    void SetSizeWindow(TSizeWindowLink* link);
+
+    void SetModified();
+    void ClearModified();
+    // True when the pending action may go on: not modified, No, or Yes and the save succeeded.
+    bool QuerySave();
+    // Loads a template or document. A failure raises and leaves the previous document, its pages
+    // and its modified state as they were. False when the save question stopped it.
+    bool LoadDocument(const std::string& path);
+    void UpdateTitle();
+    // The show step: clean state, title, and the file named by the first argument.
+    void ShowStep(const QStringList& arguments);
+    // The first argument as a path: one double quote removed at each end.
+    static QString ArgumentPath(const QString& argument);
+    // Hints on or off as the settings say.
+    void ApplyShowHints();
+    void SetToolbarMask(int mask);
+    // A word in the status bar (empty clears it).
+    void ShowStatusNote(const QString& text);
+    // The commands; false when nothing was saved (cancelled or failed, the failure shown).
+    bool Save();
+    bool SaveAs();
+    // Runs a command as the main loop would: an error is shown, not raised.
+    void Guarded(const std::function<void()>& command);
+
+signals:
+    void ToolbarMaskChanged(int mask);
+
+public slots:
+    void New1Click();
+    void FileOpenItemClick();
+    void FileSaveItemClick();
+    void FileSaveAsItemClick();
+    void FileExitItemClick();
+    void Runpreview1Click();
+    void ShowHTMLCode1Click();
+    void Generateactualcode1Click();
+    void Paths1Click();
+    void Options2Click();
+    void UsingZARN1Click();
+    void UAClick();
+    void HelpAboutItemClick();
+    // The toolbar's click: 0 New, 1 Open, 2 Save, 4 Run preview.
+    void ToolbarClick(int index);
+
+    void AWEditChange();
+    void AHEditChange();
+    void AHSEditChange();
+    void AVSEditChange();
+    void CBAlignChange(int index);
+    void WebRootChange(const QString& text);
+    void CodeBaseChange(const QString& text);
+    void WebBrowseClick();
+    void CodeBrowseClick();
+    void ResizeClick(bool pressed);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildMenus();
+    void BuildMainPage();
+    QSpinBox* MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator);
+    void SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handler)());
+    // Stores an edit's text in a basic attribute; a character Windows-1252 cannot hold is refused.
+    void StorePathEdit(QLineEdit* edit, std::string& field, const QString& text);
+    void Browse(QLineEdit* edit, TDirectoryBrowser& browser);
+    // Hooks of the windows that come with the dialogs: the template browser (false: cancelled;
+    // `name` relative to the template folder) and the options dialog on a page (0 "Applet Viewer",
+    // 1 "ZARN Options").
+    bool ChooseTemplate(std::string& name);
+    void ExecOptionsDialog(int page);
+    void RunOptions(int page);
+    // Creates the size window, the options dialog and the template browser and links them.
+    void AttachDialogs();
+
+    TSizeWindowLink noSizeWindow_;
+    bool hintsOn_ = true;
+};
+
+} // namespace zarn

@@ -1,0 +1,508 @@
+#include "views/ParamViews.h"
+
+#include "model/ColorParams.h"
+#include "model/Errors.h"
+#include "model/ScalarParams.h"
+#include "model/TextConv.h"
+#include "plugins/Plugin.h"
+#include "ui/Dialogs.h"
+#include "ui/ScreenText.h"
+#include "views/ColorViews.h"
+#include "views/Glyphs.h"
+
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QValidator>
+
+#include <algorithm>
+#include <limits>
+#include <typeindex>
+
+namespace zarn {
+
+namespace {
+
+FileDialogRunner& FileRunner() {
+    static FileDialogRunner runner;
+    return runner;
+}
+
+ColorDialogRunner& ColorRunner() {
+    static ColorDialogRunner runner;
+    return runner;
+}
+
+// Refuses typed or pasted characters that a document's Windows-1252 text cannot hold.
+class AnsiValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& /*pos*/) const override {
+        std::string bytes;
+        return ToAnsi(input, bytes) ? Acceptable : Invalid;
+    }
+};
+
+template <class View, class Param> void RegisterOnce() {
+    if (!FindParamView(std::type_index(typeid(Param))))
+        RegisterParamView<View, Param>();
+}
+
+} // namespace
+
+int RightOf(const QWidget* control, int gap) {
+    return control ? control->x() + control->width() + gap : gap;
+}
+
+void SetFileDialogRunner(FileDialogRunner runner) {
+    FileRunner() = std::move(runner);
+}
+
+void SetColorDialogRunner(ColorDialogRunner runner) {
+    ColorRunner() = std::move(runner);
+}
+
+std::optional<QString> RunFileDialog(QFileDialog& dialog) {
+    if (FileRunner())
+        return FileRunner()(dialog);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
+}
+
+std::optional<QColor> RunColorDialog(QColorDialog& dialog) {
+    if (ColorRunner())
+        return ColorRunner()(dialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.selectedColor();
+}
+
+void ShowViewError(const std::exception& error) {
+    ShowMainLoopError(error.what());
+}
+
+void RegisterScalarViews() {
+    RegisterOnce<TAPVString, TAPString>();
+    RegisterOnce<TAPVNumeric, TAPNumeric>();
+    RegisterOnce<TAPVFileName, TAPFileName>();
+    RegisterOnce<TAPVColor, TAPColor>();
+    RegisterOnce<TAPVBoolean, TAPBoolean>();
+    RegisterOnce<TAPVComboList, TAPComboList>();
+    RegisterOnce<TAPVColorCombo, TAPColorCombo>();
+    RegisterOnce<TAPVBevel, TAPBevel>();
+    RegisterOnce<TAPVColorOption, TAPColorOption>();
+    RegisterOnce<TAPVPlugin, TAPPlugin>();
+    RegisterOnce<TAPVFloat, TAPFloat>();
+}
+
+// ---- edit views
+
+void TAPVWithTCustomEdit::SetupView() {
+    TAppletParamView::SetupView();
+    if (!Editor)
+        CreateEditor();
+    Editor->setVisible(true);
+    Editor->move(RightOf(NameLabel, HGap), TopMargin);
+    if (NameLabel)
+        NameLabel->setBuddy(Editor);
+}
+
+int TAPVWithTCustomEdit::GetPreferredHeight() {
+    return std::max(TAppletParamView::GetPreferredHeight(), Editor->height() + 2 * VMargin);
+}
+
+void TAPVWithTCustomEdit::Resized() {
+    TAppletParamView::Resized();
+    const int rightMargin = NameLabel ? NameLabel->x() : HGap;
+    Editor->resize(std::max(0, width() - Editor->x() - rightMargin), Editor->height());
+}
+
+void TAPVWithTCustomEdit::FillEditor(const QString& text) {
+    const QSignalBlocker blocker(Editor);
+    Editor->setText(text);
+    Editor->setCursorPosition(0);
+}
+
+void TAPVWithTCustomEdit::ShowRefused(const QString& reason) {
+    Editor->setProperty("refused", true);
+    Editor->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #c81e1e; }"));
+    Editor->setToolTip(reason);
+}
+
+void TAPVWithTCustomEdit::ClearRefused() {
+    if (!Editor->property("refused").toBool())
+        return;
+    Editor->setProperty("refused", false);
+    Editor->setStyleSheet(QString());
+    Editor->setToolTip(QString());
+}
+
+void TAPVWithTEdit::CreateEditor() {
+    Editor = new QLineEdit(this);
+    Editor->setObjectName(QStringLiteral("Editor"));
+    // The default limit would cut a long stored text at the first keystroke.
+    Editor->setMaxLength(std::numeric_limits<int>::max());
+    Editor->resize(Editor->width(), Editor->sizeHint().height());
+    connect(Editor, &QLineEdit::textChanged, this, [this] { EditorChanged(); });
+}
+
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+    for (QToolButton* button : {up_, down_}) {
+        button->setAutoRepeat(true);
+        button->setFocusPolicy(Qt::NoFocus); // the edit's Up and Down keys step from the keyboard
+    }
+    up_->setObjectName(QStringLiteral("Up"));
+    down_->setObjectName(QStringLiteral("Down"));
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
+    connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
+}
+
+void TUpDown::Associate(QLineEdit* edit) {
+    edit_ = edit;
+    edit_->installEventFilter(this);
+}
+
+void TUpDown::StepBy(int steps) {
+    if (!edit_)
+        return;
+    // Steps from the number in the edit; a text that is no number steps from the last good one.
+    if (auto typed = TryStrToInt(ToAnsiLossy(edit_->text())))
+        Position = *typed;
+    Position = std::clamp(Position + steps * Increment, Min, Max);
+    edit_->setText(QString::number(Position));
+}
+
+void TUpDown::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const int half = height() / 2;
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
+}
+
+bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == edit_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            StepBy(key == Qt::Key_Up ? 1 : -1);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TAPVWithTSpinEdit::SetupView() {
+    TAPVWithTEdit::SetupView();
+    if (!SpinButton) {
+        SpinButton = new TUpDown(this);
+        SpinButton->setObjectName(QStringLiteral("SpinButton"));
+        SpinButton->Associate(Editor);
+        SpinButton->setGeometry(RightOf(Editor, 0), Editor->y(), Editor->height() / 2, Editor->height());
+        SpinButton->setVisible(true);
+    }
+}
+
+void TAPVWithTSpinEdit::Resized() {
+    TAPVWithTEdit::Resized();
+    const int spinHeight = Editor->height();
+    const int spinWidth = spinHeight / 2;
+    const int editWidth = std::min(3 * Editor->height(), width() - Editor->x() - HGap - spinWidth);
+    Editor->resize(std::max(0, editWidth), Editor->height());
+    SpinButton->setGeometry(Editor->x() + Editor->width(), Editor->y(), spinWidth, spinHeight);
+}
+
+void TAPVString::CreateEditor() {
+    TAPVWithTEdit::CreateEditor();
+    Editor->setValidator(new AnsiValidator(Editor));
+}
+
+void TAPVString::SetupView() {
+    TAPVWithTEdit::SetupView();
+    FillEditor(FromAnsi(StringParam().Value));
+}
+
+void TAPVString::EditorChanged() {
+    std::string text;
+    if (!ToAnsi(Editor->text(), text)) {
+        // Only a chosen file name can get here; typing is refused by the validator.
+        ShowRefused(QStringLiteral("The name holds characters that a document cannot store"));
+        return;
+    }
+    ClearRefused();
+    MarkDocumentModified();
+    StringParam().Value = text;
+}
+
+TAPString& TAPVString::StringParam() const {
+    return dynamic_cast<TAPString&>(*Param);
+}
+
+void TAPVFileName::SetupView() {
+    TAPVString::SetupView();
+    if (!BrowseButton) {
+        BrowseButton = new QToolButton(this);
+        BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
+        BrowseButton->setToolTip(QStringLiteral("Browse"));
+        const QPixmap& pair = Glyph(TGlyph::Folder);
+        if (!pair.isNull()) {
+            const int side = pair.height();
+            QIcon icon;
+            icon.addPixmap(pair.copy(0, 0, side, side), QIcon::Normal);
+            icon.addPixmap(pair.copy(side, 0, side, side), QIcon::Disabled);
+            BrowseButton->setIcon(icon);
+            BrowseButton->setIconSize(QSize(side, side));
+        }
+        BrowseButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 25, Editor->height() + 4);
+        BrowseButton->setVisible(true);
+        connect(BrowseButton, &QToolButton::clicked, this, &TAPVFileName::BrowseClick);
+        Editor->move(RightOf(BrowseButton, HGap), Editor->y());
+    }
+}
+
+void TAPVFileName::BrowseClick() {
+    // Made at the first browse, not with the view: a page may hold many file views.
+    if (!OpenDialog) {
+        OpenDialog = new QFileDialog(this);
+        OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+        OpenDialog->setFileMode(QFileDialog::ExistingFile);
+        OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    }
+    // Without an existing file in the edit the dialog keeps the name of its previous run.
+    const QFileInfo current(Editor->text());
+    if (!Editor->text().isEmpty() && current.isFile()) {
+        OpenDialog->setDirectory(current.absolutePath());
+        OpenDialog->selectFile(current.absoluteFilePath());
+    }
+    OpenDialog->setNameFilters(FileDialogFilters(dynamic_cast<TAPFileName&>(*Param).FilterExt));
+    const std::optional<QString> chosen = RunFileDialog(*OpenDialog);
+    if (!chosen)
+        return;
+    Editor->setText(*chosen);
+    std::string bytes;
+    if (ToAnsi(*chosen, bytes))
+        MarkDocumentModified();
+}
+
+void TAPVNumeric::SetupView() {
+    TAPVWithTSpinEdit::SetupView();
+    const TAPNumeric& param = NumericParam();
+    // The stored value always lies in the range, so showing a view never changes it.
+    const int64_t value = param.Value;
+    SpinButton->Min = std::min<int64_t>({param.Min, param.Max, value});
+    SpinButton->Max = std::max<int64_t>({param.Min, param.Max, value});
+    SpinButton->Increment = param.Step == 0 ? 1 : std::abs(int64_t(param.Step));
+    SpinButton->Position = value;
+    FillEditor(QString::number(value));
+}
+
+void TAPVNumeric::EditorChanged() {
+    const std::string text = ToAnsiLossy(Editor->text());
+    const std::optional<int32_t> typed = TryStrToInt(text);
+    if (!typed) {
+        ShowRefused(FromAnsi("'" + text + "' is not a valid integer value"));
+        return;
+    }
+    if (*typed < SpinButton->Min || *typed > SpinButton->Max) {
+        ShowRefused(QStringLiteral("%1 is not between %2 and %3")
+                        .arg(*typed)
+                        .arg(SpinButton->Min)
+                        .arg(SpinButton->Max));
+        return;
+    }
+    ClearRefused();
+    SpinButton->Position = *typed;
+    NumericParam().Value = *typed;
+    MarkDocumentModified();
+}
+
+TAPNumeric& TAPVNumeric::NumericParam() const {
+    return dynamic_cast<TAPNumeric&>(*Param);
+}
+
+void TAPVFloat::SetupView() {
+    TAPVWithTEdit::SetupView();
+    FillEditor(FromAnsi(FloatParam().GetValue()));
+}
+
+void TAPVFloat::EditorChanged() {
+    double value = 0;
+    try {
+        value = StrToFloat(ToAnsiLossy(Editor->text()));
+    } catch (const EConvertError& error) {
+        ShowRefused(FromAnsi(error.Message()));
+        return;
+    }
+    ClearRefused();
+    MarkDocumentModified();
+    FloatParam().Value = value;
+}
+
+TAPFloat& TAPVFloat::FloatParam() const {
+    return dynamic_cast<TAPFloat&>(*Param);
+}
+
+// ---- switch, list, line, plug-in
+
+void TAPVBoolean::SetupView() {
+    TAppletParamView::SetupView();
+    if (!CheckBox) {
+        CheckBox = new QCheckBox(this);
+        CheckBox->setObjectName(QStringLiteral("CheckBox"));
+        connect(CheckBox, &QCheckBox::clicked, this, &TAPVBoolean::CheckBoxClick);
+    }
+    if (NameLabel) {
+        NameLabel->hide();
+        QString caption = NameLabel->text();
+        if (caption.endsWith(QLatin1String(" : ")))
+            caption.chop(3);
+        CheckBox->setText(caption);
+        PlaceCheckBox();
+    }
+    CheckBox->setVisible(true);
+    const QSignalBlocker blocker(CheckBox);
+    CheckBox->setChecked(BooleanParam().Value);
+}
+
+void TAPVBoolean::Resized() {
+    TAppletParamView::Resized();
+    if (NameLabel) {
+        NameLabel->hide();
+        PlaceCheckBox();
+    }
+}
+
+void TAPVBoolean::PlaceCheckBox() {
+    const int height = CheckBox->sizeHint().height();
+    // Never narrower than its caption needs, so a long caption is not cut.
+    const int width = std::max(height + NameLabel->width(), CheckBox->sizeHint().width());
+    CheckBox->setGeometry(NameLabel->x(), NameLabel->y(), width, height);
+}
+
+void TAPVBoolean::CheckBoxClick() {
+    BooleanParam().Value = CheckBox->isChecked();
+    MarkDocumentModified();
+}
+
+TAPBoolean& TAPVBoolean::BooleanParam() const {
+    return dynamic_cast<TAPBoolean&>(*Param);
+}
+
+void TAPVComboList::SetupView() {
+    TAppletParamView::SetupView();
+    if (!ItemList) {
+        ItemList = new QComboBox(this);
+        ItemList->setObjectName(QStringLiteral("ItemList"));
+        ItemList->resize(ItemList->width(), ItemList->sizeHint().height());
+        connect(ItemList, &QComboBox::activated, this, &TAPVComboList::ItemListClick);
+    }
+    ItemList->setVisible(true);
+    ItemList->move(RightOf(NameLabel, HGap), TopMargin);
+    ItemList->resize(std::max(0, width() - ItemList->x() - HGap), ItemList->height());
+    if (NameLabel)
+        NameLabel->setBuddy(ItemList);
+    // A list fills without a native window, so nothing has to wait for one.
+    FillPending = false;
+    FillItemList();
+}
+
+void TAPVComboList::FillItemList() {
+    const TAPComboList& param = ComboParam();
+    const QSignalBlocker blocker(ItemList);
+    ItemList->clear();
+    for (const std::string& item : param.UFItems)
+        ItemList->addItem(FromAnsi(item));
+    const bool inRange = param.ItemIndex >= 0 && param.ItemIndex < ItemList->count();
+    ItemList->setCurrentIndex(inRange ? param.ItemIndex : -1);
+}
+
+void TAPVComboList::Resized() {
+    TAppletParamView::Resized();
+    int width = this->width() - ItemList->x() - HGap;
+    const int32_t wanted = ComboParam().Width;
+    if (wanted > 0 && wanted < width)
+        width = wanted;
+    ItemList->resize(std::max(0, width), ItemList->height());
+    if (FillPending) {
+        FillPending = false;
+        FillItemList();
+    }
+}
+
+int TAPVComboList::GetPreferredHeight() {
+    return std::max(TAppletParamView::GetPreferredHeight(), ItemList->height() + 2 * VMargin);
+}
+
+void TAPVComboList::ItemListClick() {
+    ComboParam().ItemIndex = ItemList->currentIndex();
+    MarkDocumentModified();
+}
+
+TAPComboList& TAPVComboList::ComboParam() const {
+    return dynamic_cast<TAPComboList&>(*Param);
+}
+
+void TAPVBevel::SetupView() {
+    TAppletParamView::SetupView();
+    if (NameLabel)
+        NameLabel->hide();
+    resize(width(), GetPreferredHeight());
+}
+
+int TAPVBevel::GetPreferredHeight() {
+    return 2;
+}
+
+void TAPVBevel::paintEvent(QPaintEvent* /*event*/) {
+    // Lowered: shadow along the top and left, light along the bottom and right.
+    QPainter painter(this);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor light = palette().color(QPalette::Light);
+    painter.fillRect(0, 0, width(), 1, shadow);
+    painter.fillRect(0, 1, width(), 1, light);
+    painter.fillRect(0, 0, 1, height(), shadow);
+    painter.fillRect(width() - 1, 1, 1, height() - 1, light);
+}
+
+void TAPVPlugin::SetupView() {
+    TAppletParamView::SetupView();
+    if (!PropertiesButton) {
+        PropertiesButton = new QPushButton(QStringLiteral("&Properties..."), this);
+        PropertiesButton->setObjectName(QStringLiteral("PropertiesButton"));
+        PropertiesButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 119, 25);
+        PropertiesButton->setVisible(true);
+        connect(PropertiesButton, &QPushButton::clicked, this, &TAPVPlugin::PropertiesClick);
+    }
+    if (NameLabel)
+        NameLabel->setBuddy(PropertiesButton);
+}
+
+int TAPVPlugin::GetPreferredHeight() {
+    return PropertiesButton->height() + 2 * VMargin;
+}
+
+void TAPVPlugin::PropertiesClick() {
+    auto* plugin = dynamic_cast<TAPPlugin*>(Param);
+    if (!plugin)
+        return;
+    try {
+        // A confirmed edit changed the document's data: it must be saved like any edit.
+        if (plugin->EditPlugin())
+            MarkDocumentModified();
+    } catch (const std::exception& error) {
+        ShowViewError(error);
+    }
+}
+
+} // namespace zarn
