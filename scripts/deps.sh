@@ -1,9 +1,11 @@
 #!/bin/sh
-# Installs what ZARN needs to build and test on Debian, only what is missing.
+# Installs what ZARN needs to build and test on Debian, only what is missing (the mingw-w64
+# compiler, GoogleTest's sources and Wine serve the Windows build).
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
-          clang-14 libclang-rt-14-dev xvfb xauth"
+          clang-14 libclang-rt-14-dev xvfb xauth
+          g++-mingw-w64-x86-64-posix googletest wine64"
 
 missing=""
 for p in $PACKAGES; do
