@@ -288,9 +288,13 @@ TEST_F(AppletTagTest, SaveWritesTheValuesAndMarksTheFileAsADocument) {
     Load(tpl);
     ASSERT_TRUE(tag.BasicParams.TemplateFile);
     const std::string doc = Write(tpl, "doc.zrd");
+#ifdef _WIN32
+    const std::string link = doc; // no links and modes there: the save goes to the document itself
+#else
     fs::permissions(doc, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     const std::string link = dir.file("link.zrd");
     fs::create_symlink(doc, link);
+#endif
 
     tag.BasicParams.Width = 320;
     tag.ObsoleteText->Value = "No Java here";
@@ -300,10 +304,14 @@ TEST_F(AppletTagTest, SaveWritesTheValuesAndMarksTheFileAsADocument) {
     tag.Save(file);
 
     EXPECT_EQ(tag.FileName, link);
+#ifdef _WIN32
+    EXPECT_EQ(FolderEntries(dir.path()), (std::set<std::string>{"doc.zrd", "t.zrt"}));
+#else
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::status(doc).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_EQ(FolderEntries(dir.path()), (std::set<std::string>{"doc.zrd", "link.zrd", "t.zrt"}));
+#endif
     const std::string saved = ReadFile(doc);
     EXPECT_NE(saved.find("TemplateFile=0\r\n"), std::string::npos);
     EXPECT_NE(saved.find("Keep=me\r\n"), std::string::npos);

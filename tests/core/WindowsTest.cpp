@@ -1,11 +1,12 @@
 // What only the Windows build has: the registry settings store, the profile replacement through
-// the system's replacing move, and processes started from a quoted command line.
+// the system's replacing move, processes started from a quoted command line, pinned libraries.
 #ifdef _WIN32
 
 #include "TestUtil.h"
 
 #include "model/Errors.h"
 #include "model/IniFile.h"
+#include "plugins/DynamicLibrary.h"
 #include "tag/ProcessActions.h"
 #include "tag/SettingsStore.h"
 
@@ -110,6 +111,16 @@ TEST(WindowsProcessTest, CommandLinesSplitBackIntoTheArgumentsAndNoShellRuns) {
     EXPECT_FALSE(actions.StartProgram(dir.file("RUN.CMD"), {}, true));
     EXPECT_FALSE(ProcessActions("zarn-no-such-opener.exe").OpenWithDefault("x"));
     EXPECT_FALSE(ProcessActions("").OpenWithDefault(""));
+}
+
+// A plug-in's code must outlive its handle: its threads or callbacks may still run.
+TEST(WindowsLibraryTest, LibrariesStayLoadedAfterTheirHandleCloses) {
+    DynamicLibrary library;
+    ASSERT_TRUE(library.Open(std::string(ZARN_TEST_PLUGIN_DIR) + "/stub_six.dll")) << library.Error();
+    library.Close();
+    EXPECT_NE(GetModuleHandleA("stub_six.dll"), nullptr);
+    EXPECT_FALSE(library.Open(std::string(ZARN_TEST_PLUGIN_DIR) + "/no_such.dll"));
+    EXPECT_FALSE(library.Error().empty());
 }
 
 } // namespace
