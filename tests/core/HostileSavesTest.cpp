@@ -136,6 +136,7 @@ TEST_F(HostileSavesTest, NamesThroughFolderLinksMeanWhatTheSystemMeans) {
 }
 
 TEST_F(HostileSavesTest, DocumentsWithLongNamesSave) {
+    ZARN_POSIX_ONLY("names of 230 to 255 bytes pass the 260-character limit of a whole Windows path");
     for (const TSaveWay& way : SaveWays)
         for (std::size_t length : {230, 240, 250, 255}) {
             SCOPED_TRACE(std::string(way.name) + " " + std::to_string(length));

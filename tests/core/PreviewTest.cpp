@@ -33,10 +33,12 @@ std::string Native(std::string path) {
     return path;
 }
 
+#ifdef _WIN32
 std::string Slashed(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
     return path;
 }
+#endif
 
 // A local folder as a page's BASE; a drive path reads "file:/C:/...".
 std::string BaseURL(const std::string& folder) {
@@ -239,7 +241,8 @@ TEST_F(PreviewFixture, RelativeCodeBaseAndTheBaseURLFollowTheWebRoot) {
         EXPECT_TRUE(quiet.Texts().empty()) << quiet.Texts().front();
         EXPECT_NE(page.find("<BASE HREF=\"" + c.base + "\">"), std::string::npos) << page;
         EXPECT_NE(page.find(c.codeBaseAttribute), std::string::npos) << page;
-        EXPECT_EQ(tag.BasicParams.CodeBase, c.codeBase.back() == '/' ? c.codeBase : c.codeBase + "/");
+        EXPECT_EQ(tag.BasicParams.CodeBase,
+                  c.codeBase.back() == '/' ? c.codeBase : c.codeBase + char(fs::path::preferred_separator));
     }
 }
 
