@@ -54,7 +54,8 @@ TEST_F(CodeBaseCheck, MissingCodeBaseIsCreatedLevelByLevelAndFilledOnYes) {
 
     EXPECT_TRUE(CheckFiles(tag, prompt));
 
-    const std::string cb = CodeBase("site/java/classes/");
+    // The code base is ended with the separator its path begins with (the temporary folder's).
+    const std::string cb = CodeBase("site/java/classes") + dir.dir().back();
     ASSERT_EQ(prompt.Texts().size(), 2u);
     // Sorted without letter case; the class file is offered because the template names it.
     EXPECT_EQ(prompt.Texts()[0], MissingQuestion({"A.au", "b.gif", "Demo.class", "Zeta.jar"}));
