@@ -3,7 +3,7 @@
 
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <benchmark/benchmark.h>
 

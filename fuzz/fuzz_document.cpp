@@ -9,7 +9,7 @@
 #include "model/ParamVector.h"
 #include "plugins/PluginFolders.h"
 #include "tag/AppletTag.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -28,3 +28,6 @@ if [ -d fuzz ] && [ -f fuzz/CMakeLists.txt ]; then
     echo "== fuzz smoke runs"
     sh scripts/fuzz.sh smoke
 fi
+
+echo "== Windows build (mingw-w64) and core tests under Wine"
+sh scripts/windows.sh

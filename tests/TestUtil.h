@@ -10,6 +10,13 @@
 #include <random>
 #include <string>
 
+// Cases about POSIX modes, owners, links and signals, which Windows does not have in that form.
+#ifdef _WIN32
+#define ZARN_POSIX_ONLY(why) GTEST_SKIP() << "POSIX only: " << why
+#else
+#define ZARN_POSIX_ONLY(why) static_cast<void>(0)
+#endif
+
 namespace zarn::test {
 
 class TempDir {
@@ -33,8 +40,8 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The folder as a string with a trailing "/".
-    std::string dir() const { return path_.string() + "/"; }
+    // The folder as a string with a trailing separator ("/", on Windows "\\").
+    std::string dir() const { return path_.string() + char(std::filesystem::path::preferred_separator); }
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
 private:

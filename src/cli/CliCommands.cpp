@@ -2,12 +2,14 @@
 
 #include "cli/CliArgs.h"
 #include "cli/CliDocument.h"
+#ifdef ZARN_PAGE_IMPORT
 #include "cli/CliImport.h"
+#endif
 #include "cli/CliTemplates.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
 #include "tag/JavaRuntime.h"
@@ -412,7 +414,9 @@ const std::vector<TCommand>& commands() {
         {"set", SetHelp, {}, runSet},
         {"check", CheckHelp, {{"copy", false}, {"from", true}}, runCheck},
         {"templates", TemplatesHelp, {}, runTemplates},
+#ifdef ZARN_PAGE_IMPORT
         {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
+#endif
         {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
     };
     return list;

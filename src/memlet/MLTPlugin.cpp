@@ -229,7 +229,7 @@ std::string TMLTPlugin::CompileToHTML(const std::string& webRoot, const std::str
     for (const auto& line : lines_)
         content += line + "\r\n";
     if (!replaceDataFile(path.substr(0, path.size() - name.size()), path, content))
-        throw EWriteError(FormatMessage("Unable to write to %s", path));
+        throw UnableToWrite(path);
     return name;
 }
 

@@ -1,60 +1,63 @@
 #include "model/Codepage.h"
 
-#include <cerrno>
+#include <array>
 #include <cstdint>
-#include <iconv.h>
 
 namespace zarn {
 
 namespace {
 
-// The bytes glibc's table leaves undefined; Windows maps them to U+0081 and so on.
+// The code points of bytes 0x80 to 0x9F; every other byte is the code point of its own number.
+// The five bytes the code page leaves unassigned map to the control characters of their number.
+constexpr std::array<uint16_t, 32> kHighControls = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0x008D, 0x017D, 0x008F, // 88-8F
+    0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178, // 98-9F
+};
+
+constexpr std::array<uint16_t, 256> MakeToUnicode() {
+    std::array<uint16_t, 256> table{};
+    for (unsigned byte = 0; byte < 256; ++byte)
+        table[byte] = uint16_t(byte);
+    for (unsigned i = 0; i < kHighControls.size(); ++i)
+        table[0x80 + i] = kHighControls[i];
+    return table;
+}
+
+constexpr std::array<uint16_t, 256> kToUnicode = MakeToUnicode();
+
 bool isUnassigned1252(uint32_t code) {
     return code == 0x81 || code == 0x8D || code == 0x8F || code == 0x90 || code == 0x9D;
 }
 
-class Converter {
-public:
-    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-    ~Converter() {
-        if (valid())
-            iconv_close(cd_);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-    bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts as much as it can; returns with `in` at the first byte it could not convert.
-    void run(std::string_view& in, std::string& out) {
-        char buffer[1024];
-        while (!in.empty()) {
-            char* src = const_cast<char*>(in.data());
-            std::size_t srcLeft = in.size();
-            char* dst = buffer;
-            std::size_t dstLeft = sizeof buffer;
-            std::size_t result = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
-            out.append(buffer, std::size_t(dst - buffer));
-            in.remove_prefix(in.size() - srcLeft);
-            if (result == std::size_t(-1) && errno != E2BIG)
-                return;
-        }
-    }
-
-private:
-    iconv_t cd_;
-};
+// The byte for a code point, or -1 when the code page has none.
+int FromUnicode(uint32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code < 0x100))
+        return int(code);
+    for (unsigned i = 0; i < kHighControls.size(); ++i)
+        if (kHighControls[i] == code)
+            return int(0x80 + i);
+    return -1;
+}
 
 void appendUtf8(std::string& out, uint32_t code) {
     if (code < 0x80) {
         out += char(code);
-    } else {
+    } else if (code < 0x800) {
         out += char(0xC0 | (code >> 6));
+        out += char(0x80 | (code & 0x3F));
+    } else {
+        out += char(0xE0 | (code >> 12));
+        out += char(0x80 | ((code >> 6) & 0x3F));
         out += char(0x80 | (code & 0x3F));
     }
 }
 
-// Length and code point of the UTF-8 sequence at the start of `text`; length 0 when malformed.
-std::size_t decodeUtf8(std::string_view text, uint32_t& code) {
+// Length and code point of the UTF-8 sequence at the start of `text`; length 0 when its bytes do
+// not even have the shape of a sequence. `valid` is false for shapes that hold no character:
+// overlong forms, surrogates, code points beyond U+10FFFF.
+std::size_t decodeUtf8(std::string_view text, uint32_t& code, bool& valid) {
     const auto lead = static_cast<unsigned char>(text[0]);
     std::size_t length = lead < 0x80           ? 1
                          : (lead >> 5) == 0x6  ? 2
@@ -70,6 +73,8 @@ std::size_t decodeUtf8(std::string_view text, uint32_t& code) {
             return 0;
         code = (code << 6) | (next & 0x3F);
     }
+    static constexpr uint32_t kShortest[] = {0, 0, 0x80, 0x800, 0x10000};
+    valid = code >= kShortest[length] && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
     return length;
 }
 
@@ -78,38 +83,26 @@ std::size_t decodeUtf8(std::string_view text, uint32_t& code) {
 std::string Win1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    Converter converter("UTF-8", "WINDOWS-1252");
-    while (!text.empty()) {
-        if (converter.valid())
-            converter.run(text, out);
-        if (text.empty())
-            break;
-        const auto byte = static_cast<unsigned char>(text.front());
-        // Only the unassigned bytes stop the table; without a table, Latin-1 is the closest.
-        appendUtf8(out, byte);
-        text.remove_prefix(1);
-    }
+    for (char c : text)
+        appendUtf8(out, kToUnicode[static_cast<unsigned char>(c)]);
     return out;
 }
 
 std::string Utf8ToWin1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    Converter converter("WINDOWS-1252", "UTF-8");
     while (!text.empty()) {
-        if (converter.valid())
-            converter.run(text, out);
-        if (text.empty())
-            break;
         uint32_t code = 0;
-        std::size_t length = decodeUtf8(text, code);
+        bool valid = false;
+        const std::size_t length = decodeUtf8(text, code, valid);
         if (length == 0) {
             out += '?';
             text.remove_prefix(1);
             continue;
         }
-        const bool latin1 = !converter.valid() && code < 0x100 && (code < 0x80 || code >= 0xA0);
-        out += (isUnassigned1252(code) || latin1) ? char(code) : '?';
+        const int byte = valid ? FromUnicode(code) : -1;
+        // A malformed form of an unassigned byte's code point still gives that byte back.
+        out += byte >= 0 ? char(byte) : isUnassigned1252(code) ? char(code) : '?';
         text.remove_prefix(length);
     }
     return out;

@@ -167,7 +167,10 @@ int createExclusive(const fs::path& name, std::string_view content) {
 int takeOverAttributes(const fs::path& file, const fs::path& target) {
     std::error_code ec;
     const auto status = fs::status(target, ec);
-    if (!ec && fs::exists(status))
+    // A new file keeps the mode it was made with; the status of a missing one comes with an error.
+    if (status.type() == fs::file_type::not_found)
+        return 0;
+    if (!ec)
         fs::permissions(file, status.permissions(), ec);
     return ec ? ec.value() : 0;
 }

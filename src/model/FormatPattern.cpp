@@ -8,7 +8,7 @@ namespace zarn {
 namespace {
 
 [[noreturn]] void invalid(std::string_view pattern) {
-    throw EConvertError(FormatMessage("Format '%s' invalid or incompatible with argument", pattern));
+    throw EConvertError(FormatText("Format '%s' invalid or incompatible with argument", pattern));
 }
 
 // Reads a run of digits; anything above the bound (however long the run) gives bound + 1.

@@ -3,27 +3,35 @@
 #include "model/FileBytes.h"
 #include "model/IniFile.h"
 
-#include <filesystem>
 #include <iterator>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
 namespace zarn::profile {
 
-namespace fs = std::filesystem;
 
 Identity IdentityOf(const std::string& path) {
     Identity id;
 #ifdef _WIN32
-    std::error_code ec;
-    auto status = fs::status(path, ec);
-    if (ec || !fs::is_regular_file(status))
+    // One query for kind, size and time: every read of a cached profile asks, and the library's
+    // status, size and time calls each open the file again.
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0)
         return id;
     id.exists = true;
-    id.size = fs::file_size(path, ec);
-    id.mtime = fs::last_write_time(path, ec).time_since_epoch().count();
+    id.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    id.mtime = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
 #else
     struct stat st{};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))

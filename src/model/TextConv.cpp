@@ -44,7 +44,7 @@ bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 
-std::string FormatMessage(std::string_view pattern, std::string_view argument) {
+std::string FormatText(std::string_view pattern, std::string_view argument) {
     std::string result(pattern);
     if (auto at = result.find("%s"); at != std::string::npos)
         result.replace(at, 2, argument);

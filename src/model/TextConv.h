@@ -19,7 +19,7 @@ bool SameText(std::string_view a, std::string_view b);
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Replaces the first "%s" of a message pattern ("Unable to write to %s").
-std::string FormatMessage(std::string_view pattern, std::string_view argument);
+std::string FormatText(std::string_view pattern, std::string_view argument);
 
 // The integer grammar of profile files: leading spaces, then an optional sign and decimal digits,
 // or "$" and 1 to 8 hexadecimal digits; nothing after. "-2147483648" is accepted.

@@ -53,8 +53,18 @@ bool DynamicLibrary::Open(const std::string& path) {
     error_.clear();
 #ifdef _WIN32
     // The library's own folder is searched for its dependencies, not the current folder.
-    handle_ = reinterpret_cast<void*>(LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH));
-    if (!handle_)
+    HMODULE module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    // Pinned, as RTLD_NODELETE does on POSIX: a library stays loaded until the program ends, so
+    // closing the handle never unmaps code that a plug-in's threads or callbacks may still run.
+    HMODULE pinned = nullptr;
+    if (module && !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                                      reinterpret_cast<LPCSTR>(module), &pinned)) {
+        error_ = lastSystemError();
+        FreeLibrary(module);
+        module = nullptr;
+    }
+    handle_ = reinterpret_cast<void*>(module);
+    if (!handle_ && error_.empty())
         error_ = lastSystemError();
 #else
     // RTLD_LOCAL: two plug-ins may define the same names without meeting. RTLD_NODELETE: closing

@@ -139,9 +139,10 @@ TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
 }
 
 void CreateDirectoryLevels(const std::string& directory) {
-    const char separator = IsPosixPath(directory) || directory.find('\\') == std::string::npos ? '/' : '\\';
-    for (size_t pos = directory.find(separator); pos != std::string::npos;
-         pos = directory.find(separator, pos + 1)) {
+    // A path holding a backslash is a DOS path, and the system takes "/" in it as well: "C:\site/java/".
+    const char* separators = IsPosixPath(directory) || directory.find('\\') == std::string::npos ? "/" : "/\\";
+    for (size_t pos = directory.find_first_of(separators); pos != std::string::npos;
+         pos = directory.find_first_of(separators, pos + 1)) {
         if (pos == 0)
             continue;
         std::error_code ec;

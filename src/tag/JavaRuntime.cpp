@@ -4,12 +4,14 @@
 
 #include "plugins/PluginFolders.h"
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -21,7 +23,9 @@
 #include <sstream>
 #include <system_error>
 
+#ifndef _WIN32
 extern char** environ;
+#endif
 
 namespace zarn {
 
@@ -29,10 +33,21 @@ namespace {
 
 namespace fs = std::filesystem;
 
+#ifdef _WIN32
+constexpr char PathListSeparator = ';';
+const char* const JavaProgram = "java.exe";
+bool IsProgram(const fs::path& path) {
+    std::error_code ec;
+    return fs::is_regular_file(path, ec);
+}
+#else
+constexpr char PathListSeparator = ':';
+const char* const JavaProgram = "java";
 bool IsProgram(const fs::path& path) {
     std::error_code ec;
     return fs::is_regular_file(path, ec) && ::access(path.c_str(), X_OK) == 0;
 }
+#endif
 
 std::string ReadSmallFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -53,6 +68,12 @@ std::string FirstQuoted(const std::string& text) {
 }
 
 // The output of `program -version`; empty when it does not answer within the time.
+#ifdef _WIN32
+// Every kit since 9 has its release file; on Windows the version is read from there only.
+std::string RunVersion(const std::string&) {
+    return {};
+}
+#else
 std::string RunVersion(const std::string& program) {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0)
@@ -96,6 +117,7 @@ std::string RunVersion(const std::string& program) {
     ::close(pipeEnds[0]);
     return output;
 }
+#endif
 
 void AddCandidate(TStrings& list, TStrings& seen, const fs::path& path) {
     if (!IsProgram(path))
@@ -153,12 +175,12 @@ std::string ReadJavaVersion(const std::string& program) {
 TStrings JavaCandidates(const std::string& jvmFolder) {
     TStrings list, seen;
     if (const char* home = std::getenv("JAVA_HOME"); home && *home)
-        AddCandidate(list, seen, fs::path(home) / "bin" / "java");
+        AddCandidate(list, seen, fs::path(home) / "bin" / JavaProgram);
     if (const char* path = std::getenv("PATH")) {
         std::istringstream folders(path);
-        for (std::string folder; std::getline(folders, folder, ':');)
+        for (std::string folder; std::getline(folders, folder, PathListSeparator);)
             if (!folder.empty() && fs::path(folder).is_absolute())
-                AddCandidate(list, seen, fs::path(folder) / "java");
+                AddCandidate(list, seen, fs::path(folder) / JavaProgram);
     }
     std::error_code ec;
     std::vector<fs::path> kits;
@@ -166,7 +188,7 @@ TStrings JavaCandidates(const std::string& jvmFolder) {
         kits.push_back(it->path());
     std::sort(kits.begin(), kits.end());
     for (const fs::path& kit : kits)
-        AddCandidate(list, seen, kit / "bin" / "java");
+        AddCandidate(list, seen, kit / "bin" / JavaProgram);
     return list;
 }
 

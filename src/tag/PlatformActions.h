@@ -1,7 +1,7 @@
 #pragma once
 // What the core asks of the platform: the clipboard, starting a program, opening a file or URL with
 // the user's default program. The main window implements it with the toolkit, the command-line tool
-// with ProcessActions, the tests with RecordingActions.
+// with ProcessActions, the tests with a recording double (tests/support).
 
 #include "model/TextConv.h"
 
@@ -25,38 +25,6 @@ public:
     // standard error and how it ended. Elsewhere it is a program like any other.
     virtual bool StartViewer(const std::string& program, const TStrings& arguments) {
         return StartProgram(program, arguments, false);
-    }
-};
-
-// Records every request and answers with preset results.
-class RecordingActions : public PlatformActions {
-public:
-    struct Start {
-        std::string program;
-        TStrings arguments;
-        bool wait;
-    };
-
-    bool clipboardWorks = true;
-    bool startWorks = true;
-    bool openWorks = true;
-
-    std::vector<std::string> clipboard; // texts set, in order
-    std::vector<Start> starts;
-    std::vector<std::string> opened;
-
-    bool SetClipboardText(const std::string& text) override {
-        if (clipboardWorks)
-            clipboard.push_back(text);
-        return clipboardWorks;
-    }
-    bool StartProgram(const std::string& program, const TStrings& arguments, bool wait) override {
-        starts.push_back({program, arguments, wait});
-        return startWorks;
-    }
-    bool OpenWithDefault(const std::string& target) override {
-        opened.push_back(target);
-        return openWorks;
     }
 };
 

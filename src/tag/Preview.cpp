@@ -4,13 +4,11 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
+#include "tag/ExclusiveFile.h"
 #include "tag/JavaRuntime.h"
 #include "paths/PathForms.h"
 #include "tag/PlatformActions.h"
 #include "tag/Prompt.h"
-
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <array>
 #include <cerrno>
@@ -69,48 +67,17 @@ private:
     std::string codeBase_;
 };
 
-class TFileDescriptor {
-public:
-    explicit TFileDescriptor(int fd) : fd_(fd) {}
-    ~TFileDescriptor() { Close(); }
-    TFileDescriptor(const TFileDescriptor&) = delete;
-    TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-
-    int Get() const { return fd_; }
-    int Close() {
-        const int result = fd_ >= 0 ? ::close(fd_) : 0;
-        fd_ = -1;
-        return result;
-    }
-
-private:
-    int fd_;
-};
-
 // Creates a new page of our own in the folder: exclusive, so nothing planted there (a link, a
 // file) is followed or replaced, and readable by the user alone.
-std::string CreatePreviewPage(const std::string& folder, std::optional<TFileDescriptor>& file) {
-    static constexpr const char* kSuffix = ".html";
-    std::string name = WithTrailingBackslash(folder) + "ZARXXXXXX" + kSuffix;
-    const int fd = ::mkostemps(name.data(), static_cast<int>(std::strlen(kSuffix)), O_CLOEXEC);
-    if (fd < 0)
-        throw EZarnError("Cannot create the preview page in " + folder + " (" + ErrorText(errno) + ")");
-    file.emplace(fd);
-    return name;
+std::string CreatePreviewPage(const std::string& folder, TExclusiveFile& file) {
+    if (const int error = file.Create(WithTrailingBackslash(folder) + "ZAR", ".html"))
+        throw EZarnError("Cannot create the preview page in " + folder + " (" + ErrorText(error) + ")");
+    return file.Path();
 }
 
-void WriteAll(TFileDescriptor& file, const std::string& page, const std::string& content) {
-    size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t written = ::write(file.Get(), content.data() + done, content.size() - done);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(errno) + ")");
-        done += static_cast<size_t>(written);
-    }
-    if (file.Close() != 0)
-        throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(errno) + ")");
+void WriteAll(TExclusiveFile& file, const std::string& page, const std::string& content) {
+    if (const int error = file.WriteAndClose(content))
+        throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(error) + ")");
 }
 
 bool KeptInURL(unsigned char c) {
@@ -275,7 +242,7 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
                                 PreviewHost* host) {
     TPreviewResult result;
 
-    std::optional<TFileDescriptor> pageFile;
+    TExclusiveFile pageFile;
     result.page = CreatePreviewPage(tempDirectory.empty() ? TempDirectory() : tempDirectory, pageFile);
     tempFiles.Add(result.page);
 
@@ -329,7 +296,7 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
     if (cheerpJ)
         content += "<SCRIPT>cheerpjInit();</SCRIPT>\r\n";
     content += "</BODY></HTML>\r\n";
-    WriteAll(*pageFile, result.page, content);
+    WriteAll(pageFile, result.page, content);
     if (served)
         result.servedPage = served->pageURL;
     return result;

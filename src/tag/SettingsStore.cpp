@@ -35,7 +35,7 @@ constexpr const char* kFailedToSet = "Failed to set data for '%s'";
 constexpr const char* kFailedToGet = "Failed to get data for '%s'";
 
 [[noreturn]] void Fail(const char* pattern, const std::string& name) {
-    throw EZarnError(FormatMessage(pattern, name));
+    throw EZarnError(FormatText(pattern, name));
 }
 
 struct TValueLine {

@@ -41,16 +41,6 @@ bool yes(QMessageBox::StandardButton button) {
     return button == QMessageBox::Yes;
 }
 
-std::optional<QString> takeName(std::deque<QString>& queue) {
-    if (queue.empty())
-        return std::nullopt;
-    const QString front = queue.front();
-    queue.pop_front();
-    if (front.isEmpty())
-        return std::nullopt;
-    return front;
-}
-
 // The toolkit's dialog has no way to take the system's "|" pairs directly.
 QFileDialog* fileDialog(const TFileRequest& request) {
     auto* dialog = new QFileDialog(Parent(), request.caption, request.directory);
@@ -212,50 +202,10 @@ std::optional<QColor> TQtDialogs::Color(const QColor& initial) {
     return chosen;
 }
 
-TAnswer TScriptedDialogs::YesNoCancel(const QString&, const QString& text) {
-    questions << text;
-    if (answers.empty())
-        return TAnswer::Cancel;
-    const TAnswer answer = answers.front();
-    answers.pop_front();
-    return answer;
-}
-
-std::optional<QString> TScriptedDialogs::OpenFileName(const TFileRequest& request) {
-    openRequests.push_back(request);
-    return takeName(files);
-}
-
-std::optional<QString> TScriptedDialogs::SaveFileName(const TFileRequest& request) {
-    saveRequests.push_back(request);
-    return takeName(files);
-}
-
-std::optional<QString> TScriptedDialogs::Directory(const QString&, const QString& directory) {
-    directoryStarts << directory;
-    return takeName(directories);
-}
-
-std::optional<QColor> TScriptedDialogs::Color(const QColor&) {
-    if (colors.empty())
-        return std::nullopt;
-    const QColor front = colors.front();
-    colors.pop_front();
-    if (!front.isValid())
-        return std::nullopt;
-    return front;
-}
-
 std::optional<QString> TDialogs::TemplateFile(TTemplateBrowser& browser) {
     if (browser.exec() != QDialog::Accepted || browser.ResultPath().isEmpty())
         return std::nullopt;
     return browser.TemplatePath();
-}
-
-std::optional<QString> TScriptedDialogs::TemplateFile(TTemplateBrowser& browser) {
-    if (realTemplateBrowser)
-        return TDialogs::TemplateFile(browser);
-    return takeName(files);
 }
 
 } // namespace zarn

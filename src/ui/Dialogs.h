@@ -1,7 +1,7 @@
 #pragma once
 // Every question, notice and chooser the editor puts to the user goes through one seam, so tests
-// answer them directly: TQtDialogs shows the toolkit's standard boxes and dialogs, TScriptedDialogs
-// answers from a script and records what it was shown.
+// answer them directly: TQtDialogs shows the toolkit's standard boxes and dialogs; the tests' double
+// answers from a script.
 
 #include "tag/Prompt.h"
 
@@ -10,10 +10,8 @@
 #include <QString>
 #include <QStringList>
 
-#include <deque>
 #include <string>
 #include <optional>
-#include <vector>
 
 class QDialog;
 
@@ -99,35 +97,6 @@ public:
 
 private:
     TQtPrompt prompt_;
-};
-
-// Answers from queues; an empty queue, an empty name or an invalid colour answers Cancel. Records
-// every box and request.
-class TScriptedDialogs : public TDialogs {
-public:
-    ScriptedPrompt prompt;
-    std::deque<TAnswer> answers;
-    std::deque<QString> files; // for open and save alike
-    std::deque<QString> directories;
-    std::deque<QColor> colors;
-    // Templates for New come from `files` (the file answer stands in for the browser) unless the
-    // real browser is to run.
-    bool realTemplateBrowser = false;
-
-    QStringList questions; // texts of YesNoCancel
-    QStringList errors;
-    std::vector<TFileRequest> openRequests;
-    std::vector<TFileRequest> saveRequests;
-    QStringList directoryStarts;
-
-    Prompt& Questions() override { return prompt; }
-    TAnswer YesNoCancel(const QString& caption, const QString& text) override;
-    void Error(const QString& text) override { errors << text; }
-    std::optional<QString> OpenFileName(const TFileRequest& request) override;
-    std::optional<QString> SaveFileName(const TFileRequest& request) override;
-    std::optional<QString> Directory(const QString& caption, const QString& directory) override;
-    std::optional<QColor> Color(const QColor& initial) override;
-    std::optional<QString> TemplateFile(TTemplateBrowser& browser) override;
 };
 
 // Installs a scripted seam for the lifetime of the object.

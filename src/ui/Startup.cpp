@@ -1,7 +1,7 @@
 #include "ui/Startup.h"
 
 #include "tag/AppSettings.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 #include "tag/JavaRuntime.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"

@@ -1,4 +1,4 @@
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <gtest/gtest.h>
 

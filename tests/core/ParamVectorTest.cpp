@@ -3,7 +3,7 @@
 #include "model/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <gtest/gtest.h>
 

@@ -24,19 +24,22 @@ public:
     TEnvVar(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name))
             old_ = old;
+        Set(name, value);
+    }
+    ~TEnvVar() { Set(name_, old_ ? old_->c_str() : nullptr); }
+
+private:
+    static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+        ::_putenv_s(name, value ? value : ""); // an empty value removes the variable
+#else
         if (value)
             ::setenv(name, value, 1);
         else
             ::unsetenv(name);
-    }
-    ~TEnvVar() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
+#endif
     }
 
-private:
     const char* name_;
     std::optional<std::string> old_;
 };
@@ -44,7 +47,10 @@ private:
 // A private HOME per test, so the user's own settings are never touched.
 class SettingsTest : public testing::Test {
 protected:
-    void SetUp() override { AppSettings = TAppSettings{}; }
+    void SetUp() override {
+        ZARN_POSIX_ONLY("the settings file; Windows keeps them in the registry (RegistryStoreTest)");
+        AppSettings = TAppSettings{};
+    }
     void TearDown() override {
         CloseAppSettings({});
         AppSettings = TAppSettings{};
@@ -60,7 +66,7 @@ protected:
     }
 
     TempDir home;
-    TEnvVar homeVar{"HOME", home.path().c_str()};
+    TEnvVar homeVar{"HOME", home.path().string().c_str()};
     TEnvVar xdgVar{"XDG_CONFIG_HOME", nullptr};
     std::vector<std::string> reports;
 };

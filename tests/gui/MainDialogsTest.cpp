@@ -5,6 +5,8 @@
 #include "paths/PathForms.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
+#include "support/ScriptedDialogs.h"
+#include "support/RecordingActions.h"
 #include "ui/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/Main.h"

@@ -2,6 +2,7 @@
 
 #include "model/KelmFile.h"
 #include "tag/AppSettings.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Startup.h"

@@ -3,6 +3,7 @@
 
 #include "tag/AppSettings.h"
 #include "tag/SettingsStore.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 #include "ui/uOptionsPaths.h"
 

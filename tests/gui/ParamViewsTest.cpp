@@ -5,6 +5,7 @@
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
 #include "tag/AppSettings.h"
+#include "support/ScriptedDialogs.h"
 #include "ui/Dialogs.h"
 #include "views/ColorViews.h"
 #include "views/Glyphs.h"

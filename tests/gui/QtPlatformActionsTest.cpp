@@ -5,6 +5,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"
+#include "support/ScriptedPrompt.h"
 #include "tag/Prompt.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/QtPlatformActions.h"

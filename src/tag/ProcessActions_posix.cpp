@@ -1,6 +1,7 @@
 #include "tag/ProcessActions.h"
 
 #include <spawn.h>
+#include <sys/types.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -46,6 +47,10 @@ ProcessActions::~ProcessActions() {
     ReapFinished();
 }
 
+std::string ProcessActions::DefaultOpener() {
+    return "xdg-open";
+}
+
 bool ProcessActions::SetClipboardText(const std::string&) {
     return false;
 }
@@ -58,7 +63,7 @@ bool ProcessActions::StartProgram(const std::string& program, const TStrings& ar
     if (wait)
         WaitFor(pid);
     else
-        running_.push_back(pid);
+        running_.push_back(long(pid));
     return true;
 }
 
@@ -69,7 +74,8 @@ bool ProcessActions::OpenWithDefault(const std::string& target) {
 }
 
 void ProcessActions::ReapFinished() {
-    std::erase_if(running_, [](pid_t pid) {
+    std::erase_if(running_, [](long child) {
+        const auto pid = pid_t(child);
         int status = 0;
         const pid_t result = waitpid(pid, &status, WNOHANG);
         return result == pid || (result < 0 && errno == ECHILD);

@@ -1,0 +1,41 @@
+#pragma once
+// The editor's dialogs answered from a script, for the window tests.
+
+#include "support/ScriptedPrompt.h"
+#include "ui/Dialogs.h"
+
+#include <deque>
+#include <vector>
+
+namespace zarn {
+
+// Answers from queues; an empty queue, an empty name or an invalid colour answers Cancel. Records
+// every box and request.
+class TScriptedDialogs : public TDialogs {
+public:
+    ScriptedPrompt prompt;
+    std::deque<TAnswer> answers;
+    std::deque<QString> files; // for open and save alike
+    std::deque<QString> directories;
+    std::deque<QColor> colors;
+    // Templates for New come from `files` (the file answer stands in for the browser) unless the
+    // real browser is to run.
+    bool realTemplateBrowser = false;
+
+    QStringList questions; // texts of YesNoCancel
+    QStringList errors;
+    std::vector<TFileRequest> openRequests;
+    std::vector<TFileRequest> saveRequests;
+    QStringList directoryStarts;
+
+    Prompt& Questions() override { return prompt; }
+    TAnswer YesNoCancel(const QString& caption, const QString& text) override;
+    void Error(const QString& text) override { errors << text; }
+    std::optional<QString> OpenFileName(const TFileRequest& request) override;
+    std::optional<QString> SaveFileName(const TFileRequest& request) override;
+    std::optional<QString> Directory(const QString& caption, const QString& directory) override;
+    std::optional<QColor> Color(const QColor& initial) override;
+    std::optional<QString> TemplateFile(TTemplateBrowser& browser) override;
+};
+
+} // namespace zarn
