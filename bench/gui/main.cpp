@@ -1,4 +1,4 @@
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 
 #include <QApplication>
 #include <QTemporaryDir>

@@ -1,3 +1,5 @@
+#include "support/RecordingActions.h"
+#include "support/ScriptedPrompt.h"
 #include "TestUtil.h"
 
 #include "model/KelmFile.h"

@@ -5,7 +5,7 @@
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
 #include "tag/AppletTag.h"
-#include "tag/CoreStartup.h"
+#include "startup/CoreStartup.h"
 #include "tag/PageImport.h"
 
 #include <gtest/gtest.h>

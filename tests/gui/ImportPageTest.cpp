@@ -1,5 +1,6 @@
 // "Import from page...": the made document opens unsaved, with what the page could not give listed.
 
+#include "support/ScriptedDialogs.h"
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
 

@@ -1,3 +1,4 @@
+#include "support/ScriptedDialogs.h"
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"

@@ -1,3 +1,4 @@
+#include "support/ScriptedDialogs.h"
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
 
