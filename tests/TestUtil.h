@@ -68,24 +68,30 @@ inline std::string Ini(std::initializer_list<std::string> lines) {
 
 inline std::string DataPath(const std::string& name) { return std::string(ZARN_TEST_DATA_DIR) + "/" + name; }
 
-// An environment variable set for one scope, then put back (unset when it was not set).
+// An environment variable set (or, with a null value, unset) for one scope, then put back.
 class TScopedEnv {
 public:
-    TScopedEnv(const char* name, const std::string& value) : name_(name) {
+    TScopedEnv(const char* name, const char* value) : name_(name) {
         if (const char* old = std::getenv(name))
             old_ = old;
-        ::setenv(name, value.c_str(), 1);
+        Set(name, value);
     }
-    ~TScopedEnv() {
-        if (old_)
-            ::setenv(name_, old_->c_str(), 1);
-        else
-            ::unsetenv(name_);
-    }
+    TScopedEnv(const char* name, const std::string& value) : TScopedEnv(name, value.c_str()) {}
+    ~TScopedEnv() { Set(name_, old_ ? old_->c_str() : nullptr); }
     TScopedEnv(const TScopedEnv&) = delete;
     TScopedEnv& operator=(const TScopedEnv&) = delete;
 
 private:
+    static void Set(const char* name, const char* value) {
+#ifdef _WIN32
+        ::_putenv_s(name, value ? value : ""); // an empty value removes the variable
+#else
+        if (value)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
+#endif
+    }
     const char* name_;
     std::optional<std::string> old_;
 };

@@ -150,8 +150,10 @@ int moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
     return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 #else
-int createExclusive(const fs::path& name, std::string_view content) {
-    std::FILE* out = std::fopen(name.string().c_str(), "wbx");
+// Writes `content` into a file opened with `mode` ("x" refuses an existing file) and closes it. A
+// file this call made is removed again when the write fails.
+int writeWhole(const fs::path& name, const char* mode, std::string_view content, bool removeOnFailure) {
+    std::FILE* out = std::fopen(name.string().c_str(), mode);
     if (!out)
         return errno;
     int error = std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0
@@ -159,9 +161,13 @@ int createExclusive(const fs::path& name, std::string_view content) {
                     : (errno ? errno : EIO);
     if (std::fclose(out) != 0 && error == 0)
         error = errno;
-    if (error != 0)
+    if (error != 0 && removeOnFailure)
         std::remove(name.string().c_str());
     return error;
+}
+
+int createExclusive(const fs::path& name, std::string_view content) {
+    return writeWhole(name, "wbx", content, true);
 }
 
 int takeOverAttributes(const fs::path& file, const fs::path& target) {
@@ -230,15 +236,7 @@ int TSiblingFile::Rewrite(std::string_view content) {
         error = errno;
     return error;
 #else
-    std::FILE* out = std::fopen(path_.string().c_str(), "wb");
-    if (!out)
-        return errno;
-    int error = std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0
-                    ? 0
-                    : (errno ? errno : EIO);
-    if (std::fclose(out) != 0 && error == 0)
-        error = errno;
-    return error;
+    return writeWhole(path_, "wb", content, false);
 #endif
 }
 

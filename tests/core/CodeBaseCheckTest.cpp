@@ -149,7 +149,7 @@ TEST_F(CodeBaseCheck, NamesLeadingOutOfTheTemplateFolderAreListedButNotCopied) {
     EXPECT_EQ(prompt.Texts()[1], "ZARN did not copy the following files, because their names lead out of the "
                                  "template's folder : \r../secret.txt\r" +
 #ifdef _WIN32
-                                     "C:\\secret.txt\r" + dir.file("secret.txt") + "\rsub\\..\\..\\x\r");
+                                     std::string("C:\\secret.txt\r") + dir.file("secret.txt") + "\rsub\\..\\..\\x\r");
 #else
                                      dir.file("secret.txt") + "\rC:\\secret.txt\rsub\\..\\..\\x\r");
 #endif

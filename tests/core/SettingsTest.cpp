@@ -19,30 +19,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-class TEnvVar {
-public:
-    TEnvVar(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name))
-            old_ = old;
-        Set(name, value);
-    }
-    ~TEnvVar() { Set(name_, old_ ? old_->c_str() : nullptr); }
-
-private:
-    static void Set(const char* name, const char* value) {
-#ifdef _WIN32
-        ::_putenv_s(name, value ? value : ""); // an empty value removes the variable
-#else
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-#endif
-    }
-
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using TEnvVar = test::TScopedEnv;
 
 // A private HOME per test, so the user's own settings are never touched.
 class SettingsTest : public testing::Test {
