@@ -92,12 +92,20 @@ private:
     void apply(const TBasicValue& value) {
         const TUndoReplay replay;
         TAppletBasicParams& basic = *form_.BasicParams;
-        auto spin = [&](QSpinBox* spinner, void (TMainForm::*handler)()) {
+        auto spin = [&](QSpinBox* spinner) {
             {
                 const QSignalBlocker blocker(spinner);
                 spinner->setValue(int(std::get<int64_t>(value)));
             }
-            (form_.*handler)();
+            // Called by name, not through a member pointer: the sanitizer misreads those in lambdas.
+            if (spinner == form_.AppletWidth)
+                form_.AWEditChange();
+            else if (spinner == form_.AppletHeight)
+                form_.AHEditChange();
+            else if (spinner == form_.AppletHSpace)
+                form_.AHSEditChange();
+            else
+                form_.AVSEditChange();
             RevealWidget(spinner);
         };
         auto path = [&](QLineEdit* edit, std::string& stored) {
@@ -108,13 +116,13 @@ private:
         };
         switch (field_) {
         case TBasicField::Width:
-            return spin(form_.AppletWidth, &TMainForm::AWEditChange);
+            return spin(form_.AppletWidth);
         case TBasicField::Height:
-            return spin(form_.AppletHeight, &TMainForm::AHEditChange);
+            return spin(form_.AppletHeight);
         case TBasicField::HSpace:
-            return spin(form_.AppletHSpace, &TMainForm::AHSEditChange);
+            return spin(form_.AppletHSpace);
         case TBasicField::VSpace:
-            return spin(form_.AppletVSpace, &TMainForm::AVSEditChange);
+            return spin(form_.AppletVSpace);
         case TBasicField::Align: {
             // Stored as it was, also an index the list does not have (a document's own value).
             basic.Align = uint8_t(std::get<int64_t>(value));

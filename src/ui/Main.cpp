@@ -1,5 +1,7 @@
 #include "ui/Main.h"
 
+#include "views/ViewUndo.h"
+
 #include "model/Errors.h"
 #include "model/FileReplace.h"
 #include "model/KelmFile.h"
@@ -180,6 +182,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    // The history goes while the window is whole: clearing it tells this window.
+    delete UndoStack;
+    UndoStack = nullptr;
+    SetViewUndoStack(nullptr, nullptr);
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
     if (TheMainForm() == this) {
@@ -361,13 +367,15 @@ void TMainForm::SetToolbarMask(int mask) {
 }
 
 void TMainForm::SetModified() {
-    UndoStack->resetClean();
+    if (UndoStack)
+        UndoStack->resetClean();
     ShowModified(true);
     emit DocumentChanged();
 }
 
 void TMainForm::ClearModified() {
-    UndoStack->setClean();
+    if (UndoStack)
+        UndoStack->setClean();
     ShowModified(false);
 }
 
