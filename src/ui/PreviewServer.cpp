@@ -72,12 +72,12 @@ TRangeKind ParseRange(const QByteArray& header, qint64 size, qint64& start, qint
     const QByteArray value = header.trimmed();
     if (!value.startsWith("bytes="))
         return TRangeKind::Whole;
-    const QByteArray spec = value.mid(6).trimmed();
-    const qsizetype dash = spec.indexOf('-');
-    if (spec.contains(',') || dash < 0)
+    const QByteArray range = value.mid(6).trimmed();
+    const qsizetype dash = range.indexOf('-');
+    if (range.contains(',') || dash < 0)
         return TRangeKind::Whole;
-    const QByteArray first = spec.left(dash).trimmed();
-    const QByteArray last = spec.mid(dash + 1).trimmed();
+    const QByteArray first = range.left(dash).trimmed();
+    const QByteArray last = range.mid(dash + 1).trimmed();
     qint64 a = 0;
     qint64 b = 0;
     if (first.isEmpty()) {

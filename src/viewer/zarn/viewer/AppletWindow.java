@@ -35,7 +35,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         void closed(AppletWindow window);
     }
 
-    private final PageReader.AppletSpec spec;
+    private final PageReader.AppletTag tag;
     private final URL documentBase;
     private final URL codeBase;
     private final Applet applet;
@@ -48,8 +48,8 @@ final class AppletWindow implements AppletStub, AppletContext {
     private volatile boolean failed;
     private boolean closing;
 
-    AppletWindow(PageReader.AppletSpec spec, URL documentBase, URL codeBase, Applet applet, Page page) {
-        this.spec = spec;
+    AppletWindow(PageReader.AppletTag tag, URL documentBase, URL codeBase, Applet applet, Page page) {
+        this.tag = tag;
         this.documentBase = documentBase;
         this.codeBase = codeBase;
         this.applet = applet;
@@ -57,7 +57,7 @@ final class AppletWindow implements AppletStub, AppletContext {
     }
 
     String name() {
-        return spec.name;
+        return tag.name;
     }
 
     Applet applet() {
@@ -75,7 +75,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             frame = new Frame(title);
             status = new Label(" ");
             applet.setStub(this);
-            applet.setPreferredSize(new Dimension(spec.width, spec.height));
+            applet.setPreferredSize(new Dimension(tag.width, tag.height));
             frame.setLayout(new BorderLayout());
             frame.add(applet, BorderLayout.CENTER);
             frame.add(status, BorderLayout.SOUTH);
@@ -87,7 +87,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             });
             frame.pack();
             frame.setVisible(true);
-            Thread life = new Thread(this::run, "applet " + spec.code);
+            Thread life = new Thread(this::run, "applet " + tag.code);
             life.setDaemon(true);
             life.start();
         });
@@ -103,7 +103,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             showStatus("Applet started.");
         } catch (Throwable error) {
             failed = true;
-            System.err.println("zarn-viewer: " + spec.code + " failed to start:");
+            System.err.println("zarn-viewer: " + tag.code + " failed to start:");
             error.printStackTrace();
             showStatus("Applet failed to start: " + error);
         }
@@ -122,14 +122,14 @@ final class AppletWindow implements AppletStub, AppletContext {
                 }
                 applet.destroy();
             } catch (Throwable error) {
-                System.err.println("zarn-viewer: " + spec.code + " failed to stop:");
+                System.err.println("zarn-viewer: " + tag.code + " failed to stop:");
                 error.printStackTrace();
             }
             EventQueue.invokeLater(() -> {
                 frame.dispose();
                 page.closed(this);
             });
-        }, "applet end " + spec.code);
+        }, "applet end " + tag.code);
         end.setDaemon(true);
         end.start();
     }
@@ -153,7 +153,7 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     @Override
     public String getParameter(String name) {
-        return name == null ? null : spec.params.get(name.toLowerCase(Locale.ROOT));
+        return name == null ? null : tag.params.get(name.toLowerCase(Locale.ROOT));
     }
 
     @Override

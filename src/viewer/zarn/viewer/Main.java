@@ -74,7 +74,7 @@ public final class Main implements AppletWindow.Page {
 
         List<Class<?>> classes = new ArrayList<Class<?>>();
         List<URL> codeBases = new ArrayList<URL>();
-        for (PageReader.AppletSpec spec : page.applets) {
+        for (PageReader.AppletTag spec : page.applets) {
             URL codeBase = codeBase(page, spec);
             codeBases.add(codeBase);
             classes.add(appletClass(spec, codeBase));
@@ -83,7 +83,7 @@ public final class Main implements AppletWindow.Page {
 
         synchronized (this) {
             for (int i = 0; i < page.applets.size(); i++) {
-                PageReader.AppletSpec spec = page.applets.get(i);
+                PageReader.AppletTag spec = page.applets.get(i);
                 Applet applet = instantiate(spec, classes.get(i));
                 windows.add(new AppletWindow(spec, page.documentBase, codeBases.get(i), applet, this));
             }
@@ -128,7 +128,7 @@ public final class Main implements AppletWindow.Page {
     }
 
     /** CODEBASE against the page's base, always ending in "/" so class names resolve inside it. */
-    private static URL codeBase(PageReader.Page page, PageReader.AppletSpec spec) throws Failure {
+    private static URL codeBase(PageReader.Page page, PageReader.AppletTag spec) throws Failure {
         String text = spec.codeBase == null || spec.codeBase.trim().isEmpty() ? "./" : spec.codeBase.trim();
         if (!text.endsWith("/"))
             text += "/";
@@ -139,7 +139,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Class<?> appletClass(PageReader.AppletSpec spec, URL codeBase) throws Failure {
+    private static Class<?> appletClass(PageReader.AppletTag spec, URL codeBase) throws Failure {
         if (spec.code == null || spec.code.trim().isEmpty())
             throw new Failure(EXIT_CLASS, "an <APPLET> names no CODE");
         String name = spec.code.trim();
@@ -184,7 +184,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Applet instantiate(PageReader.AppletSpec spec, Class<?> type) throws Failure {
+    private static Applet instantiate(PageReader.AppletTag spec, Class<?> type) throws Failure {
         try {
             return (Applet) type.getDeclaredConstructor().newInstance();
         } catch (ReflectiveOperationException | RuntimeException | LinkageError e) {

@@ -13,7 +13,7 @@ import java.util.Map;
 final class PageReader {
 
     /** One APPLET element with its PARAMs. */
-    static final class AppletSpec {
+    static final class AppletTag {
         String code;
         String codeBase;
         String archive;
@@ -28,7 +28,7 @@ final class PageReader {
     static final class Page {
         URL documentBase;
         URL base;
-        final List<AppletSpec> applets = new ArrayList<AppletSpec>();
+        final List<AppletTag> applets = new ArrayList<AppletTag>();
     }
 
     private final String text;
@@ -47,7 +47,7 @@ final class PageReader {
     }
 
     private void scan(Page page) {
-        AppletSpec current = null;
+        AppletTag current = null;
         while (true) {
             int open = text.indexOf('<', pos);
             if (open < 0)
@@ -83,15 +83,15 @@ final class PageReader {
         }
     }
 
-    private static AppletSpec applet(Map<String, String> attributes) {
-        AppletSpec spec = new AppletSpec();
-        spec.code = attributes.get("code");
-        spec.codeBase = attributes.get("codebase");
-        spec.archive = attributes.get("archive");
-        spec.name = attributes.get("name");
-        spec.width = size(attributes.get("width"), spec.width);
-        spec.height = size(attributes.get("height"), spec.height);
-        return spec;
+    private static AppletTag applet(Map<String, String> attributes) {
+        AppletTag tag = new AppletTag();
+        tag.code = attributes.get("code");
+        tag.codeBase = attributes.get("codebase");
+        tag.archive = attributes.get("archive");
+        tag.name = attributes.get("name");
+        tag.width = size(attributes.get("width"), tag.width);
+        tag.height = size(attributes.get("height"), tag.height);
+        return tag;
     }
 
     private static int size(String value, int fallback) {
