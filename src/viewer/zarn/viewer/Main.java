@@ -74,18 +74,18 @@ public final class Main implements AppletWindow.Page {
 
         List<Class<?>> classes = new ArrayList<Class<?>>();
         List<URL> codeBases = new ArrayList<URL>();
-        for (PageReader.AppletTag spec : page.applets) {
-            URL codeBase = codeBase(page, spec);
+        for (PageReader.AppletTag tag : page.applets) {
+            URL codeBase = codeBase(page, tag);
             codeBases.add(codeBase);
-            classes.add(appletClass(spec, codeBase));
+            classes.add(appletClass(tag, codeBase));
         }
         checkDisplay();
 
         synchronized (this) {
             for (int i = 0; i < page.applets.size(); i++) {
-                PageReader.AppletTag spec = page.applets.get(i);
-                Applet applet = instantiate(spec, classes.get(i));
-                windows.add(new AppletWindow(spec, page.documentBase, codeBases.get(i), applet, this));
+                PageReader.AppletTag tag = page.applets.get(i);
+                Applet applet = instantiate(tag, classes.get(i));
+                windows.add(new AppletWindow(tag, page.documentBase, codeBases.get(i), applet, this));
             }
             for (AppletWindow window : windows)
                 window.open("Applet viewer: " + window.applet().getClass().getName());
@@ -128,28 +128,28 @@ public final class Main implements AppletWindow.Page {
     }
 
     /** CODEBASE against the page's base, always ending in "/" so class names resolve inside it. */
-    private static URL codeBase(PageReader.Page page, PageReader.AppletTag spec) throws Failure {
-        String text = spec.codeBase == null || spec.codeBase.trim().isEmpty() ? "./" : spec.codeBase.trim();
+    private static URL codeBase(PageReader.Page page, PageReader.AppletTag tag) throws Failure {
+        String text = tag.codeBase == null || tag.codeBase.trim().isEmpty() ? "./" : tag.codeBase.trim();
         if (!text.endsWith("/"))
             text += "/";
         try {
             return new URL(page.base, text);
         } catch (MalformedURLException e) {
-            throw new Failure(EXIT_CLASS, "the code base \"" + spec.codeBase + "\" is no valid URL: " + e.getMessage());
+            throw new Failure(EXIT_CLASS, "the code base \"" + tag.codeBase + "\" is no valid URL: " + e.getMessage());
         }
     }
 
-    private static Class<?> appletClass(PageReader.AppletTag spec, URL codeBase) throws Failure {
-        if (spec.code == null || spec.code.trim().isEmpty())
+    private static Class<?> appletClass(PageReader.AppletTag tag, URL codeBase) throws Failure {
+        if (tag.code == null || tag.code.trim().isEmpty())
             throw new Failure(EXIT_CLASS, "an <APPLET> names no CODE");
-        String name = spec.code.trim();
+        String name = tag.code.trim();
         if (name.endsWith(".class"))
             name = name.substring(0, name.length() - ".class".length());
         name = name.replace('/', '.');
 
         List<URL> path = new ArrayList<URL>();
-        if (spec.archive != null) {
-            for (String archive : spec.archive.split(",")) {
+        if (tag.archive != null) {
+            for (String archive : tag.archive.split(",")) {
                 if (archive.trim().isEmpty())
                     continue;
                 try {
@@ -184,7 +184,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Applet instantiate(PageReader.AppletTag spec, Class<?> type) throws Failure {
+    private static Applet instantiate(PageReader.AppletTag tag, Class<?> type) throws Failure {
         try {
             return (Applet) type.getDeclaredConstructor().newInstance();
         } catch (ReflectiveOperationException | RuntimeException | LinkageError e) {
