@@ -204,10 +204,10 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
         throw ECliError(document + ": cannot be created (" + systemError(error) + ")");
     TKelmFile file(pending.Name());
     tag.BasicParams.TemplateFile = false;
-    std::string content;
+    int written = 0;
     try {
         // The document starts as a copy of the whole template, as the editor's Save As makes it.
-        content = tag.SaveContent(file, TIniFile(templatePath));
+        written = tag.SaveContent(file, TIniFile(templatePath), pending);
     } catch (const EZarnError& error) {
         if (std::FILE* probe = std::fopen(templatePath.c_str(), "rb"))
             std::fclose(probe);
@@ -216,8 +216,8 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
         // The user knows the document, not the file it is made in.
         throw ECliError(MessageLine(replaceAll(error.Message(), pending.Name(), document)));
     }
-    if (int error = pending.Rewrite(content); error != 0)
-        throw ECliError(document + ": cannot be written (" + systemError(error) + ")");
+    if (written != 0)
+        throw ECliError(document + ": cannot be written (" + systemError(written) + ")");
     publish(pending, target, replace, document);
 }
 

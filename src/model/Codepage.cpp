@@ -83,8 +83,17 @@ std::size_t decodeUtf8(std::string_view text, uint32_t& code, bool& valid) {
 std::string Win1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
-    for (char c : text)
-        appendUtf8(out, kToUnicode[static_cast<unsigned char>(c)]);
+    // Runs of ASCII, nearly all of an applet's block, are copied whole.
+    std::size_t run = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x80)
+            continue;
+        out.append(text.substr(run, i - run));
+        appendUtf8(out, kToUnicode[byte]);
+        run = i + 1;
+    }
+    out.append(text.substr(run));
     return out;
 }
 

@@ -69,26 +69,56 @@ mode_t creationMode() {
     return 0666 & ~mask;
 }
 
-int createExclusive(const fs::path& name, std::string_view content) {
-    // Exclusive and not following links: nothing planted under the chosen name is used. Readable by
-    // us alone until the final mode is set, so a private document never shows through its copy.
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return errno;
-    int error = 0;
+// Writes all of `content`; 0 or the errno.
+int writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
         const ssize_t n = ::write(fd, data, left);
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
         data += n;
         left -= std::size_t(n);
     }
+    return 0;
+}
+
+// Writes the pieces into `fd` through a buffer of its own, then closes it; 0 or the first errno.
+int writePieces(int fd, const ContentPieces& content) {
+    constexpr std::size_t BufferSize = 256 * 1024;
+    std::string buffer;
+    buffer.reserve(BufferSize);
+    int error = 0;
+    content([&](std::string_view piece) {
+        if (error != 0)
+            return;
+        if (buffer.size() + piece.size() > BufferSize) {
+            error = writeAll(fd, buffer);
+            buffer.clear();
+            if (error == 0 && piece.size() > BufferSize)
+                error = writeAll(fd, piece);
+            else
+                buffer.append(piece);
+        } else {
+            buffer.append(piece);
+        }
+    });
+    if (error == 0)
+        error = writeAll(fd, buffer);
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    return error;
+}
+
+int createExclusive(const fs::path& name, std::string_view content) {
+    // Exclusive and not following links: nothing planted under the chosen name is used. Readable by
+    // us alone until the final mode is set, so a private document never shows through its copy.
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return errno;
+    int error = writeAll(fd, content);
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error != 0)
@@ -152,13 +182,15 @@ int moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
 #else
 // Writes `content` into a file opened with `mode` ("x" refuses an existing file) and closes it. A
 // file this call made is removed again when the write fails.
-int writeWhole(const fs::path& name, const char* mode, std::string_view content, bool removeOnFailure) {
+int writeWhole(const fs::path& name, const char* mode, const ContentPieces& content, bool removeOnFailure) {
     std::FILE* out = std::fopen(name.string().c_str(), mode);
     if (!out)
         return errno;
-    int error = std::fwrite(content.data(), 1, content.size(), out) == content.size() && std::fflush(out) == 0
-                    ? 0
-                    : (errno ? errno : EIO);
+    bool written = true;
+    content([&](std::string_view piece) {
+        written = written && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
+    });
+    int error = written && std::fflush(out) == 0 ? 0 : (errno ? errno : EIO);
     if (std::fclose(out) != 0 && error == 0)
         error = errno;
     if (error != 0 && removeOnFailure)
@@ -167,7 +199,7 @@ int writeWhole(const fs::path& name, const char* mode, std::string_view content,
 }
 
 int createExclusive(const fs::path& name, std::string_view content) {
-    return writeWhole(name, "wbx", content, true);
+    return writeWhole(name, "wbx", [&](const PieceSink& put) { put(content); }, true);
 }
 
 int takeOverAttributes(const fs::path& file, const fs::path& target) {
@@ -214,6 +246,10 @@ int TSiblingFile::Create(const fs::path& target, std::string_view content, std::
 }
 
 int TSiblingFile::Rewrite(std::string_view content) {
+    return RewriteFrom([&](const PieceSink& put) { put(content); });
+}
+
+int TSiblingFile::RewriteFrom(const ContentPieces& content) {
     if (path_.empty())
         return ENOENT;
 #ifndef _WIN32
@@ -221,20 +257,7 @@ int TSiblingFile::Rewrite(std::string_view content) {
     const int fd = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return errno;
-    int error = 0;
-    for (std::size_t done = 0; done < content.size();) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        done += std::size_t(n);
-    }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    return error;
+    return writePieces(fd, content);
 #else
     return writeWhole(path_, "wb", content, false);
 #endif

@@ -5,11 +5,17 @@
 // new file would get. Nothing is left behind, whatever fails.
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <system_error>
 
 namespace zarn {
+
+// Takes a file's content piece by piece, so a large save never has to hold all of it at once.
+using PieceSink = std::function<void(std::string_view piece)>;
+// Hands the content, in order, to the sink it is given.
+using ContentPieces = std::function<void(const PieceSink& put)>;
 
 class TSiblingFile {
 public:
@@ -26,6 +32,8 @@ public:
     const std::filesystem::path& Path() const { return path_; }
     // Replaces what the file holds with `content`. Returns 0 or an errno.
     int Rewrite(std::string_view content);
+    // As Rewrite, with the content handed over in pieces.
+    int RewriteFrom(const ContentPieces& content);
     std::string Name() const { return path_.string(); }
 
     // Puts the file in the target's place, replacing what is there. Returns 0 or an errno; afterwards

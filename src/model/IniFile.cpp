@@ -5,6 +5,7 @@
 #include "model/ProfileCache.h"
 #include "model/ProfileWriter.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <unordered_map>
 #include <vector>
@@ -39,13 +40,8 @@ namespace {
 }
 
 std::string contentOf(Document& doc) {
-    std::string content = Serialize(doc);
-    if (doc.endMark.empty() && !content.empty() && content.back() == '\x1A') {
-        // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
-        EnsureLineEnd(doc);
-        content = Serialize(doc);
-    }
-    return content;
+    GuardEndMark(doc);
+    return Serialize(doc);
 }
 
 void write(const std::string& path, const std::string& fileName, const std::shared_ptr<Document>& doc) {
@@ -98,7 +94,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
             auto& last = doc->sections.back();
             const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
             if (!Trim(tail.text()).empty()) {
-                last.entries.push_back(Entry{nullptr, 0, 0, newline});
+                last.entries.push_back(Entry{nullptr, 0, 0, newline, false});
                 if (!last.indexed && last.entries.size() > Section::IndexFrom)
                     doc->reindex(last);
             }
@@ -125,6 +121,10 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
             entry = doc->makeEntry(std::move(text), entry.eol, fileKey.size());
         }
     } else {
+        // Room for half as many lines again, not twice as many: a save adds a few keys to each of
+        // thousands of sections read at their exact size.
+        if (s->entries.size() == s->entries.capacity())
+            s->entries.reserve(s->entries.size() + std::max<std::size_t>(4, s->entries.size() / 2));
         const std::size_t at = KeyInsertionPoint(*s);
         Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
         if (previous->eol == LineEnd::None)
@@ -134,7 +134,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
                           doc->makeEntry(fileKey + "=" + fileValue, doc->newlineEnd(), fileKey.size()));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
         if (s->indexed)
-            s->keyIndex.emplace(doc->callerName(s->entries[at].key()), at);
+            s->keyIndex->emplace(doc->callerName(s->entries[at].key()), at);
         else if (s->entries.size() > Section::IndexFrom)
             doc->reindex(*s);
     }
@@ -168,6 +168,21 @@ void TIniFile::ReadSection(const std::string& section, TStrings& list) const {
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) const {
+    if (list.empty()) {
+        // Into an empty list, from a long section with each key once (a template's parameter list):
+        // one pass over the lines, each value the line's own.
+        auto doc = ProcessCache().get(ProfileAccess::path(*this));
+        const Section* s = doc->find(section);
+        if (!s)
+            return;
+        if (s->indexed && !s->hasRepeats) {
+            for (const auto& entry : s->entries)
+                if (entry.hasKey())
+                    if (std::string value = ValueOf(*doc, entry); !value.empty())
+                        list.push_back(FromFileText(*doc, entry.key()).append("=").append(value));
+            return;
+        }
+    }
     TStrings keys;
     ReadSection(section, keys);
     // Index of the list's entries by name, so a long section stays linear.
@@ -320,6 +335,17 @@ std::string TIniFile::TakeHeldContent() {
     std::string content = contentOf(*doc);
     ProcessCache().drop(path);
     return content;
+}
+
+int TIniFile::WriteHeldContent(TSiblingFile& file) {
+    const std::string& path = ProfileAccess::path(*this);
+    auto doc = ProcessCache().get(path);
+    if (!doc->writable)
+        failWrite(fileName_);
+    GuardEndMark(*doc);
+    const int error = file.RewriteFrom([&](const PieceSink& put) { Serialize(*doc, put); });
+    ProcessCache().drop(path);
+    return error;
 }
 
 TIniUpdate::~TIniUpdate() {

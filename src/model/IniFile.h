@@ -16,6 +16,8 @@
 
 namespace zarn {
 
+class TSiblingFile;
+
 class TIniFile {
 public:
     explicit TIniFile(std::string fileName);
@@ -67,6 +69,9 @@ public:
     bool HoldCopyOf(const TIniFile& source);
     // The held content as the file's bytes; this file is read from disk again afterwards.
     std::string TakeHeldContent();
+    // As TakeHeldContent, written into `file` in pieces instead of held whole; 0 or the errno of
+    // the write.
+    int WriteHeldContent(TSiblingFile& file);
 
 private:
     friend struct ProfileAccess;

@@ -46,17 +46,26 @@ Identity IdentityOf(const std::string& path) {
 }
 
 std::shared_ptr<Document> Cache::get(const std::string& path) {
-    auto it = docs_.find(path);
-    if (it != docs_.end()) {
-        Document& doc = *it->second;
+    std::shared_ptr<Document>* slot = last_ && *lastPath_ == path ? last_ : nullptr;
+    if (!slot) {
+        auto it = docs_.find(path);
+        if (it != docs_.end()) {
+            slot = &it->second;
+            lastPath_ = &it->first;
+            last_ = slot;
+        }
+    }
+    if (slot) {
+        auto& entry = *slot;
+        Document& doc = *entry;
         if (doc.dirty)
-            return it->second; // our unwritten changes come first
+            return entry; // our unwritten changes come first
         if (doc.readDepth > 0 && doc.verifiedAt == writes_)
-            return it->second; // checked in this read session, and nothing was written since
+            return entry; // checked in this read session, and nothing was written since
         const Identity now = IdentityOf(path);
         if (now == doc.identity) {
             doc.verifiedAt = writes_;
-            return it->second;
+            return entry;
         }
         // Someone else wrote the file: take theirs, keep our open update and sessions.
         auto fresh = load(path);
@@ -64,7 +73,7 @@ std::shared_ptr<Document> Cache::get(const std::string& path) {
         fresh->readDepth = doc.readDepth;
         fresh->held = doc.held;
         fresh->verifiedAt = writes_;
-        it->second = fresh;
+        entry = fresh;
         return fresh;
     }
     auto doc = load(path);
@@ -86,6 +95,7 @@ std::shared_ptr<Document> Cache::load(const std::string& path) {
 }
 
 void Cache::dropIdle() {
+    last_ = nullptr;
     for (auto it = docs_.begin(); it != docs_.end();)
         it = (it->second->updateDepth == 0 && it->second->readDepth == 0 && !it->second->dirty)
                  ? docs_.erase(it)

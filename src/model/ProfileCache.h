@@ -17,8 +17,14 @@ public:
     // else the file read anew.
     std::shared_ptr<Document> get(const std::string& path);
     void put(const std::string& path, std::shared_ptr<Document> doc) { docs_[path] = std::move(doc); }
-    void drop(const std::string& path) { docs_.erase(path); }
-    void clear() { docs_.clear(); }
+    void drop(const std::string& path) {
+        last_ = nullptr;
+        docs_.erase(path);
+    }
+    void clear() {
+        last_ = nullptr;
+        docs_.clear();
+    }
     // Every write or Flush in this process: a read session checks its file again after one, since
     // another name of the file or a plug-in library may have changed it.
     void noteWrite() { ++writes_; }
@@ -28,6 +34,9 @@ private:
     static std::shared_ptr<Document> load(const std::string& path);
     void dropIdle();
     std::unordered_map<std::string, std::shared_ptr<Document>> docs_;
+    // The entry asked for last: a load or save asks for one file many thousand times in a row.
+    const std::string* lastPath_ = nullptr;
+    std::shared_ptr<Document>* last_ = nullptr;
     uint64_t writes_ = 1;
 };
 

@@ -3,6 +3,7 @@
 #include "model/Codepage.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace zarn::profile {
@@ -34,7 +35,7 @@ std::size_t keySizeOf(std::string_view text) {
 }
 
 Entry viewEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
-    return Entry{text.data(), uint32_t(text.size()), uint32_t(keySize), eol};
+    return Entry{text.data(), uint32_t(text.size()), Entry::KeySize(keySize), eol, false};
 }
 
 } // namespace
@@ -54,6 +55,11 @@ std::string_view Document::TextStore::add(std::string_view text) {
     constexpr std::size_t BlockSize = 64 * 1024;
     if (text.empty())
         return {};
+    const bool isShort = text.size() <= ShortText;
+    if (isShort)
+        for (std::string_view kept : recent)
+            if (kept == text)
+                return kept;
     if (text.size() > room - used) {
         room = std::max(BlockSize, text.size());
         blocks.push_back(std::make_unique<char[]>(room));
@@ -62,6 +68,8 @@ std::string_view Document::TextStore::add(std::string_view text) {
     char* at = blocks.back().get() + used;
     std::copy(text.begin(), text.end(), at);
     used += text.size();
+    if (isShort)
+        recent[next++ % std::size(recent)] = {at, text.size()};
     return {at, text.size()};
 }
 
@@ -83,16 +91,46 @@ Entry Document::makeEntry(std::string text, LineEnd eol, std::size_t keySize) {
     return viewEntry(keep(text), eol, keySize);
 }
 
+Section::Section(const Section& other)
+    : header(other.header), name(other.name), entries(other.entries),
+      keyIndex(other.keyIndex ? std::make_unique<NameIndex>(*other.keyIndex) : nullptr), indexed(other.indexed),
+      hasRepeats(other.hasRepeats), duplicate(other.duplicate) {}
+
+Section& Section::operator=(const Section& other) {
+    if (this != &other)
+        *this = Section(other);
+    return *this;
+}
+
 Section* Document::find(std::string_view name) {
-    auto it = sectionIndex.find(Trim(name));
-    return it == sectionIndex.end() ? nullptr : &sections[it->second];
+    name = Trim(name);
+    auto matches = [&](std::size_t at) {
+        return at < sections.size() && !sections[at].duplicate && SameText(sections[at].name, name);
+    };
+    std::size_t at = SIZE_MAX;
+    if (matches(recent[0]))
+        return &sections[recent[0]];
+    if (matches(recent[1]))
+        at = recent[1];
+    // A load or save walks the file's sections in their order: the one after the last is likely next.
+    else if (recent[0] != SIZE_MAX && matches(recent[0] + 1))
+        at = recent[0] + 1;
+    else if (recent[1] != SIZE_MAX && matches(recent[1] + 1))
+        at = recent[1] + 1;
+    else if (auto it = sectionIndex.find(name); it != sectionIndex.end())
+        at = it->second;
+    else
+        return nullptr;
+    recent[1] = recent[0];
+    recent[0] = at;
+    return &sections[at];
 }
 
 std::size_t Document::findKey(const Section& s, std::string_view key) const {
     key = Trim(key);
     if (s.indexed) {
-        auto it = s.keyIndex.find(key);
-        return it == s.keyIndex.end() ? std::string_view::npos : it->second;
+        auto it = s.keyIndex->find(key);
+        return it == s.keyIndex->end() ? std::string_view::npos : it->second;
     }
     for (std::size_t i = 0; i < s.entries.size(); ++i)
         if (s.entries[i].hasKey() && SameText(s.entries[i].key(), key))
@@ -101,21 +139,30 @@ std::size_t Document::findKey(const Section& s, std::string_view key) const {
 }
 
 void Document::reindex(Section& s) {
-    s.keyIndex.clear();
     s.indexed = utf8 || s.entries.size() > Section::IndexFrom;
-    if (!s.indexed)
+    s.hasRepeats = false;
+    if (!s.indexed) {
+        s.keyIndex.reset();
         return;
-    s.keyIndex.reserve(s.entries.size());
-    for (std::size_t i = 0; i < s.entries.size(); ++i)
-        if (s.entries[i].hasKey())
-            s.keyIndex.emplace(callerName(s.entries[i].key()), i);
+    }
+    if (s.keyIndex)
+        s.keyIndex->clear();
+    else
+        s.keyIndex = std::make_unique<NameIndex>();
+    s.keyIndex->reserve(s.entries.size());
+    for (std::size_t i = 0; i < s.entries.size(); ++i) {
+        Entry& entry = s.entries[i];
+        entry.repeat = entry.hasKey() && !s.keyIndex->emplace(callerName(entry.key()), i).second;
+        s.hasRepeats = s.hasRepeats || entry.repeat;
+    }
 }
 
 void Document::reindexSections() {
+    recent[0] = recent[1] = SIZE_MAX;
     sectionIndex.clear();
     sectionIndex.reserve(sections.size());
     for (std::size_t i = 0; i < sections.size(); ++i)
-        sectionIndex.emplace(sections[i].name, i);
+        sections[i].duplicate = !sectionIndex.emplace(sections[i].name, i).second;
 }
 
 std::string ValueOf(const Document& doc, const Entry& entry) {
@@ -156,13 +203,38 @@ std::shared_ptr<Document> Parse(std::string file) {
         content.remove_suffix(1);
     }
     Section* current = nullptr;
+    // A section's lines gather here and move into it at its end in one allocation of their size.
+    std::vector<Entry> lines;
+    auto closeSection = [&] {
+        if (current)
+            current->entries.assign(lines.begin(), lines.end());
+        lines.clear();
+    };
     bool newlineSeen = false;
     std::size_t pos = 0;
     const std::size_t size = content.size();
+    // Each line end kind is searched for on its own and only past the line before: a search for
+    // either byte costs a call per byte, and one for "\n" alone would rescan a file of bare "\r"
+    // line ends at every line.
+    const char* const base = content.data();
+    auto nextOf = [&](char c, std::size_t from) {
+        const void* at = std::memchr(base + from, c, size - from);
+        return at ? std::size_t(static_cast<const char*>(at) - base) : size;
+    };
+    std::size_t nextCR = nextOf('\r', 0), nextLF = nextOf('\n', 0);
+    {
+        // Room for the sections up front: growing a vector of many thousands moves them all each time.
+        std::size_t headers = 0;
+        for (std::size_t at = nextOf('[', 0); at < size; at = nextOf('[', at + 1))
+            headers += at == 0 || base[at - 1] == '\n' || base[at - 1] == '\r';
+        doc->sections.reserve(headers);
+    }
     while (pos < size) {
-        std::size_t end = content.find_first_of("\r\n", pos);
-        if (end == std::string_view::npos)
-            end = size;
+        if (nextCR < pos)
+            nextCR = nextOf('\r', pos);
+        if (nextLF < pos)
+            nextLF = nextOf('\n', pos);
+        const std::size_t end = std::min(nextCR, nextLF);
         std::size_t next = end;
         if (next < size)
             next += (content[next] == '\r' && next + 1 < size && content[next + 1] == '\n') ? 2 : 1;
@@ -177,17 +249,19 @@ std::shared_ptr<Document> Parse(std::string file) {
         // A section name ends at the last "]" of its line; a "[" line without one is no header.
         const auto close = line.empty() || line.front() != '[' ? std::string_view::npos : line.rfind(']');
         if (close != std::string_view::npos) {
+            closeSection();
             Section& section = doc->sections.emplace_back();
             section.name = doc->callerName(Trim(line.substr(1, close - 1)));
             section.header = viewEntry(text, eol, 0);
             current = &section;
         } else if (current) {
-            current->entries.push_back(viewEntry(text, eol, keySizeOf(text)));
+            lines.push_back(viewEntry(text, eol, keySizeOf(text)));
         } else {
             doc->prelude.push_back(viewEntry(text, eol, 0));
         }
         pos = next;
     }
+    closeSection();
     for (auto& section : doc->sections)
         doc->reindex(section);
     doc->reindexSections();

@@ -27,8 +27,10 @@ inline std::string_view Trim(std::string_view s) {
 inline bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 // Names compared as the store compares them: ASCII letters without case.
+// Not noexcept, on purpose: the standard tables then keep each name's hash, and a lookup compares
+// only the names whose hash matches instead of hashing every name in its bucket again.
 struct NoCaseHash {
-    std::size_t operator()(std::string_view s) const noexcept {
+    std::size_t operator()(std::string_view s) const {
         std::size_t h = 14695981039346656037ull;
         for (char c : s)
             h = (h ^ std::size_t(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c))) * 1099511628211ull;
@@ -44,31 +46,52 @@ enum class LineEnd : uint8_t { None, LF, CR, CRLF };
 std::string_view LineEndText(LineEnd end);
 
 // One line of the file as it stands, with the parsed key when it is a key line.
+// 16 bytes: a large file has hundreds of thousands of them.
 struct Entry {
+    static constexpr uint16_t LongKey = 0xFFFF;
+
     const char* data = nullptr; // the line without its line end
     uint32_t size = 0;
-    uint32_t keySize = 0; // the trimmed key, starting at the line's first non-blank; 0: no key
+    // The trimmed key, starting at the line's first non-blank; 0: no key; LongKey: that long or
+    // longer, measured again when asked for.
+    uint16_t keySize = 0;
     LineEnd eol = LineEnd::None;
+    bool repeat = false; // in a long section: an earlier line has the same key
 
+    static uint16_t KeySize(std::size_t size) { return size < LongKey ? uint16_t(size) : LongKey; }
     std::string_view text() const { return {data, size}; }
     std::string_view key() const {
         std::string_view t = text();
         while (!t.empty() && IsBlank(t.front()))
             t.remove_prefix(1);
-        return t.substr(0, keySize);
+        if (keySize != LongKey)
+            return t.substr(0, keySize);
+        t = t.substr(0, t.find('='));
+        while (!t.empty() && IsBlank(t.back()))
+            t.remove_suffix(1);
+        return t;
     }
     bool hasKey() const { return keySize != 0; }
 };
+static_assert(sizeof(Entry) <= 16);
 
 struct Section {
     Entry header;
     std::string_view name; // as callers see it
     std::vector<Entry> entries;
     // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
-    // searched in place.
-    NameIndex keyIndex;
+    // searched in place, and most sections are short.
+    std::unique_ptr<NameIndex> keyIndex;
     bool indexed = false;
+    bool hasRepeats = false; // indexed, with a key on more than one line
+    bool duplicate = false;  // an earlier section has the same name
     static constexpr std::size_t IndexFrom = 24;
+
+    Section() = default;
+    Section(const Section& other);
+    Section& operator=(const Section& other);
+    Section(Section&&) noexcept = default;
+    Section& operator=(Section&&) noexcept = default;
 };
 
 // What tells one version of a file from another without reading it.
@@ -86,6 +109,11 @@ struct Document {
     struct TextStore {
         std::vector<std::unique_ptr<char[]>> blocks;
         std::size_t used = 0, room = 0;
+        // Short texts kept lately, handed out again for the same text: a save writes the same
+        // "Visible=1" into every parameter's section.
+        static constexpr std::size_t ShortText = 24;
+        std::string_view recent[8];
+        unsigned next = 0;
         std::string_view add(std::string_view text);
     };
     std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
@@ -93,6 +121,9 @@ struct Document {
     std::vector<Entry> prelude; // lines before the first section
     std::vector<Section> sections;
     NameIndex sectionIndex; // caller-form name -> first section
+    // The two sections found last, most recent first: reads and writes come in runs, and a save
+    // goes back and forth between the parameter list and each parameter's section.
+    std::size_t recent[2] = {SIZE_MAX, SIZE_MAX};
     std::string newline = "\r\n";
     // Files as other editors save them: a byte-order mark before the first line and an end-of-file
     // mark (^Z) after the last are kept where they stand and are part of no line.

@@ -11,32 +11,50 @@ std::string StoredForm(const std::string& value) {
     return value;
 }
 
+namespace {
+
+template <typename Visit>
+void forEachLine(const Document& doc, Visit&& visit) {
+    for (const auto& e : doc.prelude)
+        visit(e);
+    for (const auto& s : doc.sections) {
+        visit(s.header);
+        for (const auto& e : s.entries)
+            visit(e);
+    }
+}
+
+} // namespace
+
 std::string Serialize(const Document& doc) {
-    std::size_t total = 0;
-    auto measure = [&](const Entry& e) { total += e.size + LineEndText(e.eol).size(); };
-    for (const auto& e : doc.prelude)
-        measure(e);
-    for (const auto& s : doc.sections) {
-        measure(s.header);
-        for (const auto& e : s.entries)
-            measure(e);
-    }
+    std::size_t total = doc.byteOrderMark.size() + doc.endMark.size();
+    forEachLine(doc, [&](const Entry& e) { total += e.size + LineEndText(e.eol).size(); });
     std::string out;
-    out.reserve(doc.byteOrderMark.size() + total + doc.endMark.size() + 2);
-    out += doc.byteOrderMark;
-    auto emit = [&](const Entry& e) {
-        out += e.text();
-        out += LineEndText(e.eol);
-    };
-    for (const auto& e : doc.prelude)
-        emit(e);
-    for (const auto& s : doc.sections) {
-        emit(s.header);
-        for (const auto& e : s.entries)
-            emit(e);
-    }
-    out += doc.endMark;
+    out.reserve(total);
+    Serialize(doc, [&](std::string_view piece) { out += piece; });
     return out;
+}
+
+void Serialize(const Document& doc, const std::function<void(std::string_view)>& put) {
+    put(doc.byteOrderMark);
+    forEachLine(doc, [&](const Entry& e) {
+        put(e.text());
+        put(LineEndText(e.eol));
+    });
+    put(doc.endMark);
+}
+
+void GuardEndMark(Document& doc) {
+    if (!doc.endMark.empty())
+        return;
+    // Only the last line can lack a line end, and the last byte is in it unless it is empty.
+    const Entry* last = nullptr;
+    forEachLine(doc, [&](const Entry& e) {
+        if (e.size != 0 || e.eol != LineEnd::None)
+            last = &e;
+    });
+    if (last && last->eol == LineEnd::None && last->text().back() == '\x1A')
+        EnsureLineEnd(doc);
 }
 
 // After the section's last non-blank line, so the blank lines between sections stay between them.

@@ -3,6 +3,7 @@
 
 #include "model/ProfileParser.h"
 
+#include <functional>
 #include <string>
 
 namespace zarn::profile {
@@ -10,6 +11,10 @@ namespace zarn::profile {
 // The text a value is stored as, so that reading it gives the value back.
 std::string StoredForm(const std::string& value);
 std::string Serialize(const Document& doc);
+// The same bytes, line by line.
+void Serialize(const Document& doc, const std::function<void(std::string_view)>& put);
+// A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
+void GuardEndMark(Document& doc);
 // Where a new key of the section goes.
 std::size_t KeyInsertionPoint(const Section& s);
 // A last line without a line end gets one before anything is written after it.

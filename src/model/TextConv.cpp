@@ -35,15 +35,6 @@ std::string LowerCase(std::string_view text) {
     return result;
 }
 
-bool SameText(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (upperAscii(a[i]) != upperAscii(b[i]))
-            return false;
-    return true;
-}
-
 std::string FormatText(std::string_view pattern, std::string_view argument) {
     std::string result(pattern);
     if (auto at = result.find("%s"); at != std::string::npos)

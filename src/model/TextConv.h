@@ -14,7 +14,17 @@ using TStrings = std::vector<std::string>;
 
 std::string UpperCase(std::string_view text);
 std::string LowerCase(std::string_view text);
-bool SameText(std::string_view a, std::string_view b);
+// Inline: the profile store compares names on every read and write.
+inline bool SameText(std::string_view a, std::string_view b) {
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        const char x = a[i], y = b[i];
+        if (x != y && ((x | 0x20) != (y | 0x20) || unsigned((x | 0x20) - 'a') > 'z' - 'a'))
+            return false;
+    }
+    return true;
+}
 // An ASCII decimal digit (no locale, no other scripts' digits).
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 

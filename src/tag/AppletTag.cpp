@@ -144,8 +144,7 @@ void TJavaAppletTag::Save(TKelmFile& file) {
         failWrite(documentName);
     try {
         TKelmFile temp(copy.Name());
-        const std::string content = SaveContent(temp, TIniFile(target.string()));
-        if (copy.Rewrite(content) != 0 || copy.ReplaceTarget(target) != 0)
+        if (SaveContent(temp, TIniFile(target.string()), copy) != 0 || copy.ReplaceTarget(target) != 0)
             failWrite(documentName);
     } catch (EZarnError& error) {
         // The user knows the document, not the copy.
@@ -163,7 +162,7 @@ void TJavaAppletTag::Save(TKelmFile& file) {
         RepointSourceFiles(*ParamList, file);
 }
 
-std::string TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base) {
+int TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into) {
     if (!copy.HoldCopyOf(base))
         failWrite(copy.FileName());
     static const TAppletParamList noParams;
@@ -177,7 +176,7 @@ std::string TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base) {
     copy.WriteString(DescriptionSection, "Zarnifier", Zarnifier);
     copy.WriteString(DescriptionSection, "Copyright", Copyright);
     update.Commit();
-    return copy.TakeHeldContent();
+    return copy.WriteHeldContent(into);
 }
 
 std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes) {

@@ -13,6 +13,7 @@ namespace zarn {
 
 class TIniFile;
 class TKelmFile;
+class TSiblingFile;
 class TAPString;
 
 // The eight alignment words, indexed by TAppletBasicParams::Align.
@@ -78,9 +79,10 @@ public:
     // the writes go to a temporary copy beside the file, renamed over it only when every write
     // succeeded; otherwise the file is untouched and the error travels on.
     void Save(TKelmFile& file);
-    // The bytes of a save over a copy of `base`, made in memory as the file `copy` (which exists, so
-    // a plug-in library can write it by name); the caller writes them. Raises what a write raises.
-    std::string SaveContent(TKelmFile& copy, const TIniFile& base);
+    // A save over a copy of `base`, made in memory as the file `copy` (which exists, so a plug-in
+    // library can write it by name), then written into `into` in pieces. Returns 0 or the errno of
+    // that last write; raises what a write to the store raises.
+    int SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into);
     // The applet block with bare carriage returns as line ends. With `notes`, also what a web author
     // should look at (names that stay as typed).
     std::string CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes = nullptr);

@@ -133,16 +133,17 @@ const char* const CheerpJLoaderURL = "https://cjrtnc.leaningtech.com/3.0/cj3load
 std::string ToCRLF(const std::string& text) {
     std::string result;
     result.reserve(text.size() + text.size() / 16);
+    std::size_t run = 0; // start of the text not yet copied: lines go over whole
     for (size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         if (c == '\r' || c == '\n') {
-            result += "\r\n";
+            result.append(text, run, i - run).append("\r\n");
             if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
                 ++i;
-        } else {
-            result += c;
+            run = i + 1;
         }
     }
+    result.append(text, run, std::string::npos);
     return result;
 }
 
