@@ -103,7 +103,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
         fresh.header = doc->makeEntry("[" + ToFileText(*doc, name) + "]", newline, 0);
         fresh.name = doc->keep(name);
         doc->reindex(fresh);
-        doc->sectionIndex.emplace(fresh.name, doc->sections.size() - 1);
+        doc->indexSection(doc->sections.size() - 1);
         s = &fresh;
     }
     const std::string fileValue = ToFileText(*doc, StoredForm(value));
@@ -134,7 +134,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
                           doc->makeEntry(fileKey + "=" + fileValue, doc->newlineEnd(), fileKey.size()));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
         if (s->indexed)
-            s->keyIndex->emplace(doc->callerName(s->entries[at].key()), at);
+            doc->indexKey(*s, at);
         else if (s->entries.size() > Section::IndexFrom)
             doc->reindex(*s);
     }
@@ -226,10 +226,10 @@ void TIniFile::EraseSection(const std::string& section) {
     auto doc = ProcessCache().get(path);
     if (!doc->writable)
         failWrite(fileName_);
-    auto it = doc->sectionIndex.find(Trim(section));
-    if (it == doc->sectionIndex.end())
+    const std::size_t at = doc->indexedSection(Trim(section));
+    if (at == NameIndex::npos)
         return;
-    doc->sections.erase(doc->sections.begin() + std::ptrdiff_t(it->second));
+    doc->sections.erase(doc->sections.begin() + std::ptrdiff_t(at));
     doc->reindexSections();
     doc->dirty = true;
     commit(path, fileName_, doc);

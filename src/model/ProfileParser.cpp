@@ -117,21 +117,40 @@ Section* Document::find(std::string_view name) {
         at = recent[0] + 1;
     else if (recent[1] != SIZE_MAX && matches(recent[1] + 1))
         at = recent[1] + 1;
-    else if (auto it = sectionIndex.find(name); it != sectionIndex.end())
-        at = it->second;
-    else
+    else if (at = indexedSection(name); at == NameIndex::npos)
         return nullptr;
     recent[1] = recent[0];
     recent[0] = at;
     return &sections[at];
 }
 
+std::string_view Document::keyName(const Entry& entry) const {
+    if (!utf8)
+        return entry.key();
+    keyScratch = Utf8ToWin1252(entry.key());
+    return keyScratch;
+}
+
+std::size_t Document::indexedSection(std::string_view name) const {
+    return sectionIndex.find(name, [&](std::size_t at) { return sections[at].name; });
+}
+
+bool Document::indexSection(std::size_t at) {
+    return sectionIndex.insert(sections[at].name, at, [&](std::size_t i) { return sections[i].name; });
+}
+
+bool Document::indexKey(Section& s, std::size_t at) {
+    auto nameAt = [&](std::size_t i) { return keyName(s.entries[i]); };
+    if (!utf8)
+        return s.keyIndex->insert(s.entries[at].key(), at, nameAt);
+    const std::string name = Utf8ToWin1252(s.entries[at].key());
+    return s.keyIndex->insert(name, at, nameAt);
+}
+
 std::size_t Document::findKey(const Section& s, std::string_view key) const {
     key = Trim(key);
-    if (s.indexed) {
-        auto it = s.keyIndex->find(key);
-        return it == s.keyIndex->end() ? std::string_view::npos : it->second;
-    }
+    if (s.indexed)
+        return s.keyIndex->find(key, [&](std::size_t i) { return keyName(s.entries[i]); });
     for (std::size_t i = 0; i < s.entries.size(); ++i)
         if (s.entries[i].hasKey() && SameText(s.entries[i].key(), key))
             return i;
@@ -152,7 +171,7 @@ void Document::reindex(Section& s) {
     s.keyIndex->reserve(s.entries.size());
     for (std::size_t i = 0; i < s.entries.size(); ++i) {
         Entry& entry = s.entries[i];
-        entry.repeat = entry.hasKey() && !s.keyIndex->emplace(callerName(entry.key()), i).second;
+        entry.repeat = entry.hasKey() && !indexKey(s, i);
         s.hasRepeats = s.hasRepeats || entry.repeat;
     }
 }
@@ -162,7 +181,7 @@ void Document::reindexSections() {
     sectionIndex.clear();
     sectionIndex.reserve(sections.size());
     for (std::size_t i = 0; i < sections.size(); ++i)
-        sections[i].duplicate = !sectionIndex.emplace(sections[i].name, i).second;
+        sections[i].duplicate = !indexSection(i);
 }
 
 std::string ValueOf(const Document& doc, const Entry& entry) {

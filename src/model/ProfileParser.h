@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 namespace zarn::profile {
@@ -27,20 +26,82 @@ inline std::string_view Trim(std::string_view s) {
 inline bool IsQuote(char c) { return c == '"' || c == '\''; }
 
 // Names compared as the store compares them: ASCII letters without case.
-// Not noexcept, on purpose: the standard tables then keep each name's hash, and a lookup compares
-// only the names whose hash matches instead of hashing every name in its bucket again.
-struct NoCaseHash {
-    std::size_t operator()(std::string_view s) const {
-        std::size_t h = 14695981039346656037ull;
-        for (char c : s)
-            h = (h ^ std::size_t(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c))) * 1099511628211ull;
-        return h;
+inline uint32_t NoCaseHash(std::string_view s) {
+    uint64_t h = 14695981039346656037ull;
+    for (char c : s)
+        h = (h ^ uint64_t(static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 32 : c))) * 1099511628211ull;
+    return uint32_t(h ^ (h >> 32));
+}
+
+// Names to positions (of sections, or of lines in a section), first position kept for a name.
+// Open addressing over (hash, position) pairs: 8 bytes a name and no allocation per name, which
+// matters at a hundred thousand sections. The names stay where they are, reached by position.
+class NameIndex {
+public:
+    static constexpr std::size_t npos = std::size_t(-1);
+
+    void clear() {
+        slots_.clear();
+        count_ = 0;
     }
+    void reserve(std::size_t names) {
+        std::size_t size = 16;
+        while (size < names * 2)
+            size *= 2;
+        if (size > slots_.size())
+            rehash(size);
+    }
+    // The position stored for `name`, or npos; nameAt(position) gives a stored name.
+    template <typename NameAt>
+    std::size_t find(std::string_view name, const NameAt& nameAt) const {
+        if (slots_.empty())
+            return npos;
+        const uint32_t hash = NoCaseHash(name);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const Slot& slot = slots_[i];
+            if (slot.position == 0)
+                return npos;
+            if (slot.hash == hash && SameText(nameAt(slot.position - 1), name))
+                return slot.position - 1;
+        }
+    }
+    // Stores `position` for `name`; false, storing nothing, when the name has a position already.
+    template <typename NameAt>
+    bool insert(std::string_view name, std::size_t position, const NameAt& nameAt) {
+        if ((count_ + 1) * 2 > slots_.size())
+            rehash(slots_.empty() ? 16 : slots_.size() * 2);
+        const uint32_t hash = NoCaseHash(name);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t i = hash & mask;
+        for (; slots_[i].position != 0; i = (i + 1) & mask)
+            if (slots_[i].hash == hash && SameText(nameAt(slots_[i].position - 1), name))
+                return false;
+        slots_[i] = Slot{hash, uint32_t(position + 1)};
+        ++count_;
+        return true;
+    }
+
+private:
+    struct Slot {
+        uint32_t hash = 0;
+        uint32_t position = 0; // position + 1; 0: free
+    };
+    void rehash(std::size_t size) {
+        std::vector<Slot> old(size);
+        old.swap(slots_);
+        const std::size_t mask = size - 1;
+        for (const Slot& slot : old)
+            if (slot.position != 0) {
+                std::size_t i = slot.hash & mask;
+                while (slots_[i].position != 0)
+                    i = (i + 1) & mask;
+                slots_[i] = slot;
+            }
+    }
+    std::vector<Slot> slots_;
+    std::size_t count_ = 0;
 };
-struct NoCaseEqual {
-    bool operator()(std::string_view a, std::string_view b) const noexcept { return SameText(a, b); }
-};
-using NameIndex = std::unordered_map<std::string_view, std::size_t, NoCaseHash, NoCaseEqual>;
 
 enum class LineEnd : uint8_t { None, LF, CR, CRLF };
 std::string_view LineEndText(LineEnd end);
@@ -81,7 +142,7 @@ struct Section {
     std::vector<Entry> entries;
     // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
     // searched in place, and most sections are short.
-    std::unique_ptr<NameIndex> keyIndex;
+    std::unique_ptr<NameIndex> keyIndex; // of the lines' caller-form keys
     bool indexed = false;
     bool hasRepeats = false; // indexed, with a key on more than one line
     bool duplicate = false;  // an earlier section has the same name
@@ -120,7 +181,7 @@ struct Document {
 
     std::vector<Entry> prelude; // lines before the first section
     std::vector<Section> sections;
-    NameIndex sectionIndex; // caller-form name -> first section
+    NameIndex sectionIndex; // of the sections' names
     // The two sections found last, most recent first: reads and writes come in runs, and a save
     // goes back and forth between the parameter list and each parameter's section.
     std::size_t recent[2] = {SIZE_MAX, SIZE_MAX};
@@ -142,9 +203,18 @@ struct Document {
     std::string_view keep(std::string_view text) { return texts->add(text); }
     // The caller form of a name in the file: the file's bytes themselves unless the file is UTF-8.
     std::string_view callerName(std::string_view fileText);
+    // The caller form of a line's key; for a UTF-8 file, valid until the next call.
+    std::string_view keyName(const Entry& entry) const;
+    mutable std::string keyScratch;
     LineEnd newlineEnd() const;
 
     Section* find(std::string_view name);
+    // The first section of this name (caller form, trimmed) by the index alone, or npos.
+    std::size_t indexedSection(std::string_view name) const;
+    // Adds a section's name to the index: false when an earlier section has the name.
+    bool indexSection(std::size_t at);
+    // Adds a line's key to its section's index: false when an earlier line has the key.
+    bool indexKey(Section& s, std::size_t at);
     // The first entry of the section with this key (caller form, trimmed), or npos.
     std::size_t findKey(const Section& s, std::string_view key) const;
     void reindex(Section& s);
