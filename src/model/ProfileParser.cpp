@@ -40,6 +40,18 @@ Entry viewEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
 
 } // namespace
 
+std::string_view Entry::keyOfLine() const {
+    std::string_view t = text();
+    while (!t.empty() && IsBlank(t.front()))
+        t.remove_prefix(1);
+    if (keySize != LongKey)
+        return t.substr(0, keySize);
+    t = t.substr(0, t.find('='));
+    while (!t.empty() && IsBlank(t.back()))
+        t.remove_suffix(1);
+    return t;
+}
+
 std::string_view LineEndText(LineEnd end) {
     switch (end) {
     case LineEnd::LF: return "\n";
@@ -50,27 +62,42 @@ std::string_view LineEndText(LineEnd end) {
     return {};
 }
 
-std::string_view Document::TextStore::add(std::string_view text) {
+std::string_view Document::TextStore::add(std::initializer_list<std::string_view> pieces) {
     // Blocks, not one string per line: written lines cost their bytes and little more.
     constexpr std::size_t BlockSize = 64 * 1024;
-    if (text.empty())
+    std::size_t size = 0;
+    for (std::string_view piece : pieces)
+        size += piece.size();
+    if (size == 0)
         return {};
-    const bool isShort = text.size() <= ShortText;
+    auto same = [&](std::string_view kept) {
+        if (kept.size() != size)
+            return false;
+        for (std::string_view piece : pieces) {
+            if (!kept.starts_with(piece))
+                return false;
+            kept.remove_prefix(piece.size());
+        }
+        return true;
+    };
+    const bool isShort = size <= ShortText;
     if (isShort)
         for (std::string_view kept : recent)
-            if (kept == text)
+            if (same(kept))
                 return kept;
-    if (text.size() > room - used) {
-        room = std::max(BlockSize, text.size());
+    if (size > room - used) {
+        room = std::max(BlockSize, size);
         blocks.push_back(std::make_unique<char[]>(room));
         used = 0;
     }
-    char* at = blocks.back().get() + used;
-    std::copy(text.begin(), text.end(), at);
-    used += text.size();
+    char* const at = blocks.back().get() + used;
+    char* out = at;
+    for (std::string_view piece : pieces)
+        out = std::copy(piece.begin(), piece.end(), out);
+    used += size;
     if (isShort)
-        recent[next++ % std::size(recent)] = {at, text.size()};
-    return {at, text.size()};
+        recent[next++ % std::size(recent)] = {at, size};
+    return {at, size};
 }
 
 std::string FromFileText(const Document& doc, std::string_view text) {
@@ -81,14 +108,25 @@ std::string ToFileText(const Document& doc, std::string_view text) {
     return doc.utf8 ? Win1252ToUtf8(text) : std::string(text);
 }
 
+std::string_view ToFileText(const Document& doc, std::string_view text, std::string& room) {
+    if (!doc.utf8)
+        return text;
+    room = Win1252ToUtf8(text);
+    return room;
+}
+
 std::string_view Document::callerName(std::string_view fileText) {
     return utf8 ? keep(Utf8ToWin1252(fileText)) : fileText;
 }
 
 LineEnd Document::newlineEnd() const { return lineEndOf(newline); }
 
-Entry Document::makeEntry(std::string text, LineEnd eol, std::size_t keySize) {
+Entry Document::makeEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
     return viewEntry(keep(text), eol, keySize);
+}
+
+Entry Document::makeKeyLine(std::string_view fileKey, std::string_view fileValue, LineEnd eol) {
+    return viewEntry(texts->add({fileKey, "=", fileValue}), eol, fileKey.size());
 }
 
 Section::Section(const Section& other)

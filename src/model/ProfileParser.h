@@ -6,6 +6,7 @@
 #include "model/TextConv.h"
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -122,16 +123,11 @@ struct Entry {
     static uint16_t KeySize(std::size_t size) { return size < LongKey ? uint16_t(size) : LongKey; }
     std::string_view text() const { return {data, size}; }
     std::string_view key() const {
-        std::string_view t = text();
-        while (!t.empty() && IsBlank(t.front()))
-            t.remove_prefix(1);
-        if (keySize != LongKey)
-            return t.substr(0, keySize);
-        t = t.substr(0, t.find('='));
-        while (!t.empty() && IsBlank(t.back()))
-            t.remove_suffix(1);
-        return t;
+        if (keySize != LongKey && size != 0 && !IsBlank(*data))
+            return {data, keySize}; // nearly every key line
+        return keyOfLine();
     }
+    std::string_view keyOfLine() const;
     bool hasKey() const { return keySize != 0; }
 };
 static_assert(sizeof(Entry) <= 16);
@@ -175,7 +171,8 @@ struct Document {
         static constexpr std::size_t ShortText = 24;
         std::string_view recent[8];
         unsigned next = 0;
-        std::string_view add(std::string_view text);
+        // The pieces joined, as one text.
+        std::string_view add(std::initializer_list<std::string_view> pieces);
     };
     std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
 
@@ -200,7 +197,7 @@ struct Document {
     bool held = false;       // writes stay in memory (Flush aside) until the caller takes the bytes
 
     // A text that lives as long as the document and its copies.
-    std::string_view keep(std::string_view text) { return texts->add(text); }
+    std::string_view keep(std::string_view text) { return texts->add({text}); }
     // The caller form of a name in the file: the file's bytes themselves unless the file is UTF-8.
     std::string_view callerName(std::string_view fileText);
     // The caller form of a line's key; for a UTF-8 file, valid until the next call.
@@ -219,12 +216,16 @@ struct Document {
     std::size_t findKey(const Section& s, std::string_view key) const;
     void reindex(Section& s);
     void reindexSections();
-    Entry makeEntry(std::string text, LineEnd eol, std::size_t keySize);
+    Entry makeEntry(std::string_view text, LineEnd eol, std::size_t keySize);
+    // A key line "key=value", in the file's form.
+    Entry makeKeyLine(std::string_view fileKey, std::string_view fileValue, LineEnd eol);
 };
 
 // Names and values as callers see them, and back: only files with a UTF-8 mark differ.
 std::string FromFileText(const Document& doc, std::string_view text);
 std::string ToFileText(const Document& doc, std::string_view text);
+// As ToFileText, but the text itself where it needs no change, else made in `room`.
+std::string_view ToFileText(const Document& doc, std::string_view text, std::string& room);
 
 // The value of a key line, as a read returns it.
 std::string ValueOf(const Document& doc, const Entry& entry);

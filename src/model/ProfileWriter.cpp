@@ -1,13 +1,17 @@
 #include "model/ProfileWriter.h"
 
+#include <cstdint>
+
 namespace zarn::profile {
 
 // Reading trims the blanks before it removes a pair of quotes, so the pair is judged on the trimmed
 // value: ' "x" ' must not come back as 'x'.
-std::string StoredForm(const std::string& value) {
+std::string_view StoredForm(std::string_view value, std::string& room) {
     std::string_view core = Trim(value);
-    if (core.size() >= 2 && IsQuote(core.front()) && core.back() == core.front())
-        return core.front() + std::string(core) + core.back();
+    if (core.size() >= 2 && IsQuote(core.front()) && core.back() == core.front()) {
+        room.assign(1, core.front()).append(core).push_back(core.back());
+        return room;
+    }
     return value;
 }
 
@@ -37,10 +41,34 @@ std::string Serialize(const Document& doc) {
 
 void Serialize(const Document& doc, const std::function<void(std::string_view)>& put) {
     put(doc.byteOrderMark);
+    // Lines that still stand in the file's bytes as they were read go out as one run.
+    // (Addresses as numbers: a written line's text lies elsewhere, and is only compared.)
+    const auto first = doc.bytes ? reinterpret_cast<std::uintptr_t>(doc.bytes->data()) : 0;
+    const auto last = doc.bytes ? first + doc.bytes->size() : 0;
+    const char* run = nullptr;
+    const char* runEnd = nullptr;
     forEachLine(doc, [&](const Entry& e) {
-        put(e.text());
-        put(LineEndText(e.eol));
+        const std::string_view eol = LineEndText(e.eol);
+        const auto at = reinterpret_cast<std::uintptr_t>(e.data);
+        const bool inFile = e.data != nullptr && at >= first && at + e.size + eol.size() <= last &&
+                            std::string_view(e.data + e.size, eol.size()) == eol;
+        if (inFile && e.data == runEnd) {
+            runEnd += e.size + eol.size();
+            return;
+        }
+        if (run != runEnd)
+            put({run, std::size_t(runEnd - run)});
+        if (inFile) {
+            run = e.data;
+            runEnd = e.data + e.size + eol.size();
+        } else {
+            run = runEnd = nullptr;
+            put(e.text());
+            put(eol);
+        }
     });
+    if (run != runEnd)
+        put({run, std::size_t(runEnd - run)});
     put(doc.endMark);
 }
 

@@ -8,8 +8,9 @@
 
 namespace zarn::profile {
 
-// The text a value is stored as, so that reading it gives the value back.
-std::string StoredForm(const std::string& value);
+// The text a value is stored as, so that reading it gives the value back: the value itself, or
+// a form made in `room`.
+std::string_view StoredForm(std::string_view value, std::string& room);
 std::string Serialize(const Document& doc);
 // The same bytes, line by line.
 void Serialize(const Document& doc, const std::function<void(std::string_view)>& put);

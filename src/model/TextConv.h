@@ -3,6 +3,7 @@
 // Texts are 8-bit (Windows-1252) byte strings; letter case rules touch ASCII letters only.
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,7 +19,16 @@ std::string LowerCase(std::string_view text);
 inline bool SameText(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
         return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
+    std::size_t i = 0;
+    // Eight bytes at a time while they are equal, as they mostly are.
+    for (; i + 8 <= a.size(); i += 8) {
+        uint64_t x, y;
+        std::memcpy(&x, a.data() + i, 8);
+        std::memcpy(&y, b.data() + i, 8);
+        if (x != y)
+            break;
+    }
+    for (; i < a.size(); ++i) {
         const char x = a[i], y = b[i];
         if (x != y && ((x | 0x20) != (y | 0x20) || unsigned((x | 0x20) - 'a') > 'z' - 'a'))
             return false;
