@@ -48,7 +48,8 @@ std::string TAppletParam::CompileParam(const std::string& webRoot, int purpose, 
     std::string line;
     if (!value.empty()) {
         value = QuoteIfBlank(value);
-        line = "<PARAM NAME=" + Name + " VALUE=" + value + ">";
+        line.reserve(20 + Name.size() + value.size());
+        line.append("<PARAM NAME=").append(Name).append(" VALUE=").append(value).append(">");
     }
     if (names)
         names->push_back(Name);

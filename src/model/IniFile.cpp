@@ -6,8 +6,6 @@
 #include "model/ProfileWriter.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <filesystem>
 #include <unordered_map>
 #include <vector>
@@ -20,20 +18,7 @@ using namespace profile;
 namespace {
 
 bool breaksLines(const std::string& text) {
-    // Every write of a save checks three texts: eight bytes at a time look for any byte below 14
-    // (the three that break a line are 0, 10 and 13), and only from there byte by byte.
-    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
-    std::size_t i = 0;
-    for (; i + 8 <= text.size(); i += 8) {
-        uint64_t word;
-        std::memcpy(&word, text.data() + i, 8);
-        if (((word - ones * 14) & ~word & highs) != 0)
-            break;
-    }
-    for (; i < text.size(); ++i)
-        if (text[i] == '\r' || text[i] == '\n' || text[i] == '\0')
-            return true;
-    return false;
+    return FindLowByte(text, 0, [](char c) { return c == '\r' || c == '\n' || c == '\0'; }) != text.size();
 }
 
 } // namespace

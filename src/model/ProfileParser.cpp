@@ -270,15 +270,11 @@ std::shared_ptr<Document> Parse(std::string file) {
     bool newlineSeen = false;
     std::size_t pos = 0;
     const std::size_t size = content.size();
-    // Each line end kind is searched for on its own and only past the line before: a search for
-    // either byte costs a call per byte, and one for "\n" alone would rescan a file of bare "\r"
-    // line ends at every line.
     const char* const base = content.data();
     auto nextOf = [&](char c, std::size_t from) {
         const void* at = std::memchr(base + from, c, size - from);
         return at ? std::size_t(static_cast<const char*>(at) - base) : size;
     };
-    std::size_t nextCR = nextOf('\r', 0), nextLF = nextOf('\n', 0);
     {
         // Room for the sections up front: growing a vector of many thousands moves them all each time.
         std::size_t headers = 0;
@@ -287,11 +283,7 @@ std::shared_ptr<Document> Parse(std::string file) {
         doc->sections.reserve(headers);
     }
     while (pos < size) {
-        if (nextCR < pos)
-            nextCR = nextOf('\r', pos);
-        if (nextLF < pos)
-            nextLF = nextOf('\n', pos);
-        const std::size_t end = std::min(nextCR, nextLF);
+        const std::size_t end = FindLowByte(content, pos, [](char c) { return c == '\r' || c == '\n'; });
         std::size_t next = end;
         if (next < size)
             next += (content[next] == '\r' && next + 1 < size && content[next + 1] == '\n') ? 2 : 1;

@@ -5,7 +5,9 @@
 
 #include "model/TextConv.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -25,6 +27,30 @@ inline std::string_view Trim(std::string_view s) {
 }
 
 inline bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// The first position from `pos` whose byte `stops` holds for, or the text's size; `stops` holds
+// only for bytes below 14 (line ends, NUL). Eight bytes at a time are passed over while none of
+// them is that low: a search per byte costs a call per byte, a search per kind of byte a call per
+// kind per line.
+template <typename Stops>
+std::size_t FindLowByte(std::string_view text, std::size_t pos, const Stops& stops) {
+    constexpr uint64_t ones = 0x0101010101010101ull, highs = 0x8080808080808080ull;
+    const std::size_t size = text.size();
+    while (pos < size) {
+        if (pos + 8 <= size) {
+            uint64_t word;
+            std::memcpy(&word, text.data() + pos, 8);
+            if (((word - ones * 14) & ~word & highs) == 0) {
+                pos += 8;
+                continue;
+            }
+        }
+        for (const std::size_t stop = std::min(pos + 8, size); pos < stop; ++pos)
+            if (stops(text[pos]))
+                return pos;
+    }
+    return size;
+}
 
 // Names compared as the store compares them: ASCII letters without case.
 inline uint32_t NoCaseHash(std::string_view s) {

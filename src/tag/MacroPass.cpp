@@ -92,8 +92,12 @@ void scan(std::string& out, std::string_view text, bool lastOfText, const TMacro
             // The rest of the run is scanned again; the inserted value is not.
             i += 1 + match.length;
         } else {
-            out += c;
-            ++i;
+            // Plain text up to the next escape or macro goes over whole.
+            std::size_t next = i + 1;
+            while (next < limit && text[next] != '\\' && text[next] != '$')
+                ++next;
+            out.append(text.substr(i, next - i));
+            i = next;
         }
     }
     if (i < size)
