@@ -182,8 +182,10 @@ int runHtml(const TParsedArgs& args, std::ostream& out, std::ostream&) {
     const std::string baseText = base ? ArgumentToFileText(*base) : std::string();
 
     const std::string& path = args.operands[0];
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, path);
+    // The parsed file is done with: the block is built in the memory it held.
+    ClearProfileCache();
     std::string block;
     try {
         block = tag.CompileToHTML(purpose, base ? baseText : tag.BasicParams.WebRoot);
@@ -231,7 +233,7 @@ int runNew(const TParsedArgs& args, std::ostream&, std::ostream&) {
     if (!replace && fs::exists(fs::symlink_status(document, ec)))
         throw ECliError(document + ": exists already (--force replaces it)");
 
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, templatePath);
     applyAssignments(tag, assignments, templatePath);
     CreateDocument(tag, templatePath, document, replace);
@@ -245,7 +247,7 @@ int runGet(const TParsedArgs& args, std::ostream& out, std::ostream&) {
     for (std::size_t i = 1; i < args.operands.size(); ++i)
         names.push_back(ArgumentToFileText(args.operands[i]));
 
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, path);
     std::string text;
     if (names.empty()) {
@@ -272,7 +274,7 @@ int runSet(const TParsedArgs& args, std::ostream&, std::ostream&) {
     for (std::size_t i = 1; i < args.operands.size(); ++i)
         assignments.push_back(parseAssignment(args.operands[i]));
 
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, path);
     // Saving writes "TemplateFile" 0: the template would silently become a document.
     if (tag.BasicParams.TemplateFile)
@@ -307,7 +309,7 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (from && !fs::is_directory(*from, ec))
         throw ECliError(*from + ": is not a folder");
 
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, path);
     TStrings missing = missingSupportFiles(tag);
     // The editor's check, without its questions: --copy answers Yes to both.
@@ -385,7 +387,7 @@ TAppSettings storedSettings(std::ostream& err) {
 int runPreview(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     expectOperands(args, 1, 1);
     const std::string& path = args.operands[0];
-    TJavaAppletTag tag;
+    TJavaAppletTag& tag = CommandDocument();
     LoadTag(tag, path);
     TErrorStreamPrompt prompt(err);
     TTempFiles pages;

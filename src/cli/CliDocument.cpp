@@ -10,7 +10,9 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <memory>
 #include <system_error>
+#include <vector>
 
 
 namespace zarn::cli {
@@ -104,6 +106,11 @@ fs::path documentTarget(const std::string& templatePath, const std::string& docu
 }
 
 } // namespace
+
+TJavaAppletTag& CommandDocument() {
+    static auto* kept = new std::vector<std::unique_ptr<TJavaAppletTag>>;
+    return *kept->emplace_back(std::make_unique<TJavaAppletTag>());
+}
 
 void LoadTag(TJavaAppletTag& tag, const std::string& path) {
     std::error_code ec;

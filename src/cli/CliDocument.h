@@ -12,6 +12,11 @@ class TAppletParam;
 
 namespace zarn::cli {
 
+// A fresh document for a command. The process ends with the command, and the system takes its
+// memory back faster than thousands of parameters are freed one by one: it is never torn down,
+// and stays reachable for leak checkers.
+TJavaAppletTag& CommandDocument();
+
 // Loads a template or document. Raises ECliError naming the file for a file that cannot be read
 // and for a failed load (the loader's message after the file name).
 void LoadTag(TJavaAppletTag& tag, const std::string& path);

@@ -33,7 +33,9 @@ void TAppletParam::LoadFromFile(TKelmFile& file) {
 
 std::string TAppletParam::GetHTMLValue(const std::string& /*webRoot*/, int /*purpose*/) {
     std::string value = GetValue();
-    return value == DefaultValue ? std::string() : value;
+    if (value == DefaultValue)
+        return {};
+    return value;
 }
 
 std::string QuoteIfBlank(const std::string& value) {
@@ -54,7 +56,7 @@ std::string TAppletParam::CompileParam(const std::string& webRoot, int purpose, 
     if (names)
         names->push_back(Name);
     if (values)
-        values->push_back(value);
+        values->push_back(std::move(value));
     return line;
 }
 

@@ -221,8 +221,10 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
         TStrings values;
         for (const auto& param : *ParamList) {
             const std::string line = param->CompileParam(basic.WebRoot, purpose, true, &names, &values);
-            if (!line.empty())
-                text.Append(line + "\r");
+            if (!line.empty()) {
+                text.Append(line);
+                text.Append("\r");
+            }
             if (notes)
                 lineEnds.emplace_back(text.Size(), param.get());
         }
