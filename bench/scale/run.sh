@@ -1,12 +1,13 @@
 #!/bin/sh
 # Times zarn-cli new, html and set on generated templates beside cp and cat of the document, and
-# prints one table. Usage: bench/scale/run.sh [ZARN_CLI] [N...]   (defaults: build/bin/zarn-cli,
-# 20000 80000). RUNS (default 5) sets the runs per figure; CALLGRIND=1 adds instruction counts.
+# prints one table, then how time grows between sizes four times apart. Usage:
+# bench/scale/run.sh [ZARN_CLI] [N...]   (defaults: build/bin/zarn-cli, 20000 25000 80000 100000).
+# RUNS (default 5) sets the runs per figure; CALLGRIND=1 adds instruction counts.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 cli=$(realpath "${1:-$here/../../build/bin/zarn-cli}")
 [ $# -gt 0 ] && shift
-sizes=${*:-20000 80000}
+sizes=${*:-20000 25000 80000 100000}
 runs=${RUNS:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -31,6 +32,7 @@ for n in $sizes; do
     bench "$work/new" --vs "cp $t $work/copy" -- "$cli" new --force "$t" "$d"
     bench "$work/html" --vs "sh -c 'exec cat $d >/dev/null'" -- sh -c "exec $cli html $d >/dev/null"
     bench "$work/set" -- "$cli" set "$d" "p$((n / 2))=changed"
+    echo "$n $(median "$work/new" 'A wall s') $(median "$work/html" 'A wall s') $(median "$work/set" 'A wall s')" >>"$work/times"
     printf '%-7s %8s %8s %8s %8s %8s %7.1f %7.1f %9s %9s' "$n" "$mb" \
         "$(ms "$(median "$work/new" 'A wall s')")" "$(ms "$(median "$work/new" 'B wall s')")" \
         "$(ms "$(median "$work/html" 'A wall s')")" "$(ms "$(median "$work/html" 'B wall s')")" \
@@ -49,3 +51,8 @@ for n in $sizes; do
     fi
     printf '\n'
 done
+# Growth: each size against the one a quarter of it, when both were timed.
+awk '{ n[NR] = $1; a[$1] = $2; b[$1] = $3; c[$1] = $4 }
+     END { for (i = 1; i <= NR; i++) if ((n[i] / 4) in a)
+               printf "x4 in size, %s to %s: new x%.2f, html x%.2f, set x%.2f\n", n[i] / 4, n[i],
+                      a[n[i]] / a[n[i] / 4], b[n[i]] / b[n[i] / 4], c[n[i]] / c[n[i] / 4] }' "$work/times"
