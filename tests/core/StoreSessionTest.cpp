@@ -1,4 +1,5 @@
 #include "TestUtil.h"
+#include "model/FileReplace.h"
 #include "model/IniFile.h"
 
 #include <gtest/gtest.h>
@@ -69,6 +70,79 @@ TEST(StoreSessionTest, HeldCopyStaysInMemoryUntilTaken) {
     if (ReadFile(dir.file("gone.ini")).empty()) { // root reads everything
         EXPECT_FALSE(copy.HoldCopyOf(unreadable));
     }
+}
+
+// Lookups take shortcuts: the section after the one read last, an index of hashes for long
+// sections, one pass for a whole long list. Every file must read as a plain search would read it,
+// short sections and long ones (searched in place and through the index), UTF-8 files and 8-bit.
+TEST(StoreSessionTest, ShortcutsReadAsAPlainSearch) {
+    TempDir dir;
+    for (const std::string mark : {"", "\xEF\xBB\xBF"})
+        for (int padding : {0, 40}) {
+            SCOPED_TRACE("padding " + std::to_string(padding) + (mark.empty() ? "" : ", UTF-8"));
+            ClearProfileCache();
+            std::string pad;
+            for (int i = 0; i < padding; ++i)
+                pad += "pad" + std::to_string(i) + "=p\r\n";
+            const std::string path = dir.file("s.ini");
+            WriteFile(path, mark + "[A]\r\nk=first\r\n[B]\r\n" + pad +
+                                "Zeta=1\r\nalpha=2\r\nEmpty=\r\nZETA=3\r\n[a]\r\nk=second\r\n");
+            TIniFile ini(path);
+            TIniReadSession session(ini);
+            EXPECT_EQ(ini.ReadString("B", "zeta", ""), "1");
+            EXPECT_EQ(ini.ReadString("A", "k", ""), "first"); // not the later [a] after [B]
+            EXPECT_EQ(ini.ReadString("a", "K", ""), "first");
+            TStrings values;
+            ini.ReadSectionValues("b", values);
+            ASSERT_EQ(values.size(), std::size_t(padding) + 2);
+            EXPECT_EQ(values.back(), "alpha=2");
+            EXPECT_EQ(values[values.size() - 2], "ZETA=1");
+            ini.EraseSection("A");
+            EXPECT_EQ(ini.ReadString("A", "k", ""), "second");
+            // A key too long for a line's short form of its size.
+            const std::string longKey(70000, 'q');
+            ini.WriteString("B", longKey + "Z", "long");
+            ClearProfileCache();
+            EXPECT_EQ(ini.ReadString("b", longKey + "z", ""), "long");
+            TStrings keys;
+            ini.ReadSection("B", keys);
+            EXPECT_EQ(keys.back(), longKey + "Z");
+        }
+}
+
+// A save is written in pieces, unchanged lines in runs straight from the file's bytes: the bytes
+// are those a save held whole would write, through line ends of every kind, a last line given a
+// line end before an end mark, and lines longer than a piece.
+TEST(StoreSessionTest, SaveInPiecesWritesTheHeldBytes) {
+    TempDir dir;
+    const std::string big(300000, 'b');
+    const struct {
+        std::string text, expected;
+    } cases[] = {
+        {"; crlf\r\n[S]\r\nk=1\nlf=x\ncr=y\rlong=" + big + "\r\n[T]\r\nlast=z",
+         "; crlf\r\n[S]\r\nk=1\nlf=changed\ncr=y\rlong=" + big + "\r\n[T]\r\nlast=z\r\nnew=\x1A\r\n"},
+        {"[T]\rlast=z\x1A", "[T]\rlast=z\rnew=\x1A\r\r[S]\rlf=changed\r\x1A"},
+    };
+    for (const auto& c : cases)
+        for (bool whole : {true, false}) {
+            ClearProfileCache();
+            WriteFile(dir.file("t.ini"), c.text);
+            TIniFile source(dir.file("t.ini"));
+            TIniFile held(dir.file("h.ini"));
+            ASSERT_TRUE(held.HoldCopyOf(source));
+            held.WriteString("S", "lf", "changed");
+            held.WriteString("T", "new", "\x1A");
+            std::string written;
+            if (whole) {
+                written = held.TakeHeldContent();
+            } else {
+                TSiblingFile file;
+                ASSERT_EQ(file.Create(dir.file("out.ini"), "", ".x"), 0);
+                ASSERT_EQ(held.WriteHeldContent(file), 0);
+                written = ReadFile(file.Name());
+            }
+            EXPECT_EQ(written, c.expected) << (whole ? "whole" : "in pieces");
+        }
 }
 
 } // namespace
