@@ -80,11 +80,16 @@ std::string_view Document::TextStore::add(std::initializer_list<std::string_view
         }
         return true;
     };
-    const bool isShort = size <= ShortText;
-    if (isShort)
-        for (std::string_view kept : recent)
-            if (same(kept))
-                return kept;
+    std::string_view* slot = nullptr;
+    if (size <= ShortText) {
+        uint32_t hash = 2166136261u;
+        for (std::string_view piece : pieces)
+            for (char c : piece)
+                hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+        slot = &shortTexts[hash % std::size(shortTexts)];
+        if (same(*slot))
+            return *slot;
+    }
     if (size > room - used) {
         room = std::max(BlockSize, size);
         blocks.push_back(std::make_unique<char[]>(room));
@@ -95,8 +100,8 @@ std::string_view Document::TextStore::add(std::initializer_list<std::string_view
     for (std::string_view piece : pieces)
         out = std::copy(piece.begin(), piece.end(), out);
     used += size;
-    if (isShort)
-        recent[next++ % std::size(recent)] = {at, size};
+    if (slot)
+        *slot = {at, size};
     return {at, size};
 }
 

@@ -192,11 +192,10 @@ struct Document {
     struct TextStore {
         std::vector<std::unique_ptr<char[]>> blocks;
         std::size_t used = 0, room = 0;
-        // Short texts kept lately, handed out again for the same text: a save writes the same
-        // "Visible=1" into every parameter's section.
+        // Short texts kept, by hash, handed out again for the same text: a save writes the same
+        // "Visible=1" into every parameter's section, among texts written once.
         static constexpr std::size_t ShortText = 24;
-        std::string_view recent[8];
-        unsigned next = 0;
+        std::string_view shortTexts[256];
         // The pieces joined, as one text.
         std::string_view add(std::initializer_list<std::string_view> pieces);
     };
