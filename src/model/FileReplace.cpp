@@ -1,19 +1,13 @@
 #include "model/FileReplace.h"
 
+#include "model/WinApi.h"
+
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <random>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>

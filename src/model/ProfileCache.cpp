@@ -2,23 +2,15 @@
 
 #include "model/FileBytes.h"
 #include "model/IniFile.h"
+#include "model/WinApi.h"
 
 #include <iterator>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <sys/stat.h>
 #endif
 
 namespace zarn::profile {
-
 
 Identity IdentityOf(const std::string& path) {
     Identity id;

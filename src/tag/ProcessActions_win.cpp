@@ -1,12 +1,7 @@
 #include "tag/ProcessActions.h"
 
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
+#include "model/WinApi.h"
+
 #include <shellapi.h>
 
 namespace zarn {

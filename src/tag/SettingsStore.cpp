@@ -2,8 +2,9 @@
 
 #include "model/Errors.h"
 #include "model/IniFile.h"
-#include "model/TextConv.h"
 #include "model/FileReplace.h"
+#include "model/TextConv.h"
+#include "model/WinApi.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,15 +13,7 @@
 #include <optional>
 #include <string_view>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-#else
+#ifndef _WIN32
 #include <unistd.h>
 #endif
 
