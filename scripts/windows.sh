@@ -7,13 +7,15 @@ cd "$(dirname "$0")/.."
 sh scripts/deps.sh
 
 build="${ZARN_WIN_BUILD:-build-win}"
+# A folder given by its full name stays where it is named.
+case $build in /*) ;; *) build="$PWD/$build" ;; esac
 toolchain="$PWD/cmake/mingw-w64.cmake"
 launcher=""
 command -v ccache >/dev/null 2>&1 && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
 jobs="${ZARN_JOBS:-2}"
 
 # GoogleTest for Windows, from Debian's sources, once per build folder.
-gtest="$PWD/$build/googletest-install"
+gtest="$build/googletest-install"
 if [ ! -f "$gtest/lib/cmake/GTest/GTestConfig.cmake" ]; then
     cmake -S /usr/src/googletest -B "$build/googletest" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$gtest" -Dgtest_disable_pthreads=ON $launcher >/dev/null
@@ -28,7 +30,7 @@ cmake --build "$build" -j "$jobs" --target zarn-cli zarn_core_tests
 # Debian keeps the 64-bit loader off PATH.
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
 wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver)
-WINEPREFIX="$PWD/$build/wineprefix"
+WINEPREFIX="$build/wineprefix"
 export WINEPREFIX WINEDEBUG=-all
 # The prefix is made once; a run that hangs is cut off rather than holding up the whole CI run.
 timeout 300 "$wine" wineboot --init >/dev/null 2>&1 || true
