@@ -82,6 +82,7 @@ std::string_view Document::TextStore::add(std::initializer_list<std::string_view
     };
     std::string_view* slot = nullptr;
     if (size <= ShortText) {
+        // A cheaper hash than the names' (no letter case to fold): this runs for every line written.
         uint32_t hash = 2166136261u;
         for (std::string_view piece : pieces)
             for (char c : piece)
@@ -147,23 +148,22 @@ Section& Section::operator=(const Section& other) {
 
 Section* Document::find(std::string_view name) {
     name = Trim(name);
-    auto matches = [&](std::size_t at) {
-        return at < sections.size() && !sections[at].duplicate && SameText(sections[at].name, name);
-    };
-    std::size_t at = SIZE_MAX;
-    if (matches(recent[0]))
-        return &sections[recent[0]];
-    if (matches(recent[1]))
-        at = recent[1];
-    // A load or save walks the file's sections in their order: the one after the last is likely next.
-    else if (recent[0] != SIZE_MAX && matches(recent[0] + 1))
-        at = recent[0] + 1;
-    else if (recent[1] != SIZE_MAX && matches(recent[1] + 1))
-        at = recent[1] + 1;
-    else if (at = indexedSection(name); at == NameIndex::npos)
+    // A load or save walks the file's sections in their order: the section found last, the one
+    // before it, or the one after either is likely next. A guess that holds is the section the
+    // index would give, since a section repeating an earlier name never counts.
+    const std::size_t guesses[] = {recent[0], recent[1], recent[0] + 1, recent[1] + 1};
+    std::size_t at = NameIndex::npos;
+    for (std::size_t guess : guesses)
+        if (guess < sections.size() && !sections[guess].duplicate && SameText(sections[guess].name, name)) {
+            at = guess;
+            break;
+        }
+    if (at == NameIndex::npos && (at = indexedSection(name)) == NameIndex::npos)
         return nullptr;
-    recent[1] = recent[0];
-    recent[0] = at;
+    if (at != recent[0]) {
+        recent[1] = recent[0];
+        recent[0] = at;
+    }
     return &sections[at];
 }
 

@@ -39,7 +39,7 @@ std::string Serialize(const Document& doc) {
     return out;
 }
 
-void Serialize(const Document& doc, const std::function<void(std::string_view)>& put) {
+void Serialize(const Document& doc, const PieceSink& put) {
     put(doc.byteOrderMark);
     // Lines that still stand in the file's bytes as they were read go out as one run.
     // (Addresses as numbers: a written line's text lies elsewhere, and is only compared.)

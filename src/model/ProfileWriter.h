@@ -1,9 +1,9 @@
 #pragma once
 // Changing a parsed profile file and turning it back into bytes.
 
+#include "model/FileReplace.h"
 #include "model/ProfileParser.h"
 
-#include <functional>
 #include <string>
 
 namespace zarn::profile {
@@ -13,7 +13,7 @@ namespace zarn::profile {
 std::string_view StoredForm(std::string_view value, std::string& room);
 std::string Serialize(const Document& doc);
 // The same bytes, line by line.
-void Serialize(const Document& doc, const std::function<void(std::string_view)>& put);
+void Serialize(const Document& doc, const PieceSink& put);
 // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
 void GuardEndMark(Document& doc);
 // Where a new key of the section goes.
