@@ -32,11 +32,12 @@ public:
 
     std::string UFName;
     std::string Name;
+    std::string DefaultValue;
+    // Together after the strings: a document may hold a hundred thousand parameters.
+    int32_t Page = 0;
     bool Visible = false;
     bool DontShowName = false;
     bool DontShowUFName = false;
-    std::string DefaultValue;
-    int32_t Page = 0;
 
     // The registered class name ("TAPString"), written under "Class".
     virtual std::string ClassName() const = 0;

@@ -244,6 +244,35 @@ void TIniFile::ClearSection(const std::string& section) {
     commit(path, fileName_, doc);
 }
 
+bool TIniFile::KeysStandAsWritten(const std::string& section, std::size_t count, const KeyAt& keyAt) const {
+    auto doc = ProcessCache().get(ProfileAccess::path(*this));
+    const Section* s = doc->writable ? doc->find(section) : nullptr;
+    if (!s || s->entries.size() < count)
+        return false;
+    const LineEnd eol = doc->newlineEnd();
+    std::string key, value, quoted, keyRoom, valueRoom;
+    for (std::size_t i = 0; i < count; ++i) {
+        keyAt(i, key, value);
+        const std::string_view keyName = Trim(key);
+        // What a write would refuse is left to the write.
+        if (breaksLines(key) || breaksLines(value) || keyName.empty() || keyName.find('=') != std::string_view::npos ||
+            keyName.front() == '[' || keyName.front() == ';')
+            return false;
+        const std::string_view fileKey = ToFileText(*doc, keyName, keyRoom);
+        const std::string_view fileValue = ToFileText(*doc, StoredForm(value, quoted), valueRoom);
+        const Entry& e = s->entries[i];
+        const std::string_view line = e.text();
+        if (e.eol != eol || line.size() != fileKey.size() + 1 + fileValue.size() || !line.starts_with(fileKey) ||
+            line[fileKey.size()] != '=' || line.substr(fileKey.size() + 1) != fileValue)
+            return false;
+    }
+    // Only the blank lines a rewrite would put the keys before may follow.
+    Section rest;
+    rest.entries.assign(s->entries.begin() + std::ptrdiff_t(count), s->entries.end());
+    return KeyInsertionPoint(rest) == 0 &&
+           std::none_of(rest.entries.begin(), rest.entries.end(), [](const Entry& e) { return e.hasKey(); });
+}
+
 bool TIniFile::SectionExists(const std::string& section) const {
     auto doc = ProcessCache().get(ProfileAccess::path(*this));
     return doc->find(section) != nullptr;

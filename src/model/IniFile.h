@@ -11,6 +11,7 @@
 #include "model/TextConv.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -47,6 +48,11 @@ public:
     // Removes the section's keys but keeps its place, header and comment lines: a rewritten list
     // stays where the author put it.
     void ClearSection(const std::string& section);
+    // True when the section's lines already stand as ClearSection followed by writing these keys in
+    // order would leave them: a save of a long list then writes nothing. `keyAt` gives key i and
+    // its value.
+    using KeyAt = std::function<void(std::size_t, std::string& key, std::string& value)>;
+    bool KeysStandAsWritten(const std::string& section, std::size_t count, const KeyAt& keyAt) const;
     bool SectionExists(const std::string& section) const;
 
     // Writes made while an update is open stay in memory (every object on this file sees them) and

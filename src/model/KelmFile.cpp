@@ -17,6 +17,7 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
     if (!hadEntries)
         throw EListError("Could not get the [Applet parameters] section");
 
+    list->items().reserve(entries.size());
     for (const auto& entry : entries) {
         const std::string name = ValueOfEntry(entry);
         std::string className;
@@ -39,11 +40,22 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
 
 void TKelmFile::SaveParamList(const TAppletParamList& list) {
     TIniUpdate update(*this);
+    auto keyAt = [&](std::size_t i, std::string& key, std::string& value) {
+        key = "Param" + std::to_string(i);
+        value = list[i].Name;
+    };
     // Same keys as erasing and rewriting the section, but the section keeps its place in the file.
-    ClearSection(ParamSection);
+    // A list saved as it was read is left as it stands.
+    if (!KeysStandAsWritten(ParamSection, list.Count(), keyAt)) {
+        ClearSection(ParamSection);
+        std::string key, value;
+        for (std::size_t i = 0; i < list.Count(); ++i) {
+            keyAt(i, key, value);
+            WriteString(ParamSection, key, value);
+        }
+    }
     for (std::size_t i = 0; i < list.Count(); ++i) {
         TAppletParam& param = list[i];
-        WriteString(ParamSection, "Param" + std::to_string(i), param.Name);
         WriteString(param.SectionName(), "Class", param.ClassName());
         param.SaveToFile(*this);
     }

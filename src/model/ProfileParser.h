@@ -73,7 +73,7 @@ public:
     }
     void reserve(std::size_t names) {
         std::size_t size = 16;
-        while (size < names * 2)
+        while (size * 3 < names * 4)
             size *= 2;
         if (size > slots_.size())
             rehash(size);
@@ -96,7 +96,8 @@ public:
     // Stores `position` for `name`; false, storing nothing, when the name has a position already.
     template <typename NameAt>
     bool insert(std::string_view name, std::size_t position, const NameAt& nameAt) {
-        if ((count_ + 1) * 2 > slots_.size())
+        // Up to three quarters full: the hashes are compared before any name, so probes stay cheap.
+        if ((count_ + 1) * 4 > slots_.size() * 3)
             rehash(slots_.empty() ? 16 : slots_.size() * 2);
         const uint32_t hash = NoCaseHash(name);
         const std::size_t mask = slots_.size() - 1;

@@ -145,4 +145,51 @@ TEST(StoreSessionTest, SaveInPiecesWritesTheHeldBytes) {
         }
 }
 
+// A list saved as it stands is skipped only when clearing and writing it again gives the same bytes.
+TEST(StoreSessionTest, KeysStandAsWrittenOnlyWhenARewriteChangesNothing) {
+    TempDir dir;
+    const std::string blanks64(64, '\n'), blanks65(65, '\n');
+    const struct {
+        std::string section;
+        bool stands;
+    } cases[] = {
+        {"[L]\r\nParam0=a\r\nParam1=b\r\n\r\n", true},
+        {"[L]\r\nParam0=a\r\nParam1=b\r\n", true},
+        {"[L]\r\nParam0 = a\r\nParam1=b\r\n", false},      // spacing is rewritten
+        {"[L]\r\nparam0=a\r\nParam1=b\r\n", false},        // so is the key's letter case
+        {"[L]\r\nParam0=a\nParam1=b\r\n", false},           // and a line end of another kind
+        {"[L]\r\nParam0=a\r\n; note\r\nParam1=b\r\n", false},
+        {"[L]\r\nParam0=a\r\nParam1=b\r\nOther=c\r\n", false},
+        {"[L]\r\nParam0=a\r\nParam1=b\r\n; after\r\n", false},
+        {"[L]\r\nParam0=a\r\n", false},
+        {"[L]\r\nParam0=a\r\nParam1=\"b\"\r\n", false},
+        {"[L]\r\nParam0=a\r\nParam1=b" + blanks64, false}, // LF blank lines after CRLF keys
+        {"[L]\r\nParam0=a\r\nParam1=b\r\n" + blanks64, true},
+        {"[L]\r\nParam0=a\r\nParam1=b\r\n" + blanks65, false}, // keys would go after them
+    };
+    const std::string names[] = {"a", "b"};
+    auto keyAt = [&](std::size_t i, std::string& key, std::string& value) {
+        key = "Param" + std::to_string(i);
+        value = names[i];
+    };
+    for (const auto& c : cases) {
+        ClearProfileCache();
+        const std::string text = "[A]\r\nx=1\r\n\r\n" + c.section + "[B]\r\ny=2\r\n";
+        WriteFile(dir.file("t.ini"), text);
+        TIniFile file(dir.file("t.ini"));
+        EXPECT_EQ(file.KeysStandAsWritten("L", 2, keyAt), c.stands) << c.section;
+        {
+            TIniUpdate update(file);
+            file.ClearSection("L");
+            std::string key, value;
+            for (std::size_t i = 0; i < 2; ++i) {
+                keyAt(i, key, value);
+                file.WriteString("L", key, value);
+            }
+            update.Commit();
+        }
+        EXPECT_EQ(ReadFile(dir.file("t.ini")) == text, c.stands) << c.section;
+    }
+}
+
 } // namespace
