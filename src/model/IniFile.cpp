@@ -21,6 +21,19 @@ bool breaksLines(const std::string& text) {
     return FindLowByte(text, 0, [](char c) { return c == '\r' || c == '\n' || c == '\0'; }) != text.size();
 }
 
+// A key or value no line can hold, or a key a read would not find.
+bool refusedKey(const std::string& key, const std::string& value) {
+    const std::string_view name = Trim(key);
+    return breaksLines(key) || breaksLines(value) || name.empty() || name.find('=') != std::string_view::npos ||
+           name.front() == '[' || name.front() == ';';
+}
+
+// Whether a line reads "key=value" byte for byte.
+bool isKeyLine(std::string_view line, std::string_view fileKey, std::string_view fileValue) {
+    return line.size() == fileKey.size() + 1 + fileValue.size() && line.starts_with(fileKey) &&
+           line[fileKey.size()] == '=' && line.substr(fileKey.size() + 1) == fileValue;
+}
+
 } // namespace
 
 struct ProfileAccess {
@@ -72,9 +85,7 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::string_view name = Trim(section);
     std::string_view keyName = Trim(key);
-    if (breaksLines(section) || breaksLines(key) || breaksLines(value) || name.empty() ||
-        keyName.empty() || keyName.find('=') != std::string_view::npos ||
-        keyName.front() == '[' || keyName.front() == ';')
+    if (breaksLines(section) || name.empty() || refusedKey(key, value))
         failWrite(fileName_);
 
     const std::string& path = ProfileAccess::path(*this);
@@ -108,18 +119,15 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     if (found != std::string_view::npos) {
         Entry& entry = s->entries[found];
         const std::string_view fileKey = entry.key();
-        std::string_view old = entry.text();
         // A save mostly writes back what was read: the line keeps its bytes then.
-        if (old.size() != fileKey.size() + 1 + fileValue.size() || !old.starts_with(fileKey) ||
-            old[fileKey.size()] != '=' || old.substr(fileKey.size() + 1) != fileValue) {
+        if (!isKeyLine(entry.text(), fileKey, fileValue))
             entry = doc->makeKeyLine(fileKey, fileValue, entry.eol);
-        }
     } else {
         // Room for half as many lines again, not twice as many: a save adds a few keys to each of
         // thousands of sections read at their exact size.
         if (s->entries.size() == s->entries.capacity())
             s->entries.reserve(s->entries.size() + std::max<std::size_t>(4, s->entries.size() / 2));
-        const std::size_t at = KeyInsertionPoint(*s);
+        const std::size_t at = KeyInsertionPoint(s->entries);
         Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
         if (previous->eol == LineEnd::None)
             previous->eol = doc->newlineEnd();
@@ -253,24 +261,17 @@ bool TIniFile::KeysStandAsWritten(const std::string& section, std::size_t count,
     std::string key, value, quoted, keyRoom, valueRoom;
     for (std::size_t i = 0; i < count; ++i) {
         keyAt(i, key, value);
-        const std::string_view keyName = Trim(key);
-        // What a write would refuse is left to the write.
-        if (breaksLines(key) || breaksLines(value) || keyName.empty() || keyName.find('=') != std::string_view::npos ||
-            keyName.front() == '[' || keyName.front() == ';')
+        if (refusedKey(key, value)) // left to the write, which refuses it
             return false;
-        const std::string_view fileKey = ToFileText(*doc, keyName, keyRoom);
+        const std::string_view fileKey = ToFileText(*doc, Trim(key), keyRoom);
         const std::string_view fileValue = ToFileText(*doc, StoredForm(value, quoted), valueRoom);
         const Entry& e = s->entries[i];
-        const std::string_view line = e.text();
-        if (e.eol != eol || line.size() != fileKey.size() + 1 + fileValue.size() || !line.starts_with(fileKey) ||
-            line[fileKey.size()] != '=' || line.substr(fileKey.size() + 1) != fileValue)
+        if (e.eol != eol || !isKeyLine(e.text(), fileKey, fileValue))
             return false;
     }
     // Only the blank lines a rewrite would put the keys before may follow.
-    Section rest;
-    rest.entries.assign(s->entries.begin() + std::ptrdiff_t(count), s->entries.end());
-    return KeyInsertionPoint(rest) == 0 &&
-           std::none_of(rest.entries.begin(), rest.entries.end(), [](const Entry& e) { return e.hasKey(); });
+    const auto rest = std::span<const Entry>(s->entries).subspan(count);
+    return KeyInsertionPoint(rest) == 0 && std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {

@@ -88,11 +88,11 @@ void GuardEndMark(Document& doc) {
 // After the section's last non-blank line, so the blank lines between sections stay between them.
 // A long run of blank lines is not a gap people left: moving it down for every key written would
 // make a save quadratic, so the key goes at the very end then.
-std::size_t KeyInsertionPoint(const Section& s) {
+std::size_t KeyInsertionPoint(std::span<const Entry> entries) {
     constexpr std::size_t MaxGap = 64;
-    const std::size_t n = s.entries.size();
+    const std::size_t n = entries.size();
     std::size_t tail = 0;
-    while (tail < n && tail <= MaxGap && Trim(s.entries[n - tail - 1].text()).empty())
+    while (tail < n && tail <= MaxGap && Trim(entries[n - tail - 1].text()).empty())
         ++tail;
     return tail > MaxGap ? n : n - tail;
 }

@@ -4,6 +4,7 @@
 #include "model/FileReplace.h"
 #include "model/ProfileParser.h"
 
+#include <span>
 #include <string>
 
 namespace zarn::profile {
@@ -16,8 +17,8 @@ std::string Serialize(const Document& doc);
 void Serialize(const Document& doc, const PieceSink& put);
 // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
 void GuardEndMark(Document& doc);
-// Where a new key of the section goes.
-std::size_t KeyInsertionPoint(const Section& s);
+// Where a new key goes among a section's lines.
+std::size_t KeyInsertionPoint(std::span<const Entry> entries);
 // A last line without a line end gets one before anything is written after it.
 void EnsureLineEnd(Document& doc);
 
