@@ -82,6 +82,63 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
     return at == std::string_view::npos ? defaultValue : ValueOf(*doc, s->entries[at]);
 }
 
+namespace {
+
+// The write of one key in the parsed form alone.
+void writeKey(Document& doc, std::string_view section, std::string_view keyName, const std::string& value) {
+    Section* s = doc.find(section);
+    if (!s) {
+        EnsureLineEnd(doc);
+        const LineEnd newline = doc.newlineEnd();
+        if (!doc.sections.empty()) {
+            // A blank line between sections, as people write them.
+            auto& last = doc.sections.back();
+            const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
+            if (!Trim(doc.text(tail)).empty()) {
+                last.entries.push_back(doc.line(0, 0, newline, 0));
+                if (!last.indexed() && last.entries.size() > Section::IndexFrom)
+                    doc.reindex(last);
+            }
+        }
+        Section& fresh = doc.sections.emplace_back();
+        fresh.header = doc.makeEntry("[" + ToFileText(doc, section) + "]", newline, 0);
+        fresh.name = doc.keep(section);
+        doc.reindex(fresh);
+        doc.indexSection(doc.sections.size() - 1);
+        s = &fresh;
+    }
+    std::string quoted, converted;
+    const std::string_view fileValue = ToFileText(doc, StoredForm(value, quoted), converted);
+    const std::size_t found = doc.findKey(*s, keyName);
+    if (found != std::string_view::npos) {
+        Entry& entry = s->entries[found];
+        const std::string_view fileKey = doc.fileKey(entry);
+        // A save mostly writes back what was read: the line keeps its bytes then.
+        if (!isKeyLine(doc.text(entry), fileKey, fileValue))
+            entry = doc.makeKeyLine(fileKey, fileValue, entry.eol());
+    } else {
+        // Room for half as many lines again, not twice as many: a save adds a few keys to each of
+        // thousands of sections read at their exact size.
+        if (s->entries.size() == s->entries.capacity())
+            s->entries.reserve(s->entries.size() + std::max<std::size_t>(4, s->entries.size() / 2));
+        const std::size_t at = KeyInsertionPoint(doc, s->entries);
+        Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
+        if (previous->eol() == LineEnd::None)
+            previous->setEol(doc.newlineEnd());
+        std::string keyRoom;
+        const std::string_view fileKey = ToFileText(doc, keyName, keyRoom);
+        s->entries.insert(s->entries.begin() + std::ptrdiff_t(at),
+                          doc.makeKeyLine(fileKey, fileValue, doc.newlineEnd()));
+        // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
+        if (s->indexed())
+            doc.indexKey(*s, at);
+        else if (s->entries.size() > Section::IndexFrom)
+            doc.reindex(*s);
+    }
+}
+
+} // namespace
+
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
     std::string_view name = Trim(section);
     std::string_view keyName = Trim(key);
@@ -92,54 +149,12 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     auto doc = ProcessCache().get(path);
     if (!doc->writable)
         failWrite(fileName_);
-    Section* s = doc->find(section);
-    if (!s) {
-        EnsureLineEnd(*doc);
-        const LineEnd newline = doc->newlineEnd();
-        if (!doc->sections.empty()) {
-            // A blank line between sections, as people write them.
-            auto& last = doc->sections.back();
-            const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
-            if (!Trim(tail.text()).empty()) {
-                last.entries.push_back(Entry{nullptr, 0, 0, newline, false});
-                if (!last.indexed && last.entries.size() > Section::IndexFrom)
-                    doc->reindex(last);
-            }
-        }
-        Section& fresh = doc->sections.emplace_back();
-        fresh.header = doc->makeEntry("[" + ToFileText(*doc, name) + "]", newline, 0);
-        fresh.name = doc->keep(name);
-        doc->reindex(fresh);
-        doc->indexSection(doc->sections.size() - 1);
-        s = &fresh;
-    }
-    std::string quoted, converted;
-    const std::string_view fileValue = ToFileText(*doc, StoredForm(value, quoted), converted);
-    const std::size_t found = doc->findKey(*s, keyName);
-    if (found != std::string_view::npos) {
-        Entry& entry = s->entries[found];
-        const std::string_view fileKey = entry.key();
-        // A save mostly writes back what was read: the line keeps its bytes then.
-        if (!isKeyLine(entry.text(), fileKey, fileValue))
-            entry = doc->makeKeyLine(fileKey, fileValue, entry.eol);
-    } else {
-        // Room for half as many lines again, not twice as many: a save adds a few keys to each of
-        // thousands of sections read at their exact size.
-        if (s->entries.size() == s->entries.capacity())
-            s->entries.reserve(s->entries.size() + std::max<std::size_t>(4, s->entries.size() / 2));
-        const std::size_t at = KeyInsertionPoint(s->entries);
-        Entry* previous = at > 0 ? &s->entries[at - 1] : &s->header;
-        if (previous->eol == LineEnd::None)
-            previous->eol = doc->newlineEnd();
-        std::string keyRoom;
-        const std::string_view fileKey = ToFileText(*doc, keyName, keyRoom);
-        s->entries.insert(s->entries.begin() + std::ptrdiff_t(at),
-                          doc->makeKeyLine(fileKey, fileValue, doc->newlineEnd()));
-        // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
-        if (s->indexed)
-            doc->indexKey(*s, at);
-        else if (s->entries.size() > Section::IndexFrom)
-            doc->reindex(*s);
+    try {
+        writeKey(*doc, name, keyName, value);
+    } catch (const TextSpaceFull&) {
+        // What this process wrote since the last save is dropped; the file keeps what it has.
+        ProcessCache().drop(path);
+        failWrite(fileName_);
     }
     doc->dirty = true;
     commit(path, fileName_, doc);
@@ -167,25 +182,48 @@ void TIniFile::ReadSection(const std::string& section, TStrings& list) const {
     if (Section* s = doc->find(section))
         for (const auto& entry : s->entries)
             if (entry.hasKey())
-                list.push_back(FromFileText(*doc, entry.key()));
+                list.push_back(FromFileText(*doc, doc->fileKey(entry)));
+}
+
+namespace {
+
+// A long section with each key once (a template's parameter list) is read in one pass over its
+// lines, each value the line's own; false, visiting nothing, for any other section. The section is
+// looked up again after each visit, which may read other sections or files.
+template <typename Visit>
+bool eachUniqueValue(const std::string& path, const std::string& section, const Visit& visit) {
+    auto doc = ProcessCache().get(path);
+    const Section* s = doc->find(section);
+    if (!s || !s->indexed() || s->hasRepeats())
+        return false;
+    for (std::size_t i = 0; s && i < s->entries.size(); ++i) {
+        const Entry& entry = s->entries[i];
+        if (!entry.hasKey())
+            continue;
+        if (std::string value = ValueOf(*doc, entry); !value.empty()) {
+            visit(FromFileText(*doc, doc->fileKey(entry)), std::move(value));
+            doc = ProcessCache().get(path);
+            s = doc->find(section);
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+void TIniFile::ForEachSectionValue(const std::string& section, const ValueVisit& visit) const {
+    if (eachUniqueValue(ProfileAccess::path(*this), section, visit))
+        return;
+    TStrings list;
+    ReadSectionValues(section, list);
+    for (const auto& entry : list)
+        visit(NameOfEntry(entry), ValueOfEntry(entry));
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) const {
-    if (list.empty()) {
-        // Into an empty list, from a long section with each key once (a template's parameter list):
-        // one pass over the lines, each value the line's own.
-        auto doc = ProcessCache().get(ProfileAccess::path(*this));
-        const Section* s = doc->find(section);
-        if (!s)
-            return;
-        if (s->indexed && !s->hasRepeats) {
-            for (const auto& entry : s->entries)
-                if (entry.hasKey())
-                    if (std::string value = ValueOf(*doc, entry); !value.empty())
-                        list.push_back(FromFileText(*doc, entry.key()).append("=").append(value));
-            return;
-        }
-    }
+    auto add = [&](std::string key, const std::string& value) { list.push_back(std::move(key.append("=").append(value))); };
+    if (list.empty() && eachUniqueValue(ProfileAccess::path(*this), section, add))
+        return;
     TStrings keys;
     ReadSection(section, keys);
     // Index of the list's entries by name, so a long section stays linear.
@@ -266,12 +304,12 @@ bool TIniFile::KeysStandAsWritten(const std::string& section, std::size_t count,
         const std::string_view fileKey = ToFileText(*doc, Trim(key), keyRoom);
         const std::string_view fileValue = ToFileText(*doc, StoredForm(value, quoted), valueRoom);
         const Entry& e = s->entries[i];
-        if (e.eol != eol || !isKeyLine(e.text(), fileKey, fileValue))
+        if (e.eol() != eol || !isKeyLine(doc->text(e), fileKey, fileValue))
             return false;
     }
     // Only the blank lines a rewrite would put the keys before may follow.
     const auto rest = std::span<const Entry>(s->entries).subspan(count);
-    return KeyInsertionPoint(rest) == 0 && std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
+    return KeyInsertionPoint(*doc, rest) == 0 && std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
 }
 
 bool TIniFile::SectionExists(const std::string& section) const {

@@ -44,6 +44,10 @@ public:
     void ReadSection(const std::string& section, TStrings& list) const;
     // "name=value" entries, keys with empty values left out; the list is not cleared first.
     void ReadSectionValues(const std::string& section, TStrings& list) const;
+    // The entries ReadSectionValues would list into an empty list, one by one, without the list:
+    // a template's parameter list is as long as the template. `visit` may read the file.
+    using ValueVisit = std::function<void(const std::string& key, const std::string& value)>;
+    void ForEachSectionValue(const std::string& section, const ValueVisit& visit) const;
     void EraseSection(const std::string& section);
     // Removes the section's keys but keeps its place, header and comment lines: a rewritten list
     // stays where the author put it.

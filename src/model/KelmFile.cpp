@@ -11,15 +11,10 @@ const char* const ParamSection = "Applet Parameters";
 
 std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
     auto list = std::make_unique<TAppletParamList>();
-    TStrings entries;
-    ReadSectionValues(ParamSection, entries);
-    const bool hadEntries = !entries.empty();
-    if (!hadEntries)
-        throw EListError("Could not get the [Applet parameters] section");
-
-    list->items().reserve(entries.size());
-    for (const auto& entry : entries) {
-        const std::string name = ValueOfEntry(entry);
+    // Each parameter loads as its name is read: the list's lines are not copied out first.
+    bool hadEntries = false;
+    ForEachSectionValue(ParamSection, [&](const std::string&, const std::string& name) {
+        hadEntries = true;
         std::string className;
         try {
             className = ReadString(ParamSectionName(name), "Class", "TAppletParam");
@@ -34,7 +29,9 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
             error.SetMessage(std::move(message));
             throw;
         }
-    }
+    });
+    if (!hadEntries)
+        throw EListError("Could not get the [Applet parameters] section");
     return list;
 }
 

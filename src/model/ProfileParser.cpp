@@ -34,18 +34,16 @@ std::size_t keySizeOf(std::string_view text) {
     return Trim(line.substr(0, eq)).size();
 }
 
-Entry viewEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
-    return Entry{text.data(), uint32_t(text.size()), Entry::KeySize(keySize), eol, false};
-}
-
 } // namespace
 
-std::string_view Entry::keyOfLine() const {
-    std::string_view t = text();
+std::string_view Document::fileKey(const Entry& entry) const {
+    std::string_view t = text(entry);
+    if (entry.keySize != Entry::LongKey && !t.empty() && !IsBlank(t.front()))
+        return t.substr(0, entry.keySize); // nearly every key line
     while (!t.empty() && IsBlank(t.front()))
         t.remove_prefix(1);
-    if (keySize != LongKey)
-        return t.substr(0, keySize);
+    if (entry.keySize != Entry::LongKey)
+        return t.substr(0, entry.keySize);
     t = t.substr(0, t.find('='));
     while (!t.empty() && IsBlank(t.back()))
         t.remove_suffix(1);
@@ -62,14 +60,13 @@ std::string_view LineEndText(LineEnd end) {
     return {};
 }
 
-std::string_view Document::TextStore::add(std::initializer_list<std::string_view> pieces) {
+uint32_t Document::TextStore::add(std::initializer_list<std::string_view> pieces) {
     // Blocks, not one string per line: written lines cost their bytes and little more.
-    constexpr std::size_t BlockSize = 64 * 1024;
     std::size_t size = 0;
     for (std::string_view piece : pieces)
         size += piece.size();
     if (size == 0)
-        return {};
+        return 0;
     auto same = [&](std::string_view kept) {
         if (kept.size() != size)
             return false;
@@ -80,7 +77,7 @@ std::string_view Document::TextStore::add(std::initializer_list<std::string_view
         }
         return true;
     };
-    std::string_view* slot = nullptr;
+    Kept* slot = nullptr;
     if (size <= ShortText) {
         // A cheaper hash than the names' (no letter case to fold): this runs for every line written.
         uint32_t hash = 2166136261u;
@@ -88,22 +85,28 @@ std::string_view Document::TextStore::add(std::initializer_list<std::string_view
             for (char c : piece)
                 hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
         slot = &shortTexts[hash % std::size(shortTexts)];
-        if (same(*slot))
-            return *slot;
+        if (same(slot->text))
+            return slot->at;
     }
     if (size > room - used) {
-        room = std::max(BlockSize, size);
+        const std::size_t blockSpans = (size + SpanSize - 1) / SpanSize;
+        if (base + (spans.size() + blockSpans) * SpanSize > std::size_t(std::numeric_limits<uint32_t>::max()) + 1)
+            throw TextSpaceFull();
+        room = blockSpans * SpanSize;
         blocks.push_back(std::make_unique<char[]>(room));
+        for (std::size_t i = 0; i < blockSpans; ++i)
+            spans.push_back(blocks.back().get() + i * SpanSize);
         used = 0;
     }
-    char* const at = blocks.back().get() + used;
-    char* out = at;
+    char* const text = blocks.back().get() + used;
+    char* out = text;
     for (std::string_view piece : pieces)
         out = std::copy(piece.begin(), piece.end(), out);
+    const auto at = uint32_t(base + (spans.size() * SpanSize - room) + used);
     used += size;
     if (slot)
-        *slot = {at, size};
-    return {at, size};
+        *slot = {{text, size}, at};
+    return at;
 }
 
 std::string FromFileText(const Document& doc, std::string_view text) {
@@ -121,24 +124,36 @@ std::string_view ToFileText(const Document& doc, std::string_view text, std::str
     return room;
 }
 
-std::string_view Document::callerName(std::string_view fileText) {
-    return utf8 ? keep(Utf8ToWin1252(fileText)) : fileText;
+TextRef Document::callerName(std::string_view fileText) {
+    if (utf8)
+        return keep(Utf8ToWin1252(fileText));
+    return {uint32_t(fileText.data() - bytes->data()), uint32_t(fileText.size())};
 }
 
 LineEnd Document::newlineEnd() const { return lineEndOf(newline); }
 
+Entry Document::line(uint32_t at, std::size_t size, LineEnd eol, std::size_t keySize) {
+    Entry entry;
+    entry.at = at;
+    entry.shortSize = uint16_t(std::min(size, Entry::LongSize));
+    if (size >= Entry::LongSize)
+        texts->longSizes[at] = uint32_t(size);
+    entry.keySize = uint16_t(std::min(keySize, Entry::LongKey));
+    entry.setEol(eol);
+    return entry;
+}
+
 Entry Document::makeEntry(std::string_view text, LineEnd eol, std::size_t keySize) {
-    return viewEntry(keep(text), eol, keySize);
+    return line(texts->add({text}), text.size(), eol, keySize);
 }
 
 Entry Document::makeKeyLine(std::string_view fileKey, std::string_view fileValue, LineEnd eol) {
-    return viewEntry(texts->add({fileKey, "=", fileValue}), eol, fileKey.size());
+    return line(texts->add({fileKey, "=", fileValue}), fileKey.size() + 1 + fileValue.size(), eol, fileKey.size());
 }
 
 Section::Section(const Section& other)
     : header(other.header), name(other.name), entries(other.entries),
-      keyIndex(other.keyIndex ? std::make_unique<NameIndex>(*other.keyIndex) : nullptr), indexed(other.indexed),
-      hasRepeats(other.hasRepeats), duplicate(other.duplicate) {}
+      keyIndex(other.keyIndex ? std::make_unique<NameIndex>(*other.keyIndex) : nullptr) {}
 
 Section& Section::operator=(const Section& other) {
     if (this != &other)
@@ -154,7 +169,7 @@ Section* Document::find(std::string_view name) {
     const std::size_t guesses[] = {recent[0], recent[1], recent[0] + 1, recent[1] + 1};
     std::size_t at = NameIndex::npos;
     for (std::size_t guess : guesses)
-        if (guess < sections.size() && !sections[guess].duplicate && SameText(sections[guess].name, name)) {
+        if (guess < sections.size() && !sections[guess].duplicate() && SameText(nameOf(sections[guess]), name)) {
             at = guess;
             break;
         }
@@ -169,41 +184,39 @@ Section* Document::find(std::string_view name) {
 
 std::string_view Document::keyName(const Entry& entry) const {
     if (!utf8)
-        return entry.key();
-    keyScratch = Utf8ToWin1252(entry.key());
+        return fileKey(entry);
+    keyScratch = Utf8ToWin1252(fileKey(entry));
     return keyScratch;
 }
 
 std::size_t Document::indexedSection(std::string_view name) const {
-    return sectionIndex.find(name, [&](std::size_t at) { return sections[at].name; });
+    return sectionIndex.find(name, [&](std::size_t at) { return nameOf(sections[at]); });
 }
 
 bool Document::indexSection(std::size_t at) {
-    return sectionIndex.insert(sections[at].name, at, [&](std::size_t i) { return sections[i].name; });
+    return sectionIndex.insert(nameOf(sections[at]), at, [&](std::size_t i) { return nameOf(sections[i]); });
 }
 
 bool Document::indexKey(Section& s, std::size_t at) {
     auto nameAt = [&](std::size_t i) { return keyName(s.entries[i]); };
     if (!utf8)
-        return s.keyIndex->insert(s.entries[at].key(), at, nameAt);
-    const std::string name = Utf8ToWin1252(s.entries[at].key());
+        return s.keyIndex->insert(fileKey(s.entries[at]), at, nameAt);
+    const std::string name = Utf8ToWin1252(fileKey(s.entries[at]));
     return s.keyIndex->insert(name, at, nameAt);
 }
 
 std::size_t Document::findKey(const Section& s, std::string_view key) const {
     key = Trim(key);
-    if (s.indexed)
+    if (s.indexed())
         return s.keyIndex->find(key, [&](std::size_t i) { return keyName(s.entries[i]); });
     for (std::size_t i = 0; i < s.entries.size(); ++i)
-        if (s.entries[i].hasKey() && SameText(s.entries[i].key(), key))
+        if (s.entries[i].hasKey() && SameText(fileKey(s.entries[i]), key))
             return i;
     return std::string_view::npos;
 }
 
 void Document::reindex(Section& s) {
-    s.indexed = utf8 || s.entries.size() > Section::IndexFrom;
-    s.hasRepeats = false;
-    if (!s.indexed) {
+    if (!utf8 && s.entries.size() <= Section::IndexFrom) {
         s.keyIndex.reset();
         return;
     }
@@ -212,11 +225,9 @@ void Document::reindex(Section& s) {
     else
         s.keyIndex = std::make_unique<NameIndex>();
     s.keyIndex->reserve(s.entries.size());
-    for (std::size_t i = 0; i < s.entries.size(); ++i) {
-        Entry& entry = s.entries[i];
-        entry.repeat = entry.hasKey() && !indexKey(s, i);
-        s.hasRepeats = s.hasRepeats || entry.repeat;
-    }
+    for (std::size_t i = 0; i < s.entries.size(); ++i)
+        if (s.entries[i].hasKey())
+            indexKey(s, i);
 }
 
 void Document::reindexSections() {
@@ -224,11 +235,11 @@ void Document::reindexSections() {
     sectionIndex.clear();
     sectionIndex.reserve(sections.size());
     for (std::size_t i = 0; i < sections.size(); ++i)
-        sections[i].duplicate = !indexSection(i);
+        sections[i].header.repeat = !indexSection(i);
 }
 
 std::string ValueOf(const Document& doc, const Entry& entry) {
-    std::string_view line = entry.text();
+    std::string_view line = doc.text(entry);
     auto eq = line.find('=');
     // A value ends at a NUL byte, as a C string does: no write could store the rest, so a document
     // holding one would otherwise load but never save.
@@ -242,12 +253,14 @@ std::string ValueOf(const Document& doc, const Entry& entry) {
 
 std::shared_ptr<Document> Parse(std::string file) {
     auto doc = std::make_shared<Document>();
-    // Lines hold 32-bit sizes; a file this large is no profile anyone wrote, and is left alone.
-    if (file.size() > std::numeric_limits<uint32_t>::max()) {
+    // Lines are reached by 32-bit positions, the file's and the texts written since; a file this
+    // large is no profile anyone wrote, and is left alone.
+    if (file.size() > std::numeric_limits<uint32_t>::max() / 2) {
         doc->writable = false;
         return doc;
     }
     doc->bytes = std::make_shared<const std::string>(std::move(file));
+    doc->texts->base = doc->bytes->size();
     std::string_view content = *doc->bytes;
     if (content.starts_with(Utf8Mark)) {
         doc->byteOrderMark = Utf8Mark;
@@ -276,6 +289,9 @@ std::shared_ptr<Document> Parse(std::string file) {
     std::size_t pos = 0;
     const std::size_t size = content.size();
     const char* const base = content.data();
+    auto lineOf = [&](std::string_view text, LineEnd eol, std::size_t keySize) {
+        return doc->line(uint32_t(text.data() - doc->bytes->data()), text.size(), eol, keySize);
+    };
     auto nextOf = [&](char c, std::size_t from) {
         const void* at = std::memchr(base + from, c, size - from);
         return at ? std::size_t(static_cast<const char*>(at) - base) : size;
@@ -306,12 +322,12 @@ std::shared_ptr<Document> Parse(std::string file) {
             closeSection();
             Section& section = doc->sections.emplace_back();
             section.name = doc->callerName(Trim(line.substr(1, close - 1)));
-            section.header = viewEntry(text, eol, 0);
+            section.header = lineOf(text, eol, 0);
             current = &section;
         } else if (current) {
-            lines.push_back(viewEntry(text, eol, keySizeOf(text)));
+            lines.push_back(lineOf(text, eol, keySizeOf(text)));
         } else {
-            doc->prelude.push_back(viewEntry(text, eol, 0));
+            doc->prelude.push_back(lineOf(text, eol, 0));
         }
         pos = next;
     }

@@ -10,8 +10,10 @@
 #include <cstring>
 #include <initializer_list>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace zarn::profile {
@@ -70,7 +72,10 @@ public:
     void clear() {
         slots_.clear();
         count_ = 0;
+        refused_ = false;
     }
+    // Whether an insert found its name there already.
+    bool refused() const { return refused_; }
     void reserve(std::size_t names) {
         std::size_t size = 16;
         while (size * 3 < names * 4)
@@ -103,8 +108,10 @@ public:
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = hash & mask;
         for (; slots_[i].position != 0; i = (i + 1) & mask)
-            if (slots_[i].hash == hash && SameText(nameAt(slots_[i].position - 1), name))
+            if (slots_[i].hash == hash && SameText(nameAt(slots_[i].position - 1), name)) {
+                refused_ = true;
                 return false;
+            }
         slots_[i] = Slot{hash, uint32_t(position + 1)};
         ++count_;
         return true;
@@ -129,47 +136,50 @@ private:
     }
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
+    bool refused_ = false;
 };
 
 enum class LineEnd : uint8_t { None, LF, CR, CRLF };
 std::string_view LineEndText(LineEnd end);
 
-// One line of the file as it stands, with the parsed key when it is a key line.
-// 16 bytes: a large file has hundreds of thousands of them.
+// One line of the file as it stands, with the parsed key when it is a key line. 8 bytes: a large
+// file has hundreds of thousands of them. Its text is its document's (Document::text).
 struct Entry {
-    static constexpr uint16_t LongKey = 0xFFFF;
+    // A key that long or longer is measured again when asked for.
+    static constexpr std::size_t LongKey = 0xFFF;
+    // A line that long or longer has its size kept by its document.
+    static constexpr std::size_t LongSize = 0xFFFF;
 
-    const char* data = nullptr; // the line without its line end
-    uint32_t size = 0;
-    // The trimmed key, starting at the line's first non-blank; 0: no key; LongKey: that long or
-    // longer, measured again when asked for.
-    uint16_t keySize = 0;
-    LineEnd eol = LineEnd::None;
-    bool repeat = false; // in a long section: an earlier line has the same key
+    uint32_t at = 0; // where the line's text (without its line end) starts in the document's texts
+    uint16_t shortSize = 0;
+    // The trimmed key, starting at the line's first non-blank; 0: no key.
+    uint16_t keySize : 12 = 0;
+    uint16_t eolBits : 2 = 0;
+    uint16_t repeat : 1 = 0; // of a header: an earlier section has the same name
 
-    static uint16_t KeySize(std::size_t size) { return size < LongKey ? uint16_t(size) : LongKey; }
-    std::string_view text() const { return {data, size}; }
-    std::string_view key() const {
-        if (keySize != LongKey && size != 0 && !IsBlank(*data))
-            return {data, keySize}; // nearly every key line
-        return keyOfLine();
-    }
-    std::string_view keyOfLine() const;
+    LineEnd eol() const { return LineEnd(eolBits); }
+    void setEol(LineEnd end) { eolBits = uint16_t(end) & 3u; }
     bool hasKey() const { return keySize != 0; }
 };
-static_assert(sizeof(Entry) <= 16);
+static_assert(sizeof(Entry) == 8);
+
+// A text of the document by where it starts.
+struct TextRef {
+    uint32_t at = 0, size = 0;
+};
 
 struct Section {
     Entry header;
-    std::string_view name; // as callers see it
+    TextRef name; // as callers see it
     std::vector<Entry> entries;
     // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
     // searched in place, and most sections are short.
     std::unique_ptr<NameIndex> keyIndex; // of the lines' caller-form keys
-    bool indexed = false;
-    bool hasRepeats = false; // indexed, with a key on more than one line
-    bool duplicate = false;  // an earlier section has the same name
     static constexpr std::size_t IndexFrom = 24;
+
+    bool indexed() const { return keyIndex != nullptr; }
+    bool hasRepeats() const { return keyIndex && keyIndex->refused(); } // a key on more than one line
+    bool duplicate() const { return header.repeat; }
 
     Section() = default;
     Section(const Section& other);
@@ -186,19 +196,40 @@ struct Identity {
     bool operator==(const Identity&) const = default;
 };
 
+// Raised when a document's texts would pass what 32-bit positions reach.
+struct TextSpaceFull : std::length_error {
+    TextSpaceFull() : std::length_error("a profile's texts are full") {}
+};
+
 struct Document {
-    // The file's bytes and the texts written since, shared by copies of the document; nothing in
-    // them moves or goes while a line may point at it.
+    // The file's bytes, shared by copies of the document.
     std::shared_ptr<const std::string> bytes;
+    // Where lines' texts are: positions below the file's size are its bytes, the rest texts written
+    // since, in spans of 64 KiB. Shared by copies of the document; nothing in it moves or goes
+    // while a line may point at it.
     struct TextStore {
+        static constexpr unsigned SpanBits = 16;
+        static constexpr std::size_t SpanSize = std::size_t(1) << SpanBits;
+        std::size_t base = 0; // the file's size: where the spans start
         std::vector<std::unique_ptr<char[]>> blocks;
-        std::size_t used = 0, room = 0;
+        std::vector<const char*> spans; // a block of more than a span takes spans in a row
+        std::size_t used = 0, room = 0; // of the last block
+        // Sizes of lines from Entry::LongSize up, by where they start.
+        std::unordered_map<uint32_t, uint32_t> longSizes;
         // Short texts kept, by hash, handed out again for the same text: a save writes the same
         // "Visible=1" into every parameter's section, among texts written once.
         static constexpr std::size_t ShortText = 24;
-        std::string_view shortTexts[256];
-        // The pieces joined, as one text.
-        std::string_view add(std::initializer_list<std::string_view> pieces);
+        struct Kept {
+            std::string_view text;
+            uint32_t at = 0;
+        };
+        Kept shortTexts[256];
+        // The pieces joined, as one text: where it starts. Raises TextSpaceFull.
+        uint32_t add(std::initializer_list<std::string_view> pieces);
+        const char* spanText(uint32_t at) const {
+            const std::size_t offset = at - base;
+            return spans[offset >> SpanBits] + (offset & (SpanSize - 1));
+        }
     };
     std::shared_ptr<TextStore> texts = std::make_shared<TextStore>();
 
@@ -222,10 +253,22 @@ struct Document {
     uint64_t verifiedAt = 0; // the process's write count when the identity was last found unchanged
     bool held = false;       // writes stay in memory (Flush aside) until the caller takes the bytes
 
+    std::string_view text(TextRef ref) const {
+        if (ref.size == 0)
+            return {};
+        return {ref.at < texts->base ? bytes->data() + ref.at : texts->spanText(ref.at), ref.size};
+    }
+    std::size_t size(const Entry& entry) const {
+        return entry.shortSize != Entry::LongSize ? entry.shortSize : texts->longSizes.at(entry.at);
+    }
+    std::string_view text(const Entry& entry) const { return text(TextRef{entry.at, uint32_t(size(entry))}); }
+    // The trimmed key of a key line, in the file's form.
+    std::string_view fileKey(const Entry& entry) const;
+    std::string_view nameOf(const Section& s) const { return text(s.name); }
     // A text that lives as long as the document and its copies.
-    std::string_view keep(std::string_view text) { return texts->add({text}); }
+    TextRef keep(std::string_view text) { return {texts->add({text}), uint32_t(text.size())}; }
     // The caller form of a name in the file: the file's bytes themselves unless the file is UTF-8.
-    std::string_view callerName(std::string_view fileText);
+    TextRef callerName(std::string_view fileText);
     // The caller form of a line's key; for a UTF-8 file, valid until the next call.
     std::string_view keyName(const Entry& entry) const;
     mutable std::string keyScratch;
@@ -242,6 +285,8 @@ struct Document {
     std::size_t findKey(const Section& s, std::string_view key) const;
     void reindex(Section& s);
     void reindexSections();
+    // A line whose text starts at `at` (in the file or kept).
+    Entry line(uint32_t at, std::size_t size, LineEnd eol, std::size_t keySize);
     Entry makeEntry(std::string_view text, LineEnd eol, std::size_t keySize);
     // A key line "key=value", in the file's form.
     Entry makeKeyLine(std::string_view fileKey, std::string_view fileValue, LineEnd eol);

@@ -32,7 +32,7 @@ void forEachLine(const Document& doc, Visit&& visit) {
 
 std::string Serialize(const Document& doc) {
     std::size_t total = doc.byteOrderMark.size() + doc.endMark.size();
-    forEachLine(doc, [&](const Entry& e) { total += e.size + LineEndText(e.eol).size(); });
+    forEachLine(doc, [&](const Entry& e) { total += doc.size(e) + LineEndText(e.eol()).size(); });
     std::string out;
     out.reserve(total);
     Serialize(doc, [&](std::string_view piece) { out += piece; });
@@ -41,34 +41,31 @@ std::string Serialize(const Document& doc) {
 
 void Serialize(const Document& doc, const PieceSink& put) {
     put(doc.byteOrderMark);
-    // Lines that still stand in the file's bytes as they were read go out as one run.
-    // (Addresses as numbers: a written line's text lies elsewhere, and is only compared.)
-    const auto first = doc.bytes ? reinterpret_cast<std::uintptr_t>(doc.bytes->data()) : 0;
-    const auto last = doc.bytes ? first + doc.bytes->size() : 0;
-    const char* run = nullptr;
-    const char* runEnd = nullptr;
+    // Lines that still stand in the file's bytes as they were read, line ends too, go out as one run.
+    const std::string_view file = doc.bytes ? std::string_view(*doc.bytes) : std::string_view();
+    std::size_t run = 0, runEnd = 0;
     forEachLine(doc, [&](const Entry& e) {
-        const std::string_view eol = LineEndText(e.eol);
-        const auto at = reinterpret_cast<std::uintptr_t>(e.data);
-        const bool inFile = e.data != nullptr && at >= first && at + e.size + eol.size() <= last &&
-                            std::string_view(e.data + e.size, eol.size()) == eol;
-        if (inFile && e.data == runEnd) {
-            runEnd += e.size + eol.size();
+        const std::string_view eol = LineEndText(e.eol());
+        const std::size_t size = doc.size(e);
+        // Any line whose bytes and line end stand in the file there, as the file's lines do.
+        const bool inFile = e.at + size + eol.size() <= file.size() && file.substr(e.at + size, eol.size()) == eol;
+        if (inFile && e.at == runEnd) {
+            runEnd += size + eol.size();
             return;
         }
         if (run != runEnd)
-            put({run, std::size_t(runEnd - run)});
+            put(file.substr(run, runEnd - run));
         if (inFile) {
-            run = e.data;
-            runEnd = e.data + e.size + eol.size();
+            run = e.at;
+            runEnd = e.at + size + eol.size();
         } else {
-            run = runEnd = nullptr;
-            put(e.text());
+            run = runEnd = 0;
+            put(doc.text(e));
             put(eol);
         }
     });
     if (run != runEnd)
-        put({run, std::size_t(runEnd - run)});
+        put(file.substr(run, runEnd - run));
     put(doc.endMark);
 }
 
@@ -78,21 +75,21 @@ void GuardEndMark(Document& doc) {
     // Only the last line can lack a line end, and the last byte is in it unless it is empty.
     const Entry* last = nullptr;
     forEachLine(doc, [&](const Entry& e) {
-        if (e.size != 0 || e.eol != LineEnd::None)
+        if (e.shortSize != 0 || e.eol() != LineEnd::None)
             last = &e;
     });
-    if (last && last->eol == LineEnd::None && last->text().back() == '\x1A')
+    if (last && last->eol() == LineEnd::None && doc.text(*last).back() == '\x1A')
         EnsureLineEnd(doc);
 }
 
 // After the section's last non-blank line, so the blank lines between sections stay between them.
 // A long run of blank lines is not a gap people left: moving it down for every key written would
 // make a save quadratic, so the key goes at the very end then.
-std::size_t KeyInsertionPoint(std::span<const Entry> entries) {
+std::size_t KeyInsertionPoint(const Document& doc, std::span<const Entry> entries) {
     constexpr std::size_t MaxGap = 64;
     const std::size_t n = entries.size();
     std::size_t tail = 0;
-    while (tail < n && tail <= MaxGap && Trim(entries[n - tail - 1].text()).empty())
+    while (tail < n && tail <= MaxGap && Trim(doc.text(entries[n - tail - 1])).empty())
         ++tail;
     return tail > MaxGap ? n : n - tail;
 }
@@ -105,8 +102,8 @@ void EnsureLineEnd(Document& doc) {
     } else if (!doc.prelude.empty()) {
         last = &doc.prelude.back();
     }
-    if (last && last->eol == LineEnd::None)
-        last->eol = doc.newlineEnd();
+    if (last && last->eol() == LineEnd::None)
+        last->setEol(doc.newlineEnd());
 }
 
 } // namespace zarn::profile

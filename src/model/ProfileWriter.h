@@ -18,7 +18,7 @@ void Serialize(const Document& doc, const PieceSink& put);
 // A value ending in ^Z must not end the file: a read would take it for the end-of-file mark.
 void GuardEndMark(Document& doc);
 // Where a new key goes among a section's lines.
-std::size_t KeyInsertionPoint(std::span<const Entry> entries);
+std::size_t KeyInsertionPoint(const Document& doc, std::span<const Entry> entries);
 // A last line without a line end gets one before anything is written after it.
 void EnsureLineEnd(Document& doc);
 

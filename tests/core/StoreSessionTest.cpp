@@ -102,6 +102,7 @@ TEST(StoreSessionTest, ShortcutsReadAsAPlainSearch) {
             // A key too long for a line's short form of its size.
             const std::string longKey(70000, 'q');
             ini.WriteString("B", longKey + "Z", "long");
+            EXPECT_EQ(ini.ReadString("b", longKey + "z", ""), "long"); // as written, then as saved
             ClearProfileCache();
             EXPECT_EQ(ini.ReadString("b", longKey + "z", ""), "long");
             TStrings keys;
