@@ -127,8 +127,7 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
             previous->setEol(doc.newlineEnd());
         std::string keyRoom;
         const std::string_view fileKey = ToFileText(doc, keyName, keyRoom);
-        s->entries.insert(s->entries.begin() + std::ptrdiff_t(at),
-                          doc.makeKeyLine(fileKey, fileValue, doc.newlineEnd()));
+        s->entries.insert(at, doc.makeKeyLine(fileKey, fileValue, doc.newlineEnd()));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
         if (s->indexed())
             doc.indexKey(*s, at);
@@ -284,7 +283,7 @@ void TIniFile::ClearSection(const std::string& section) {
     Section* s = doc->find(section);
     if (!s)
         return;
-    std::erase_if(s->entries, [](const Entry& e) { return e.hasKey(); });
+    s->entries.removeIf([](const Entry& e) { return e.hasKey(); });
     doc->reindex(*s);
     doc->dirty = true;
     commit(path, fileName_, doc);

@@ -282,7 +282,7 @@ std::shared_ptr<Document> Parse(std::string file) {
     std::vector<Entry> lines;
     auto closeSection = [&] {
         if (current)
-            current->entries.assign(lines.begin(), lines.end());
+            current->entries.assign(lines.data(), lines.data() + lines.size());
         lines.clear();
     };
     bool newlineSeen = false;

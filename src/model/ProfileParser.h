@@ -9,11 +9,13 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace zarn::profile {
@@ -163,6 +165,80 @@ struct Entry {
 };
 static_assert(sizeof(Entry) == 8);
 
+// A section's lines, as a vector holds them but in 16 bytes: a large file has a hundred thousand
+// sections.
+class Lines {
+public:
+    Lines() = default;
+    Lines(const Lines& other) { assign(other.begin(), other.end()); }
+    Lines& operator=(const Lines& other) {
+        if (this != &other)
+            assign(other.begin(), other.end());
+        return *this;
+    }
+    Lines(Lines&& other) noexcept
+        : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)), capacity_(std::exchange(other.capacity_, 0)) {}
+    Lines& operator=(Lines&& other) noexcept {
+        data_ = std::move(other.data_);
+        size_ = std::exchange(other.size_, 0);
+        capacity_ = std::exchange(other.capacity_, 0);
+        return *this;
+    }
+
+    std::size_t size() const { return size_; }
+    std::size_t capacity() const { return capacity_; }
+    bool empty() const { return size_ == 0; }
+    Entry* data() { return data_.get(); }
+    const Entry* data() const { return data_.get(); }
+    Entry* begin() { return data(); }
+    Entry* end() { return data() + size_; }
+    const Entry* begin() const { return data(); }
+    const Entry* end() const { return data() + size_; }
+    Entry& operator[](std::size_t i) { return data_[i]; }
+    const Entry& operator[](std::size_t i) const { return data_[i]; }
+    Entry& back() { return data_[size_ - 1]; }
+    const Entry& back() const { return data_[size_ - 1]; }
+
+    void reserve(std::size_t capacity) {
+        if (capacity <= capacity_)
+            return;
+        if (capacity > std::numeric_limits<uint32_t>::max())
+            throw std::length_error("too many lines in a section");
+        auto grown = std::make_unique_for_overwrite<Entry[]>(capacity);
+        std::copy(begin(), end(), grown.get());
+        data_ = std::move(grown);
+        capacity_ = uint32_t(capacity);
+    }
+    // Exactly these lines, in room of their size.
+    void assign(const Entry* first, const Entry* last) {
+        const auto count = std::size_t(last - first);
+        if (count > capacity_) {
+            data_.reset();
+            size_ = capacity_ = 0;
+            reserve(count);
+        }
+        std::copy(first, last, data());
+        size_ = uint32_t(count);
+    }
+    void insert(std::size_t at, Entry entry) { // by value: it may be one of these lines
+        if (size_ == capacity_)
+            reserve(std::max<std::size_t>(4, std::size_t(capacity_) * 2));
+        std::copy_backward(begin() + at, end(), end() + 1);
+        data_[at] = entry;
+        ++size_;
+    }
+    void push_back(Entry entry) { insert(size_, entry); }
+    template <typename Pred>
+    void removeIf(const Pred& pred) {
+        size_ = uint32_t(std::remove_if(begin(), end(), pred) - begin());
+    }
+
+private:
+    std::unique_ptr<Entry[]> data_;
+    uint32_t size_ = 0, capacity_ = 0;
+};
+static_assert(sizeof(Lines) == 16);
+
 // A text of the document by where it starts.
 struct TextRef {
     uint32_t at = 0, size = 0;
@@ -171,7 +247,7 @@ struct TextRef {
 struct Section {
     Entry header;
     TextRef name; // as callers see it
-    std::vector<Entry> entries;
+    Lines entries;
     // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
     // searched in place, and most sections are short.
     std::unique_ptr<NameIndex> keyIndex; // of the lines' caller-form keys
