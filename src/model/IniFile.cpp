@@ -96,8 +96,6 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
             const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
             if (!Trim(doc.text(tail)).empty()) {
                 last.entries.push_back(doc.line(0, 0, newline, 0));
-                if (!last.indexed() && last.entries.size() > Section::IndexFrom)
-                    doc.reindex(last);
             }
         }
         Section& fresh = doc.sections.emplace_back();
@@ -129,10 +127,7 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
         const std::string_view fileKey = ToFileText(doc, keyName, keyRoom);
         s->entries.insert(at, doc.makeKeyLine(fileKey, fileValue, doc.newlineEnd()));
         // Only blank lines moved, and they hold no key: the index stays right without a rebuild.
-        if (s->indexed())
-            doc.indexKey(*s, at);
-        else if (s->entries.size() > Section::IndexFrom)
-            doc.reindex(*s);
+        doc.indexKey(*s, at);
     }
 }
 
@@ -186,14 +181,24 @@ void TIniFile::ReadSection(const std::string& section, TStrings& list) const {
 
 namespace {
 
-// A long section with each key once (a template's parameter list) is read in one pass over its
-// lines, each value the line's own; false, visiting nothing, for any other section. The section is
-// looked up again after each visit, which may read other sections or files.
+// Whether no two of the section's lines have the same key.
+bool keysUnique(const Document& doc, const Section& s) {
+    NameIndex seen;
+    seen.reserve(s.entries.size());
+    for (std::size_t i = 0; i < s.entries.size(); ++i)
+        if (s.entries[i].hasKey() && !doc.insertKey(seen, s, i))
+            return false;
+    return true;
+}
+
+// A section with each key once (a template's parameter list) is read in one pass over its lines,
+// each value the line's own; false, visiting nothing, for any other section. The section is looked
+// up again after each visit, which may read other sections or files.
 template <typename Visit>
 bool eachUniqueValue(const std::string& path, const std::string& section, const Visit& visit) {
     auto doc = ProcessCache().get(path);
     const Section* s = doc->find(section);
-    if (!s || !s->indexed() || s->hasRepeats())
+    if (!s || !keysUnique(*doc, *s))
         return false;
     for (std::size_t i = 0; s && i < s->entries.size(); ++i) {
         const Entry& entry = s->entries[i];

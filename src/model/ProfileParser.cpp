@@ -197,38 +197,38 @@ bool Document::indexSection(std::size_t at) {
     return sectionIndex.insert(nameOf(sections[at]), at, [&](std::size_t i) { return nameOf(sections[i]); });
 }
 
-bool Document::indexKey(Section& s, std::size_t at) {
+bool Document::insertKey(NameIndex& index, const Section& s, std::size_t at) const {
     auto nameAt = [&](std::size_t i) { return keyName(s.entries[i]); };
     if (!utf8)
-        return s.keyIndex->insert(fileKey(s.entries[at]), at, nameAt);
+        return index.insert(fileKey(s.entries[at]), at, nameAt);
     const std::string name = Utf8ToWin1252(fileKey(s.entries[at]));
-    return s.keyIndex->insert(name, at, nameAt);
+    return index.insert(name, at, nameAt);
+}
+
+void Document::indexKey(Section& s, std::size_t at) {
+    if (s.keyIndex)
+        insertKey(*s.keyIndex, s, at);
 }
 
 std::size_t Document::findKey(const Section& s, std::string_view key) const {
     key = Trim(key);
-    if (s.indexed())
+    if (utf8 || s.entries.size() > Section::IndexFrom) {
+        if (!s.keyIndex) {
+            s.keyIndex = std::make_unique<NameIndex>();
+            s.keyIndex->reserve(s.entries.size());
+            for (std::size_t i = 0; i < s.entries.size(); ++i)
+                if (s.entries[i].hasKey())
+                    insertKey(*s.keyIndex, s, i);
+        }
         return s.keyIndex->find(key, [&](std::size_t i) { return keyName(s.entries[i]); });
+    }
     for (std::size_t i = 0; i < s.entries.size(); ++i)
         if (s.entries[i].hasKey() && SameText(fileKey(s.entries[i]), key))
             return i;
     return std::string_view::npos;
 }
 
-void Document::reindex(Section& s) {
-    if (!utf8 && s.entries.size() <= Section::IndexFrom) {
-        s.keyIndex.reset();
-        return;
-    }
-    if (s.keyIndex)
-        s.keyIndex->clear();
-    else
-        s.keyIndex = std::make_unique<NameIndex>();
-    s.keyIndex->reserve(s.entries.size());
-    for (std::size_t i = 0; i < s.entries.size(); ++i)
-        if (s.entries[i].hasKey())
-            indexKey(s, i);
-}
+void Document::reindex(Section& s) { s.keyIndex.reset(); }
 
 void Document::reindexSections() {
     recent[0] = recent[1] = SIZE_MAX;
@@ -332,8 +332,6 @@ std::shared_ptr<Document> Parse(std::string file) {
         pos = next;
     }
     closeSection();
-    for (auto& section : doc->sections)
-        doc->reindex(section);
     doc->reindexSections();
     return doc;
 }

@@ -74,10 +74,7 @@ public:
     void clear() {
         slots_.clear();
         count_ = 0;
-        refused_ = false;
     }
-    // Whether an insert found its name there already.
-    bool refused() const { return refused_; }
     void reserve(std::size_t names) {
         std::size_t size = 16;
         while (size * 3 < names * 4)
@@ -110,10 +107,8 @@ public:
         const std::size_t mask = slots_.size() - 1;
         std::size_t i = hash & mask;
         for (; slots_[i].position != 0; i = (i + 1) & mask)
-            if (slots_[i].hash == hash && SameText(nameAt(slots_[i].position - 1), name)) {
-                refused_ = true;
+            if (slots_[i].hash == hash && SameText(nameAt(slots_[i].position - 1), name))
                 return false;
-            }
         slots_[i] = Slot{hash, uint32_t(position + 1)};
         ++count_;
         return true;
@@ -138,7 +133,6 @@ private:
     }
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
-    bool refused_ = false;
 };
 
 enum class LineEnd : uint8_t { None, LF, CR, CRLF };
@@ -249,12 +243,11 @@ struct Section {
     TextRef name; // as callers see it
     Lines entries;
     // Caller-form key -> first entry, for long sections (and all of a UTF-8 file); short ones are
-    // searched in place, and most sections are short.
-    std::unique_ptr<NameIndex> keyIndex; // of the lines' caller-form keys
+    // searched in place, and most sections are short. Built when a key is first looked up: a
+    // template's parameter list, the longest section, is only ever read in order.
+    mutable std::unique_ptr<NameIndex> keyIndex; // of the lines' caller-form keys
     static constexpr std::size_t IndexFrom = 24;
 
-    bool indexed() const { return keyIndex != nullptr; }
-    bool hasRepeats() const { return keyIndex && keyIndex->refused(); } // a key on more than one line
     bool duplicate() const { return header.repeat; }
 
     Section() = default;
@@ -355,10 +348,13 @@ struct Document {
     std::size_t indexedSection(std::string_view name) const;
     // Adds a section's name to the index: false when an earlier section has the name.
     bool indexSection(std::size_t at);
-    // Adds a line's key to its section's index: false when an earlier line has the key.
-    bool indexKey(Section& s, std::size_t at);
+    // Adds a line's key to `index`: false when an earlier line has the key.
+    bool insertKey(NameIndex& index, const Section& s, std::size_t at) const;
+    // Adds a line's key to its section's index, if the index is built.
+    void indexKey(Section& s, std::size_t at);
     // The first entry of the section with this key (caller form, trimmed), or npos.
     std::size_t findKey(const Section& s, std::string_view key) const;
+    // After lines of the section moved: its index is built again when next needed.
     void reindex(Section& s);
     void reindexSections();
     // A line whose text starts at `at` (in the file or kept).
