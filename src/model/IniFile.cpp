@@ -94,14 +94,12 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
             // A blank line between sections, as people write them.
             auto& last = doc.sections.back();
             const Entry& tail = last.entries.empty() ? last.header : last.entries.back();
-            if (!Trim(doc.text(tail)).empty()) {
+            if (!Trim(doc.text(tail)).empty())
                 last.entries.push_back(doc.line(0, 0, newline, 0));
-            }
         }
         Section& fresh = doc.sections.emplace_back();
         fresh.header = doc.makeEntry("[" + ToFileText(doc, section) + "]", newline, 0);
         fresh.name = doc.keep(section);
-        doc.reindex(fresh);
         doc.indexSection(doc.sections.size() - 1);
         s = &fresh;
     }

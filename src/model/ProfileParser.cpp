@@ -36,10 +36,7 @@ std::size_t keySizeOf(std::string_view text) {
 
 } // namespace
 
-std::string_view Document::fileKey(const Entry& entry) const {
-    std::string_view t = text(entry);
-    if (entry.keySize != Entry::LongKey && !t.empty() && !IsBlank(t.front()))
-        return t.substr(0, entry.keySize); // nearly every key line
+std::string_view Document::keyOfLine(const Entry& entry, std::string_view t) {
     while (!t.empty() && IsBlank(t.front()))
         t.remove_prefix(1);
     if (entry.keySize != Entry::LongKey)
@@ -222,8 +219,10 @@ std::size_t Document::findKey(const Section& s, std::string_view key) const {
         }
         return s.keyIndex->find(key, [&](std::size_t i) { return keyName(s.entries[i]); });
     }
+    // A key's size is in its line: most lines are passed over without reaching their text.
     for (std::size_t i = 0; i < s.entries.size(); ++i)
-        if (s.entries[i].hasKey() && SameText(fileKey(s.entries[i]), key))
+        if (const Entry& e = s.entries[i];
+            e.hasKey() && (e.keySize == key.size() || e.keySize == Entry::LongKey) && SameText(fileKey(e), key))
             return i;
     return std::string_view::npos;
 }

@@ -332,7 +332,13 @@ struct Document {
     }
     std::string_view text(const Entry& entry) const { return text(TextRef{entry.at, uint32_t(size(entry))}); }
     // The trimmed key of a key line, in the file's form.
-    std::string_view fileKey(const Entry& entry) const;
+    std::string_view fileKey(const Entry& entry) const {
+        const std::string_view t = text(entry);
+        if (entry.keySize != Entry::LongKey && !t.empty() && !IsBlank(t.front()))
+            return {t.data(), entry.keySize}; // nearly every key line
+        return keyOfLine(entry, t);
+    }
+    static std::string_view keyOfLine(const Entry& entry, std::string_view text);
     std::string_view nameOf(const Section& s) const { return text(s.name); }
     // A text that lives as long as the document and its copies.
     TextRef keep(std::string_view text) { return {texts->add({text}), uint32_t(text.size())}; }
