@@ -54,7 +54,7 @@ struct HtmlLibrary {
     xmlFreeFunc* free = nullptr; // the library's own deallocator is a variable
 };
 
-constexpr const char* HtmlLibraryName = "libxml2.so.2";
+constexpr const char* HtmlLibraryName = ZARN_LIBXML2_SONAME;
 
 const HtmlLibrary& html() {
     static const HtmlLibrary library = [] {
