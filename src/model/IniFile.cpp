@@ -287,7 +287,7 @@ void TIniFile::ClearSection(const std::string& section) {
     if (!s)
         return;
     s->entries.removeIf([](const Entry& e) { return e.hasKey(); });
-    doc->reindex(*s);
+    s->keyIndex.reset(); // the keys' positions moved: built again when next looked up
     doc->dirty = true;
     commit(path, fileName_, doc);
 }

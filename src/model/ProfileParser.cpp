@@ -227,8 +227,6 @@ std::size_t Document::findKey(const Section& s, std::string_view key) const {
     return std::string_view::npos;
 }
 
-void Document::reindex(Section& s) { s.keyIndex.reset(); }
-
 void Document::reindexSections() {
     recent[0] = recent[1] = SIZE_MAX;
     sectionIndex.clear();

@@ -360,8 +360,6 @@ struct Document {
     void indexKey(Section& s, std::size_t at);
     // The first entry of the section with this key (caller form, trimmed), or npos.
     std::size_t findKey(const Section& s, std::string_view key) const;
-    // After lines of the section moved: its index is built again when next needed.
-    void reindex(Section& s);
     void reindexSections();
     // A line whose text starts at `at` (in the file or kept).
     Entry line(uint32_t at, std::size_t size, LineEnd eol, std::size_t keySize);

@@ -75,7 +75,7 @@ void GuardEndMark(Document& doc) {
     // Only the last line can lack a line end, and the last byte is in it unless it is empty.
     const Entry* last = nullptr;
     forEachLine(doc, [&](const Entry& e) {
-        if (e.shortSize != 0 || e.eol() != LineEnd::None)
+        if (doc.size(e) != 0 || e.eol() != LineEnd::None)
             last = &e;
     });
     if (last && last->eol() == LineEnd::None && doc.text(*last).back() == '\x1A')
