@@ -6,9 +6,9 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QWidget>
 
 class QUndoStack;
-class QWidget;
 
 namespace zarn {
 
