@@ -7,7 +7,7 @@
 #endif
 #include "cli/CliTemplates.h"
 #include "model/KelmFile.h"
-#include "tag/AppletTag.h"
+#include "tag/Document.h"
 #include "tag/CodeBaseCheck.h"
 #include "startup/CoreStartup.h"
 #include "paths/PathForms.h"
@@ -182,8 +182,9 @@ int runHtml(const TParsedArgs& args, std::ostream& out, std::ostream&) {
     const std::string baseText = base ? ArgumentToFileText(*base) : std::string();
 
     const std::string& path = args.operands[0];
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, path);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, path);
+    TJavaAppletTag& tag = *doc.AppletTag;
     // The parsed file is done with: the block is built in the memory it held.
     ClearProfileCache();
     std::string block;
@@ -208,10 +209,10 @@ TAssignment parseAssignment(const std::string& text) {
     return {name, ArgumentToFileText(name), ArgumentToFileText(value)};
 }
 
-void applyAssignments(TJavaAppletTag& tag, const std::vector<TAssignment>& assignments, const std::string& path) {
+void applyAssignments(TDocument& doc, const std::vector<TAssignment>& assignments, const std::string& path) {
     for (const TAssignment& assignment : assignments) {
-        const TValueTarget target = FindValueTarget(tag, assignment.name, assignment.shownName, path);
-        SetTargetValue(tag, target, assignment.value, assignment.shownName);
+        const TValueTarget target = FindValueTarget(doc, assignment.name, assignment.shownName, path);
+        SetTargetValue(doc, target, assignment.value, assignment.shownName);
     }
 }
 
@@ -233,10 +234,10 @@ int runNew(const TParsedArgs& args, std::ostream&, std::ostream&) {
     if (!replace && fs::exists(fs::symlink_status(document, ec)))
         throw ECliError(document + ": exists already (--force replaces it)");
 
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, templatePath);
-    applyAssignments(tag, assignments, templatePath);
-    CreateDocument(tag, templatePath, document, replace);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, templatePath);
+    applyAssignments(doc, assignments, templatePath);
+    CreateDocument(doc, document, replace);
     return ExitOk;
 }
 
@@ -247,8 +248,9 @@ int runGet(const TParsedArgs& args, std::ostream& out, std::ostream&) {
     for (std::size_t i = 1; i < args.operands.size(); ++i)
         names.push_back(ArgumentToFileText(args.operands[i]));
 
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, path);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, path);
+    const TJavaAppletTag& tag = *doc.AppletTag;
     std::string text;
     if (names.empty()) {
         if (tag.ParamList)
@@ -259,8 +261,8 @@ int runGet(const TParsedArgs& args, std::ostream& out, std::ostream&) {
         // Every name is found before anything is printed.
         for (std::size_t i = 0; i < names.size(); ++i) {
             const std::string& shown = args.operands[i + 1];
-            const TValueTarget target = FindValueTarget(tag, names[i], shown, path);
-            text += shown + "=" + FileTextToOutput(GetTargetValue(tag, target)) + "\n";
+            const TValueTarget target = FindValueTarget(doc, names[i], shown, path);
+            text += shown + "=" + FileTextToOutput(GetTargetValue(doc, target)) + "\n";
         }
     }
     out << text;
@@ -274,15 +276,14 @@ int runSet(const TParsedArgs& args, std::ostream&, std::ostream&) {
     for (std::size_t i = 1; i < args.operands.size(); ++i)
         assignments.push_back(parseAssignment(args.operands[i]));
 
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, path);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, path);
     // Saving writes "TemplateFile" 0: the template would silently become a document.
-    if (tag.BasicParams.TemplateFile)
+    if (doc.IsTemplate())
         throw ECliError(path + ": is a template; make a document from it with 'zarn-cli new'");
-    applyAssignments(tag, assignments, path);
-    TKelmFile file(path);
+    applyAssignments(doc, assignments, path);
     try {
-        tag.Save(file);
+        doc.Save();
     } catch (const EZarnError& error) {
         throw ECliError(MessageLine(error.Message()));
     }
@@ -309,8 +310,9 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (from && !fs::is_directory(*from, ec))
         throw ECliError(*from + ": is not a folder");
 
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, path);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, path);
+    TJavaAppletTag& tag = *doc.AppletTag;
     TStrings missing = missingSupportFiles(tag);
     // The editor's check, without its questions: --copy answers Yes to both.
     if (args.Has("copy") && !missing.empty() && !IsURLCodeBase(tag)) {
@@ -387,8 +389,9 @@ TAppSettings storedSettings(std::ostream& err) {
 int runPreview(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     expectOperands(args, 1, 1);
     const std::string& path = args.operands[0];
-    TJavaAppletTag& tag = CommandDocument();
-    LoadTag(tag, path);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, path);
+    TJavaAppletTag& tag = *doc.AppletTag;
     TErrorStreamPrompt prompt(err);
     TTempFiles pages;
     const TAppSettings settings = storedSettings(err);

@@ -2,7 +2,7 @@
 
 #include "cli/CliDocument.h"
 #include "cli/CliTemplates.h"
-#include "tag/AppletTag.h"
+#include "tag/Document.h"
 #include "tag/PageImport.h"
 
 #include <filesystem>
@@ -97,10 +97,10 @@ int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     const TPageApplet& applet = applets[index];
     const std::string templatePath = chooseTemplate(args, applet, out);
 
-    TJavaAppletTag tag;
-    LoadTag(tag, templatePath);
-    const std::vector<TImportNote> notes = ImportApplet(tag, applet, page);
-    CreateDocument(tag, templatePath, document, replace);
+    TDocument& doc = CommandDocument();
+    LoadDocument(doc, templatePath);
+    const std::vector<TImportNote> notes = ImportApplet(*doc.AppletTag, applet, page);
+    CreateDocument(doc, document, replace);
     for (const std::string& line : NoteLines(notes))
         err << "zarn-cli: " << FileTextToOutput(line) << "\n";
     return ExitOk;

@@ -61,33 +61,6 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 
 } // namespace
 
-void TAppletBasicParams::Load(TKelmFile& file) {
-    Width = file.ReadInteger(BasicSection, "Width", 250);
-    Height = file.ReadInteger(BasicSection, "Height", 100);
-    HSpace = file.ReadInteger(BasicSection, "HSpace", 0);
-    VSpace = file.ReadInteger(BasicSection, "VSpace", 0);
-    Code = file.ReadString(BasicSection, "Code", "No code specified !");
-    CodeBase = file.ReadString(BasicSection, "CodeBase", "");
-    WebRoot = file.ReadString(BasicSection, "WebRoot", "");
-    Align = uint8_t(file.ReadInteger(BasicSection, "Align", BaselineAlign) & 0xFF);
-    TemplateFile = file.ReadBool(BasicSection, "TemplateFile", false);
-    Doc = file.ReadString(BasicSection, "Doc", "");
-}
-
-void TAppletBasicParams::Save(TKelmFile& file) const {
-    file.WriteInteger(BasicSection, "Width", Width);
-    file.WriteInteger(BasicSection, "Height", Height);
-    file.WriteInteger(BasicSection, "HSpace", HSpace);
-    file.WriteInteger(BasicSection, "VSpace", VSpace);
-    file.WriteString(BasicSection, "Code", Code);
-    file.WriteString(BasicSection, "CodeBase", CodeBase);
-    file.WriteString(BasicSection, "WebRoot", WebRoot);
-    file.WriteInteger(BasicSection, "Align", Align);
-    // Whatever was loaded, a file written here is a document.
-    file.WriteBool(BasicSection, "TemplateFile", false);
-    file.WriteString(BasicSection, "Doc", Doc);
-}
-
 TJavaAppletTag::TJavaAppletTag() : ObsoleteText(std::make_unique<TAPString>()) {
     ObsoleteText->UFName = "Alternate text for Obsolete browsers : ";
 }

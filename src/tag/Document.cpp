@@ -53,7 +53,7 @@ void TDocument::Save() {
     AppletTag->Save(*DocFile);
 }
 
-void TDocument::SaveAs(const std::string& target, Prompt* prompt) {
+void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) {
     if (!DocFile)
         throw EZarnError("No document to save");
     // The name means what it means to the system: a link stays a link and its file gets the save.
@@ -81,7 +81,10 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt) {
         BasicParams->TemplateFile = false;
         if (int error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending); error != 0)
             throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
-        if (int error = pending.ReplaceTarget(written); error != 0)
+        const int error = replace ? pending.ReplaceTarget(written) : pending.CreateTarget(written);
+        if (error == EEXIST && !replace)
+            throw EZarnError(target + ": exists already");
+        if (error != 0)
             throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
     } catch (EZarnError& error) {
         BasicParams->TemplateFile = wasTemplate;

@@ -40,9 +40,11 @@ public:
     // Makes `target` from the loaded file (a template or a document) and the values: the file is
     // copied beside the name the target resolves to, the values written into the copy, and the copy
     // renamed over it only when all of that succeeded. For a template the code base check asks
-    // `prompt` first (none: no check). A target that is a link keeps the link and the file it points to is written.
+    // `prompt` first (none: no check). A target that is a link keeps the link and the file it points
+    // to is written.
+    // Without `replace`, a file that appeared at the target meanwhile is kept and the save refused.
     // Afterwards the document is `target`.
-    void SaveAs(const std::string& target, Prompt* prompt);
+    void SaveAs(const std::string& target, Prompt* prompt, bool replace = true);
 };
 
 } // namespace zarn

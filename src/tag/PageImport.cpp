@@ -9,6 +9,7 @@
 #include "model/FormatPattern.h"
 #include "paths/PathForms.h"
 #include "tag/AppletTag.h"
+#include "tag/BasicAttributes.h"
 #include "tag/MacroPass.h"
 
 #include <libxml/HTMLparser.h>
@@ -190,18 +191,28 @@ std::string alternateText(xmlDoc* doc, xmlNode* appletNode, TPageApplet& applet)
     return collapseBlanks(text);
 }
 
+struct Known {
+    const char* name;
+    std::string TPageApplet::*field;
+};
+const Known known[] = {
+    {"code", &TPageApplet::code},     {"codebase", &TPageApplet::codeBase}, {"archive", &TPageApplet::archive},
+    {"width", &TPageApplet::width},   {"height", &TPageApplet::height},     {"hspace", &TPageApplet::hspace},
+    {"vspace", &TPageApplet::vspace}, {"align", &TPageApplet::align},
+};
+
+// The tag's value of an attribute kept by name; empty when the tag leaves it out.
+const std::string& pageAttribute(const TPageApplet& applet, std::string_view name) {
+    static const std::string none;
+    for (const Known& entry : known)
+        if (SameText(entry.name, name))
+            return applet.*(entry.field);
+    return none;
+}
+
 TPageApplet readApplet(xmlDoc* doc, xmlNode* node) {
     TPageApplet applet;
     applet.line = int(html().lineNo(node));
-    struct Known {
-        const char* name;
-        std::string TPageApplet::*field;
-    };
-    static const Known known[] = {
-        {"code", &TPageApplet::code},     {"codebase", &TPageApplet::codeBase}, {"archive", &TPageApplet::archive},
-        {"width", &TPageApplet::width},   {"height", &TPageApplet::height},     {"hspace", &TPageApplet::hspace},
-        {"vspace", &TPageApplet::vspace}, {"align", &TPageApplet::align},
-    };
     for (xmlAttr* attr = node->properties; attr; attr = attr->next) {
         const char* name = reinterpret_cast<const char*>(attr->name);
         bool representable = true;
@@ -376,14 +387,28 @@ private:
         notes_.push_back({kind, name, value, text});
     }
 
-    void integer(const char* name, const std::string& text, int32_t& field) {
+    // A number or alignment the tag gives; one it leaves out is the template's, or HTML's own
+    // default where the attribute has one.
+    void number(const TBasicAttribute& row) {
+        const std::string& text = pageAttribute(applet_, row.name);
+        TAppletBasicParams& basic = tag_.BasicParams;
+        if (row.pageDefault)
+            SetBasicValueText(row, basic, row.pageDefault);
         if (text.empty())
             return;
-        if (const auto value = TryStrToInt(text); value && *value >= 0 && IntToStr(*value) == text)
-            field = *value;
-        else
-            note(TImportNote::Kind::Refused, name, text, "not a whole number of pixels; the template's " +
-                                                             IntToStr(field) + " is kept");
+        if (row.kind == TBasicKind::Align) {
+            const auto* entry = std::find_if(std::begin(AlignmentTable), std::end(AlignmentTable),
+                                             [&](const AlignmentEntry& e) { return SameText(e.html, text); });
+            if (entry != std::end(AlignmentTable))
+                row.put(basic, int64_t(entry - std::begin(AlignmentTable)));
+            else
+                note(TImportNote::Kind::Refused, row.name, text, "not an alignment; baseline is used");
+        } else if (const auto value = TryStrToInt(text); value && *value >= 0 && IntToStr(*value) == text) {
+            row.put(basic, int64_t(*value));
+        } else {
+            note(TImportNote::Kind::Refused, row.name, text,
+                 "not a whole number of pixels; the template's " + BasicValueText(row, basic) + " is kept");
+        }
     }
 
     void basics() {
@@ -392,20 +417,9 @@ private:
             note(TImportNote::Kind::Refused, "CODE", applet_.code, "the template's " + basic.Code + " is kept");
         else if (applet_.code != basic.Code)
             note(TImportNote::Kind::Changed, "CODE", applet_.code, "written as " + basic.Code);
-        integer("WIDTH", applet_.width, basic.Width);
-        integer("HEIGHT", applet_.height, basic.Height);
-        basic.HSpace = basic.VSpace = 0;
-        integer("HSPACE", applet_.hspace, basic.HSpace);
-        integer("VSPACE", applet_.vspace, basic.VSpace);
-        basic.Align = BaselineAlign;
-        if (!applet_.align.empty()) {
-            const auto* entry = std::find_if(std::begin(AlignmentTable), std::end(AlignmentTable),
-                                             [&](const AlignmentEntry& e) { return SameText(e.html, applet_.align); });
-            if (entry != std::end(AlignmentTable))
-                basic.Align = uint8_t(entry - std::begin(AlignmentTable));
-            else
-                note(TImportNote::Kind::Refused, "ALIGN", applet_.align, "not an alignment; baseline is used");
-        }
+        for (const TBasicAttribute& row : BasicAttributes())
+            if (row.name && (row.kind == TBasicKind::Integer || row.kind == TBasicKind::Align))
+                number(row);
         // File names in a page are relative to the page, and the block goes back into it.
         basic.WebRoot = folder_;
         const std::string& codeBase = applet_.codeBase;

@@ -24,51 +24,10 @@ namespace {
 
 constexpr int BasicEditId = 0x5a02;
 
-const char* caption(TBasicField field) {
-    switch (field) {
-    case TBasicField::Width:
-        return "width";
-    case TBasicField::Height:
-        return "height";
-    case TBasicField::HSpace:
-        return "horizontal spacing";
-    case TBasicField::VSpace:
-        return "vertical spacing";
-    case TBasicField::Align:
-        return "align";
-    case TBasicField::WebRoot:
-        return "web site root";
-    case TBasicField::CodeBase:
-        break;
-    }
-    return "code base";
-}
-
-TBasicValue current(const TMainForm& form, TBasicField field) {
-    const TAppletBasicParams& basic = *form.BasicParams;
-    switch (field) {
-    case TBasicField::Width:
-        return basic.Width;
-    case TBasicField::Height:
-        return basic.Height;
-    case TBasicField::HSpace:
-        return basic.HSpace;
-    case TBasicField::VSpace:
-        return basic.VSpace;
-    case TBasicField::Align:
-        return basic.Align;
-    case TBasicField::WebRoot:
-        return basic.WebRoot;
-    case TBasicField::CodeBase:
-        break;
-    }
-    return basic.CodeBase;
-}
-
 class TBasicEditCommand : public QUndoCommand {
 public:
     TBasicEditCommand(TMainForm& form, TBasicField field, TBasicValue before, TBasicValue after)
-        : QUndoCommand(QStringLiteral("Change ") + QLatin1String(caption(field))), form_(form), field_(field),
+        : QUndoCommand(QStringLiteral("Change ") + QLatin1String(BasicAttribute(field).caption)), form_(form), field_(field),
           before_(std::move(before)), after_(std::move(after)) {}
 
     int id() const override { return BasicEditId; }
@@ -91,49 +50,9 @@ private:
     // still runs, for the size window and the stored value.
     void apply(const TBasicValue& value) {
         const TUndoReplay replay;
-        TAppletBasicParams& basic = *form_.BasicParams;
-        auto spin = [&](QSpinBox* spinner) {
-            {
-                const QSignalBlocker blocker(spinner);
-                spinner->setValue(int(std::get<int64_t>(value)));
-            }
-            // Called by name, not through a member pointer: the sanitizer misreads those in lambdas.
-            if (spinner == form_.AppletWidth)
-                form_.AWEditChange();
-            else if (spinner == form_.AppletHeight)
-                form_.AHEditChange();
-            else if (spinner == form_.AppletHSpace)
-                form_.AHSEditChange();
-            else
-                form_.AVSEditChange();
-            RevealWidget(spinner);
-        };
-        auto path = [&](QLineEdit* edit, std::string& stored) {
-            stored = std::get<std::string>(value);
-            const QSignalBlocker blocker(edit);
-            edit->setText(FromAnsi(stored));
-            RevealWidget(edit);
-        };
-        switch (field_) {
-        case TBasicField::Width:
-            return spin(form_.AppletWidth);
-        case TBasicField::Height:
-            return spin(form_.AppletHeight);
-        case TBasicField::HSpace:
-            return spin(form_.AppletHSpace);
-        case TBasicField::VSpace:
-            return spin(form_.AppletVSpace);
-        case TBasicField::Align: {
-            // Stored as it was, also an index the list does not have (a document's own value).
-            basic.Align = uint8_t(std::get<int64_t>(value));
-            form_.CBAlign->setCurrentIndex(basic.Align < form_.CBAlign->count() ? basic.Align : -1);
-            return RevealWidget(form_.CBAlign);
-        }
-        case TBasicField::WebRoot:
-            return path(form_.WebRoot, basic.WebRoot);
-        case TBasicField::CodeBase:
-            return path(form_.CodeBase, basic.CodeBase);
-        }
+        BasicAttribute(field_).put(*form_.BasicParams, value);
+        if (QWidget* control = form_.ShowBasicValue(field_))
+            RevealWidget(control);
     }
 
     TMainForm& form_;
@@ -146,8 +65,6 @@ private:
 } // namespace
 
 void AttachDocumentUndo(TMainForm& form) {
-    form.UndoStack = new QUndoStack(&form);
-    form.UndoStack->setObjectName(QStringLiteral("UndoStack"));
     form.Edit1 = form.menuBar()->addMenu(QStringLiteral("&Edit"));
     form.Edit1->setObjectName(QStringLiteral("Edit1"));
     form.EditUndoItem = form.UndoStack->createUndoAction(form.Edit1, QStringLiteral("&Undo"));
@@ -158,17 +75,13 @@ void AttachDocumentUndo(TMainForm& form) {
     form.EditRedoItem->setShortcuts(QKeySequence::Redo);
     form.Edit1->addAction(form.EditUndoItem);
     form.Edit1->addAction(form.EditRedoItem);
-    QObject::connect(form.UndoStack, &QUndoStack::cleanChanged, &form,
-                     [&form](bool clean) { form.ShowModified(!clean); });
-    // Every step done, undone or redone changes the block the live pane shows.
-    QObject::connect(form.UndoStack, &QUndoStack::indexChanged, &form, &TMainForm::DocumentChanged);
     SetViewUndoStack(form.UndoStack, form.PC);
 }
 
 void RecordBasicEdit(TMainForm& form, TBasicField field, TBasicValue before) {
     if (ReplayingUndo())
         return;
-    TBasicValue after = current(form, field);
+    TBasicValue after = BasicAttribute(field).get(*form.BasicParams);
     if (after != before)
         form.UndoStack->push(new TBasicEditCommand(form, field, std::move(before), std::move(after)));
 }

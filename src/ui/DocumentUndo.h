@@ -2,9 +2,7 @@
 // The main window's undo: its stack and Edit menu, the steps of the Main page's basic attributes,
 // and the standard keys of the menu commands.
 
-#include <cstdint>
-#include <string>
-#include <variant>
+#include "tag/BasicAttributes.h"
 
 class QEvent;
 class QObject;
@@ -13,11 +11,7 @@ namespace zarn {
 
 class TMainForm;
 
-enum class TBasicField { Width, Height, HSpace, VSpace, Align, WebRoot, CodeBase };
-using TBasicValue = std::variant<int64_t, std::string>;
-
-// Creates the stack and the Edit menu (call it between the File and the Compile menu) and lets the
-// window's modified state follow the stack's clean state.
+// Creates the Edit menu over the document's history (call it between the File and the Compile menu).
 void AttachDocumentUndo(TMainForm& form);
 // Records a user edit of a basic attribute once it is stored; `before` is the value it replaced.
 // Typing in one field makes one step.

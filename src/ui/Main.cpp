@@ -42,6 +42,7 @@
 #include <QUndoStack>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -53,11 +54,6 @@ namespace zarn {
 namespace fs = std::filesystem;
 
 namespace {
-
-TMainForm*& TheMainForm() {
-    static TMainForm* form = nullptr;
-    return form;
-}
 
 constexpr int SaveDisabledBit = 4;
 constexpr int PreviewDisabledBit = 16;
@@ -104,17 +100,17 @@ std::string TemplatesFolder() {
     return (found.empty() ? program + "/Templates" : found) + "/";
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeWindow_) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), Document(new TEditorDocument(this)), DocFile(Document->Core().DocFile),
+      AppletTag(Document->Core().AppletTag), BasicParams(Document->Core().BasicParams),
+      ParamList(Document->Core().ParamList), DocFileName(Document->Core().FileName),
+      UndoStack(Document->UndoStack()), SizeWindow(&noSizeWindow_) {
     setObjectName(QStringLiteral("MainForm"));
-    TheMainForm() = this;
     SetDialogParent(this);
     resize(736, 490);
     setFont(QFont(QStringLiteral("Arial"), 8));
     setWindowIcon(QIcon(ProgramIconPicture()));
 
-    AppletTag = std::make_unique<TJavaAppletTag>();
-    BasicParams = &AppletTag->BasicParams;
-    ParamList = AppletTag->ParamList.get();
     WebDB.Caption = QStringLiteral("Browse Web Root Path");
     CodeDB.Caption = QStringLiteral("Browse Code Base path");
 
@@ -170,10 +166,9 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     StatusNote->setObjectName(QStringLiteral("StatusNote"));
     status->addWidget(StatusNote, 1);
 
-    SetDocumentModifiedHandler([] {
-        if (TMainForm* form = TMainForm::Instance())
-            form->SetModified();
-    });
+    connect(Document, &TEditorDocument::ModifiedChanged, this, &TMainForm::ShowModified);
+    connect(Document, &TEditorDocument::Changed, this, &TMainForm::DocumentChanged);
+    SetDocumentModifiedHandler([this] { SetModified(); });
     qApp->installEventFilter(this);
     AttachDialogs();
     AttachComfort();
@@ -182,20 +177,14 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
+    SetDocumentModifiedHandler({});
     // The history goes while the window is whole: clearing it tells this window.
-    delete UndoStack;
-    UndoStack = nullptr;
+    UndoStack->clear();
+    disconnect(Document, nullptr, this, nullptr);
     SetViewUndoStack(nullptr, nullptr);
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
-    if (TheMainForm() == this) {
-        TheMainForm() = nullptr;
-        SetDialogParent(nullptr);
-    }
-}
-
-TMainForm* TMainForm::Instance() {
-    return TheMainForm();
+    SetDialogParent(nullptr);
 }
 
 void TMainForm::BuildMenus() {
@@ -354,6 +343,10 @@ void TMainForm::BuildMainPage() {
     connect(CodeBrowse, &QToolButton::clicked, this, &TMainForm::CodeBrowseClick);
     connect(Resize, &QPushButton::toggled, this, &TMainForm::ResizeClick);
 
+    basicControls_ = {{TBasicField::Width, AppletWidth},   {TBasicField::Height, AppletHeight},
+                      {TBasicField::HSpace, AppletHSpace}, {TBasicField::VSpace, AppletVSpace},
+                      {TBasicField::Align, CBAlign},       {TBasicField::WebRoot, WebRoot},
+                      {TBasicField::CodeBase, CodeBase}};
     PC->addTab(MainPage, QStringLiteral("Main"));
 }
 
@@ -367,16 +360,11 @@ void TMainForm::SetToolbarMask(int mask) {
 }
 
 void TMainForm::SetModified() {
-    if (UndoStack)
-        UndoStack->resetClean();
-    ShowModified(true);
-    emit DocumentChanged();
+    Document->SetModified();
 }
 
 void TMainForm::ClearModified() {
-    if (UndoStack)
-        UndoStack->setClean();
-    ShowModified(false);
+    Document->ClearModified();
 }
 
 void TMainForm::ShowModified(bool modified) {
@@ -439,11 +427,28 @@ void TMainForm::ShowStep(const QStringList& arguments) {
         Guarded([&] { LoadDocument(path); });
 }
 
-void TMainForm::SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handler)()) {
-    // The handler runs whether or not the value changes, so a clamped value reaches the document.
-    const QSignalBlocker blocker(spinner);
-    spinner->setValue(value);
-    (this->*handler)();
+QWidget* TMainForm::ShowBasicValue(TBasicField field) {
+    const auto entry = std::find_if(basicControls_.begin(), basicControls_.end(),
+                                    [&](const TBasicControl& control) { return control.field == field; });
+    if (entry == basicControls_.end())
+        return nullptr;
+    const TBasicValue value = BasicAttribute(field).get(*BasicParams);
+    if (auto* spinner = qobject_cast<QSpinBox*>(entry->control)) {
+        {
+            const QSignalBlocker blocker(spinner);
+            spinner->setValue(int(std::get<int64_t>(value)));
+        }
+        // The handler runs whether or not the value changes, so a clamped value reaches the document.
+        SpinnerChange(spinner, field);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(entry->control)) {
+        const QSignalBlocker blocker(edit);
+        edit->setText(FromAnsi(std::get<std::string>(value)));
+    } else if (auto* list = qobject_cast<QComboBox*>(entry->control)) {
+        // A document's own index beyond the list shows nothing selected and stays stored as it is.
+        const auto index = std::get<int64_t>(value);
+        list->setCurrentIndex(index < list->count() ? int(index) : -1);
+    }
+    return entry->control;
 }
 
 bool TMainForm::LoadDocument(const std::string& path, const std::function<void(TJavaAppletTag&)>& adjust) {
@@ -458,29 +463,18 @@ bool TMainForm::LoadDocument(const std::string& path, const std::function<void(T
     if (!QuerySave())
         return false;
 
-    // Everything is read into fresh objects and taken over only when it all succeeded, so a failed
-    // load leaves the document on screen exactly as it was.
-    auto file = std::make_unique<TKelmFile>(path);
-    auto tag = std::make_unique<TJavaAppletTag>();
-    tag->Load(*file);
-    if (adjust)
-        adjust(*tag);
-    CheckParamPages(*tag);
+    // The document reads into fresh objects and takes them over only when it all succeeded, so a
+    // failed load leaves the document on screen exactly as it was. The views of the old one go just
+    // before that, since they refer to its parameters.
+    Document->Core().Load(path, [&](TJavaAppletTag& tag) {
+        if (adjust)
+            adjust(tag);
+        CheckParamPages(tag);
+        KillPages(PageList);
+    });
 
-    KillPages(PageList);
-    DocFile = std::move(file);
-    DocFileName = path;
-    AppletTag = std::move(tag);
-    BasicParams = &AppletTag->BasicParams;
-    ParamList = AppletTag->ParamList.get();
-
-    SetSpinner(AppletWidth, BasicParams->Width, &TMainForm::AWEditChange);
-    SetSpinner(AppletHeight, BasicParams->Height, &TMainForm::AHEditChange);
-    SetSpinner(AppletHSpace, BasicParams->HSpace, &TMainForm::AHSEditChange);
-    SetSpinner(AppletVSpace, BasicParams->VSpace, &TMainForm::AVSEditChange);
-    CBAlign->setCurrentIndex(BasicParams->Align < CBAlign->count() ? BasicParams->Align : -1);
-    WebRoot->setText(FromAnsi(BasicParams->WebRoot));
-    CodeBase->setText(FromAnsi(BasicParams->CodeBase));
+    for (const TBasicControl& control : basicControls_)
+        ShowBasicValue(control.field);
     GBPaths->setTitle(QStringLiteral("Applet paths for applet ") + FromAnsi(BasicParams->Code));
 
     RebuildPages(*AppletTag, PageList, PC);
@@ -511,7 +505,7 @@ bool TMainForm::Save() {
         return SaveAs();
     bool saved = false;
     Guarded([&] {
-        AppletTag->Save(*DocFile);
+        Document->Core().Save();
         ClearModified();
         saved = true;
         emit DocumentSaved();
@@ -529,31 +523,9 @@ bool TMainForm::SaveAs() {
         return false;
     const std::string target = FileSystemName(*chosen);
     bool saved = false;
-    const bool wasTemplate = BasicParams->TemplateFile;
     Guarded([&] {
-        // The document is made beside its final name from a copy of the loaded file and put in
-        // place only when everything succeeded: a failure replaces nothing and changes nothing.
-        std::string content;
-        if (int error = ReadFileBytes(DocFileName, content); error != 0)
-            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
-        TSiblingFile pending;
-        if (int error = pending.Create(fs::path(target), content, ".new"); error != 0)
-            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
-        try {
-            TKelmFile pendingFile(pending.Name());
-            if (wasTemplate)
-                CheckFiles(*AppletTag, Dialogs().Questions());
-            BasicParams->TemplateFile = false;
-            AppletTag->Save(pendingFile);
-            if (int error = pending.ReplaceTarget(fs::path(target)); error != 0)
-                throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
-        } catch (...) {
-            BasicParams->TemplateFile = wasTemplate;
-            throw;
-        }
-        DocFile = std::make_unique<TKelmFile>(target);
+        Document->Core().SaveAs(target, &Dialogs().Questions());
         ClearModified();
-        DocFileName = target;
         UpdateTitle();
         saved = true;
         emit DocumentSaved();
@@ -665,71 +637,79 @@ void TMainForm::ToolbarClick(int index) {
     }
 }
 
-void TMainForm::AWEditChange() {
+void TMainForm::SpinnerChange(QSpinBox* spinner, TBasicField field) {
     SizeWindow->SetTracking(false);
-    SizeWindow->SetAppletClientWidth(AppletWidth->value() + 2 * AppletHSpace->value());
-    const int32_t before = BasicParams->Width;
-    BasicParams->Width = AppletWidth->value();
+    switch (field) {
+    case TBasicField::Width:
+        SizeWindow->SetAppletClientWidth(AppletWidth->value() + 2 * AppletHSpace->value());
+        break;
+    case TBasicField::Height:
+        SizeWindow->SetAppletClientHeight(AppletHeight->value() + 2 * AppletVSpace->value());
+        break;
+    case TBasicField::HSpace:
+        SizeWindow->SetHSpacePanels(AppletHSpace->value());
+        break;
+    case TBasicField::VSpace:
+        SizeWindow->SetVSpacePanels(AppletVSpace->value());
+        break;
+    default:
+        break;
+    }
+    const TBasicAttribute& row = BasicAttribute(field);
+    TBasicValue before = row.get(*BasicParams);
+    row.put(*BasicParams, int64_t(spinner->value()));
     SizeWindow->SetTracking(true);
-    RecordBasicEdit(*this, TBasicField::Width, before);
+    RecordBasicEdit(*this, field, std::move(before));
+}
+
+void TMainForm::AWEditChange() {
+    SpinnerChange(AppletWidth, TBasicField::Width);
 }
 
 void TMainForm::AHEditChange() {
-    SizeWindow->SetTracking(false);
-    SizeWindow->SetAppletClientHeight(AppletHeight->value() + 2 * AppletVSpace->value());
-    const int32_t before = BasicParams->Height;
-    BasicParams->Height = AppletHeight->value();
-    SizeWindow->SetTracking(true);
-    RecordBasicEdit(*this, TBasicField::Height, before);
+    SpinnerChange(AppletHeight, TBasicField::Height);
 }
 
 void TMainForm::AHSEditChange() {
-    SizeWindow->SetTracking(false);
-    SizeWindow->SetHSpacePanels(AppletHSpace->value());
-    const int32_t before = BasicParams->HSpace;
-    BasicParams->HSpace = AppletHSpace->value();
-    SizeWindow->SetTracking(true);
-    RecordBasicEdit(*this, TBasicField::HSpace, before);
+    SpinnerChange(AppletHSpace, TBasicField::HSpace);
 }
 
 void TMainForm::AVSEditChange() {
-    SizeWindow->SetTracking(false);
-    SizeWindow->SetVSpacePanels(AppletVSpace->value());
-    const int32_t before = BasicParams->VSpace;
-    BasicParams->VSpace = AppletVSpace->value();
-    SizeWindow->SetTracking(true);
-    RecordBasicEdit(*this, TBasicField::VSpace, before);
+    SpinnerChange(AppletVSpace, TBasicField::VSpace);
 }
 
 void TMainForm::CBAlignChange(int index) {
     if (index < 0)
         return;
-    const uint8_t before = BasicParams->Align;
-    BasicParams->Align = static_cast<uint8_t>(index);
-    RecordBasicEdit(*this, TBasicField::Align, before);
+    const TBasicAttribute& row = BasicAttribute(TBasicField::Align);
+    TBasicValue before = row.get(*BasicParams);
+    row.put(*BasicParams, int64_t(index));
+    RecordBasicEdit(*this, TBasicField::Align, std::move(before));
 }
 
-void TMainForm::StorePathEdit(QLineEdit* edit, std::string& field, TBasicField which, const QString& text) {
+void TMainForm::StorePathEdit(QLineEdit* edit, TBasicField field, const QString& text) {
+    const TBasicAttribute& row = BasicAttribute(field);
     std::string stored;
     if (!ToAnsi(text, stored)) {
         // Refused rather than stored as "?": the edit goes back to the value in force.
         const int cursor = edit->cursorPosition();
         const QSignalBlocker blocker(edit);
-        edit->setText(FromAnsi(field));
+        edit->setText(FromAnsi(std::get<std::string>(row.get(*BasicParams))));
         edit->setCursorPosition(std::min(cursor, static_cast<int>(edit->text().size())));
         ShowStatusNote(QStringLiteral("Character not available in Windows-1252"));
         return;
     }
-    std::string before = std::exchange(field, std::move(stored));
-    RecordBasicEdit(*this, which, std::move(before));
+    TBasicValue before = row.get(*BasicParams);
+    row.put(*BasicParams, std::move(stored));
+    RecordBasicEdit(*this, field, std::move(before));
 }
 
 void TMainForm::WebRootChange(const QString& text) {
-    StorePathEdit(WebRoot, BasicParams->WebRoot, TBasicField::WebRoot, text);
+    StorePathEdit(WebRoot, TBasicField::WebRoot, text);
 }
 
 void TMainForm::CodeBaseChange(const QString& text) {
-    StorePathEdit(CodeBase, BasicParams->CodeBase, TBasicField::CodeBase, text);
+    StorePathEdit(CodeBase, TBasicField::CodeBase, text);
 }
 
 void TMainForm::Browse(QLineEdit* edit, TDirectoryBrowser& browser) {

@@ -3,9 +3,11 @@
 // template or document, the menus and the document lifecycle (new, open, save, save as, close).
 
 #include "tag/AppletTag.h"
+#include "tag/BasicAttributes.h"
 #include "tag/Preview.h"
 #include "ui/DirBsrFm.h"
 #include "ui/DocumentUndo.h"
+#include "views/EditorDocument.h"
 #include "views/ParamViewList.h"
 
 #include <QMainWindow>
@@ -13,6 +15,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -70,15 +73,14 @@ public:
     explicit TMainForm(QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    static TMainForm* Instance();
-
-    // Document state. AppletTag is replaced only by a load that succeeded.
-    std::unique_ptr<TKelmFile> DocFile;
-    std::unique_ptr<TJavaAppletTag> AppletTag;
-    TAppletBasicParams* BasicParams = nullptr;
-    TAppletParamList* ParamList = nullptr;
-    std::string DocFileName;
-    bool Modified = false;
+    // The document on show, with its history; the names below refer into it.
+    TEditorDocument* const Document;
+    std::unique_ptr<TKelmFile>& DocFile;
+    std::unique_ptr<TJavaAppletTag>& AppletTag; // replaced only by a load that succeeded
+    TAppletBasicParams*& BasicParams;
+    TAppletParamList*& ParamList;
+    std::string& DocFileName;
+    bool Modified = false; // as the status bar shows it
     TPageList PageList;
     // Disabled buttons of the toolbar, one bit each: 8 and 32 for good, 4 Save, 16 Preview.
     int ToolbarMask = 56;
@@ -131,8 +133,8 @@ public:
     QAction* UA = nullptr;
     QAction* HelpAboutItem = nullptr;
 
-    // Every edit of the document; its clean state is the saved document.
-    QUndoStack* UndoStack = nullptr;
+    // The document's history; its clean state is the saved document.
+    QUndoStack* const UndoStack;
 
     TDirectoryBrowser WebDB;
     TDirectoryBrowser CodeDB;
@@ -146,6 +148,9 @@ public:
     TRecentFiles* RecentFiles = nullptr;
     QMenu* RecentFiles1 = nullptr;
     QMenu* View1 = nullptr;
+    // The Main page's control of a basic attribute, showing the value the document holds (a
+    // spinner's change handler runs, as for the user's change); null for an attribute it does not show.
+    QWidget* ShowBasicValue(TBasicField field);
     // Shows the page and focuses the view of a parameter or of the alternate text; null: the code base.
     void ShowParamView(const TAppletParam* param);
     // Window size, position and pane layout, kept in the settings store for the next run.
@@ -230,9 +235,10 @@ private:
     void BuildMenus();
     void BuildMainPage();
     QSpinBox* MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator);
-    void SetSpinner(QSpinBox* spinner, int value, void (TMainForm::*handler)());
+    // A spinner's value into its basic attribute, the size window following, recorded for undo.
+    void SpinnerChange(QSpinBox* spinner, TBasicField field);
     // Stores an edit's text in a basic attribute; a character Windows-1252 cannot hold is refused.
-    void StorePathEdit(QLineEdit* edit, std::string& field, TBasicField which, const QString& text);
+    void StorePathEdit(QLineEdit* edit, TBasicField field, const QString& text);
     void Browse(QLineEdit* edit, TDirectoryBrowser& browser);
     // Hooks of the windows that come with the dialogs: the template browser (false: cancelled;
     // `name` relative to the template folder) and the options dialog on a page (0 "Applet Viewer",
@@ -245,6 +251,12 @@ private:
     // Creates the live pane, the recent files and the View menu, and restores the window layout.
     void AttachComfort();
 
+    struct TBasicControl {
+        TBasicField field;
+        QWidget* control;
+    };
+    // The Main page's controls of the basic attributes it shows.
+    std::vector<TBasicControl> basicControls_;
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;
 };

@@ -283,6 +283,21 @@ TEST_F(MainForm, SaveOnATemplateGoesToSaveAsAndTheCheckRunsOnce) {
     EXPECT_TRUE(dialogs.errors.isEmpty());
 }
 
+// Save As onto a link writes the file the link names, as Save and the command line do.
+TEST_F(MainForm, SaveAsThroughALinkWritesTheLinkedFile) {
+    ZARN_POSIX_ONLY("links");
+    ASSERT_TRUE(form->LoadDocument(Write("Demo.zrt", Template("Width=10"))));
+    fs::create_directory(dir.path() / "real");
+    Write("real/doc.zrd", "old");
+    fs::create_symlink("real/doc.zrd", dir.path() / "link.zrd");
+    dialogs.files = {QString::fromStdString(dir.file("link.zrd"))};
+    form->AppletWidth->setValue(120);
+    form->FileSaveAsItemClick();
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "link.zrd"));
+    EXPECT_EQ(TKelmFile(dir.file("real/doc.zrd")).ReadInteger("Applet Basic Parameters", "Width", 0), 120);
+    EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
 TEST_F(MainForm, AFailedLoadKeepsThePreviousDocument) {
     const std::string good = Write("Good.zrt", Template("WebRoot=/good"));
     struct Case {
