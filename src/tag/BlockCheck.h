@@ -3,6 +3,7 @@
 // it and what a web author should fix before publishing it. Looking writes nothing anywhere.
 
 #include "model/TextConv.h"
+#include "tag/BasicAttributes.h"
 
 #include <string>
 #include <vector>
@@ -17,8 +18,10 @@ enum class TBlockWarningKind { UnresolvedMacro, MissingSupportFile, MissingClass
 struct TBlockWarning {
     TBlockWarningKind kind = TBlockWarningKind::CompileFailed;
     std::string text;
-    // The top-level parameter (or the alternate text) the warning is about; null for the code base.
+    // The top-level parameter (or the alternate text) the warning is about; null for a basic attribute.
     const TAppletParam* param = nullptr;
+    // The basic attribute it is about when it names no parameter.
+    TBasicField basic = TBasicField::CodeBase;
 };
 
 struct TBlockLook {

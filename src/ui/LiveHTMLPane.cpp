@@ -262,7 +262,7 @@ void TLiveHTMLPane::ChooseItem(QListWidgetItem* item) {
     // A failed compile has no one place to show.
     if (index >= 0 && std::size_t(index) < look_.warnings.size() &&
         look_.warnings[std::size_t(index)].kind != TBlockWarningKind::CompileFailed)
-        emit WarningChosen(look_.warnings[std::size_t(index)].param);
+        emit WarningChosen(look_.warnings[std::size_t(index)].param, look_.warnings[std::size_t(index)].basic);
 }
 
 } // namespace zarn

@@ -53,8 +53,8 @@ public:
     const TBlockLook& Look() const { return look_; }
 
 signals:
-    // The user picked a warning: show its parameter's view (null param: the code base).
-    void WarningChosen(const zarn::TAppletParam* param);
+    // The user picked a warning: show its parameter's view, or the basic attribute's control.
+    void WarningChosen(const zarn::TAppletParam* param, zarn::TBasicField basic);
 
 private:
     void ShowLook();

@@ -427,28 +427,33 @@ void TMainForm::ShowStep(const QStringList& arguments) {
         Guarded([&] { LoadDocument(path); });
 }
 
-QWidget* TMainForm::ShowBasicValue(TBasicField field) {
+QWidget* TMainForm::BasicControl(TBasicField field) const {
     const auto entry = std::find_if(basicControls_.begin(), basicControls_.end(),
                                     [&](const TBasicControl& control) { return control.field == field; });
-    if (entry == basicControls_.end())
+    return entry != basicControls_.end() ? entry->control : nullptr;
+}
+
+QWidget* TMainForm::ShowBasicValue(TBasicField field) {
+    QWidget* const control = BasicControl(field);
+    if (!control)
         return nullptr;
     const TBasicValue value = BasicAttribute(field).get(*BasicParams);
-    if (auto* spinner = qobject_cast<QSpinBox*>(entry->control)) {
+    if (auto* spinner = qobject_cast<QSpinBox*>(control)) {
         {
             const QSignalBlocker blocker(spinner);
             spinner->setValue(int(std::get<int64_t>(value)));
         }
         // The handler runs whether or not the value changes, so a clamped value reaches the document.
         SpinnerChange(spinner, field);
-    } else if (auto* edit = qobject_cast<QLineEdit*>(entry->control)) {
+    } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         const QSignalBlocker blocker(edit);
         edit->setText(FromAnsi(std::get<std::string>(value)));
-    } else if (auto* list = qobject_cast<QComboBox*>(entry->control)) {
+    } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         // A document's own index beyond the list shows nothing selected and stays stored as it is.
         const auto index = std::get<int64_t>(value);
         list->setCurrentIndex(index < list->count() ? int(index) : -1);
     }
-    return entry->control;
+    return control;
 }
 
 bool TMainForm::LoadDocument(const std::string& path, const std::function<void(TJavaAppletTag&)>& adjust) {

@@ -152,7 +152,7 @@ public:
     // spinner's change handler runs, as for the user's change); null for an attribute it does not show.
     QWidget* ShowBasicValue(TBasicField field);
     // Shows the page and focuses the view of a parameter or of the alternate text; null: the code base.
-    void ShowParamView(const TAppletParam* param);
+    void ShowParamView(const TAppletParam* param, TBasicField basic = TBasicField::CodeBase);
     // Window size, position and pane layout, kept in the settings store for the next run.
     void SaveWindowLayout();
     void RestoreWindowLayout();
@@ -255,6 +255,7 @@ private:
         TBasicField field;
         QWidget* control;
     };
+    QWidget* BasicControl(TBasicField field) const;
     // The Main page's controls of the basic attributes it shows.
     std::vector<TBasicControl> basicControls_;
     TSizeWindowLink noSizeWindow_;

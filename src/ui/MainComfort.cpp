@@ -101,10 +101,11 @@ void TMainForm::AttachComfort() {
     RestoreWindowLayout();
 }
 
-void TMainForm::ShowParamView(const TAppletParam* param) {
+void TMainForm::ShowParamView(const TAppletParam* param, TBasicField basic) {
     if (!param || !DocFile) {
         PC->setCurrentWidget(MainPage);
-        CodeBase->setFocus(Qt::OtherFocusReason);
+        if (QWidget* control = BasicControl(basic))
+            control->setFocus(Qt::OtherFocusReason);
         return;
     }
     // The alternate text's view is the last one of the first page.
