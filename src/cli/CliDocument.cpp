@@ -3,11 +3,9 @@
 #include "cli/CliArgs.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
+#include "model/FileBytes.h"
 #include "model/FileReplace.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -31,8 +29,6 @@ constexpr TBasicName BasicNames[] = {
     {"VSPACE", TBasicField::VSpace}, {"ALIGN", TBasicField::Align},       {"CODE", TBasicField::Code},
     {"CODEBASE", TBasicField::CodeBase}, {"WEBROOT", TBasicField::WebRoot},
 };
-
-std::string systemError(int error) { return std::strerror(error); }
 
 // The message of a refused conversion, for the terminal.
 [[noreturn]] void refuse(const std::string& shownName, const std::string& fileMessage) {
@@ -71,11 +67,11 @@ std::string replaceAll(std::string text, const std::string& from, const std::str
 // Gives the new document its name. Without `replace` a file that appeared there meanwhile is kept
 // and the document refused.
 void publish(TSiblingFile& pending, const fs::path& target, bool replace, const std::string& shownName) {
-    const int error = replace ? pending.ReplaceTarget(target) : pending.CreateTarget(target);
-    if (error == EEXIST && !replace)
+    const std::error_code error = replace ? pending.ReplaceTarget(target) : pending.CreateTarget(target);
+    if (error == std::errc::file_exists && !replace)
         throw ECliError(shownName + ": exists already (--force replaces it)");
-    if (error != 0)
-        throw ECliError(shownName + ": cannot be written (" + systemError(error) + ")");
+    if (error)
+        throw ECliError(shownName + ": cannot be written (" + error.message() + ")");
 }
 
 // Where the new document goes: its own name, or the file a link there points to.
@@ -122,10 +118,8 @@ void LoadTag(TJavaAppletTag& tag, const std::string& path) {
     if (!fs::is_regular_file(status))
         throw ECliError(path + ": is not a regular file");
     // The profile file reads a file it cannot open as empty; say why instead.
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb"))
-        std::fclose(probe);
-    else
-        throw ECliError(path + ": cannot be read (" + systemError(errno) + ")");
+    if (const std::error_code error = ProbeReadable(path))
+        throw ECliError(path + ": cannot be read (" + error.message() + ")");
 
     TKelmFile file(path);
     try {
@@ -207,24 +201,22 @@ void CreateDocument(TJavaAppletTag& tag, const std::string& templatePath, const 
 
     // The document is made in a file of its own beside the final name, removed unless put in place.
     TSiblingFile pending;
-    if (int error = pending.Create(target, "", ".new"); error != 0)
-        throw ECliError(document + ": cannot be created (" + systemError(error) + ")");
+    if (const std::error_code error = pending.Create(target, "", ".new"))
+        throw ECliError(document + ": cannot be created (" + error.message() + ")");
     TKelmFile file(pending.Name());
     tag.BasicParams.TemplateFile = false;
-    int written = 0;
+    std::error_code written;
     try {
         // The document starts as a copy of the whole template, as the editor's Save As makes it.
         written = tag.SaveContent(file, TIniFile(templatePath), pending);
     } catch (const EZarnError& error) {
-        if (std::FILE* probe = std::fopen(templatePath.c_str(), "rb"))
-            std::fclose(probe);
-        else
-            throw ECliError(templatePath + ": cannot be read (" + systemError(errno) + ")");
+        if (const std::error_code unreadable = ProbeReadable(templatePath))
+            throw ECliError(templatePath + ": cannot be read (" + unreadable.message() + ")");
         // The user knows the document, not the file it is made in.
         throw ECliError(MessageLine(replaceAll(error.Message(), pending.Name(), document)));
     }
-    if (written != 0)
-        throw ECliError(document + ": cannot be written (" + systemError(written) + ")");
+    if (written)
+        throw ECliError(document + ": cannot be written (" + written.message() + ")");
     publish(pending, target, replace, document);
 }
 

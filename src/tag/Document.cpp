@@ -1,14 +1,12 @@
 #include "tag/Document.h"
 
 #include "model/Errors.h"
+#include "model/FileBytes.h"
 #include "model/FileReplace.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "tag/CodeBaseCheck.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 namespace zarn {
@@ -66,23 +64,21 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt) {
     }
 
     // The document starts as a copy of the whole loaded file, which must still be there to read.
-    if (std::FILE* source = std::fopen(FileName.c_str(), "rb"))
-        std::fclose(source);
-    else
-        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + std::strerror(errno));
+    if (const std::error_code error = ProbeReadable(FileName))
+        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + error.message());
     TSiblingFile pending;
-    if (int error = pending.Create(written, "", ".new"); error != 0)
-        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + std::strerror(error));
+    if (const std::error_code error = pending.Create(written, "", ".new"))
+        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + error.message());
     const bool wasTemplate = BasicParams->TemplateFile;
     try {
         TKelmFile pendingFile(pending.Name());
         if (wasTemplate && prompt)
             CheckFiles(*AppletTag, *prompt);
         BasicParams->TemplateFile = false;
-        if (int error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending); error != 0)
-            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
-        if (int error = pending.ReplaceTarget(written); error != 0)
-            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
+        if (const std::error_code error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending))
+            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
+        if (const std::error_code error = pending.ReplaceTarget(written))
+            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
     } catch (EZarnError& error) {
         BasicParams->TemplateFile = wasTemplate;
         renameInMessage(error, pending.Name(), target);

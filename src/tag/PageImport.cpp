@@ -266,8 +266,8 @@ std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
 
 std::vector<TPageApplet> ReadPageFile(const std::string& path) {
     std::string bytes;
-    if (const int error = ReadFileBytes(path, bytes); error != 0)
-        throw EZarnError(path + ": cannot be read (" + std::strerror(error) + ")");
+    if (const std::error_code error = ReadFileBytes(path, bytes))
+        throw EZarnError(path + ": cannot be read (" + error.message() + ")");
     return ReadPageApplets(bytes);
 }
 

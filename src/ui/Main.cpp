@@ -534,19 +534,19 @@ bool TMainForm::SaveAs() {
         // The document is made beside its final name from a copy of the loaded file and put in
         // place only when everything succeeded: a failure replaces nothing and changes nothing.
         std::string content;
-        if (int error = ReadFileBytes(DocFileName, content); error != 0)
-            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
+        if (const std::error_code error = ReadFileBytes(DocFileName, content))
+            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + error.message());
         TSiblingFile pending;
-        if (int error = pending.Create(fs::path(target), content, ".new"); error != 0)
-            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + std::strerror(error));
+        if (const std::error_code error = pending.Create(fs::path(target), content, ".new"))
+            throw EZarnError("Could not copy " + DocFileName + " to " + target + ": " + error.message());
         try {
             TKelmFile pendingFile(pending.Name());
             if (wasTemplate)
                 CheckFiles(*AppletTag, Dialogs().Questions());
             BasicParams->TemplateFile = false;
             AppletTag->Save(pendingFile);
-            if (int error = pending.ReplaceTarget(fs::path(target)); error != 0)
-                throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
+            if (const std::error_code error = pending.ReplaceTarget(fs::path(target)))
+                throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
         } catch (...) {
             BasicParams->TemplateFile = wasTemplate;
             throw;
