@@ -37,14 +37,8 @@ set(CPACK_PACKAGE_HOMEPAGE_URL "https://zarn.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
-find_program(ZARN_DPKG_SHLIBDEPS dpkg-shlibdeps)
-# The HTML parser of the page import is loaded when needed, so no linked library names it.
-if(ZARN_DPKG_SHLIBDEPS)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libxml2")
-else()
-  set(CPACK_DEBIAN_PACKAGE_DEPENDS "libc6, libstdc++6, libqt6core6, libqt6gui6, libqt6widgets6, libqt6svg6, libxml2")
-endif()
+# The libraries the programs and the plug-in link name the packages they come from.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The viewer needs a Java runtime with windows; the program works without one.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS "openjdk-17-jre")
 include(CPack)

@@ -54,5 +54,5 @@ for f in ./usr/bin/zarn ./usr/bin/zarn-cli ./usr/share/zarn/Docs/index.html ./us
 done
 grep -q "/zarn/memlet.so$" "$work/deb.txt" || fail "memlet is not in the package"
 dpkg-deb -f "$deb" Depends | grep -q libqt6 || fail "the package names no Qt dependency"
-dpkg-deb -f "$deb" Depends | grep -q libxml2 || fail "the package does not name the HTML parser it loads"
+dpkg-deb -f "$deb" Depends | grep -q libxml2 || fail "the package does not name the HTML parser"
 echo "install-check: ok ($(basename "$deb"))"

@@ -4,11 +4,9 @@
 #include "model/KelmFile.h"
 #include "tag/BasicAttributes.h"
 #include "tag/Document.h"
+#include "model/FileBytes.h"
 #include "model/FileReplace.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <memory>
@@ -21,8 +19,6 @@ namespace zarn::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string systemError(int error) { return std::strerror(error); }
 
 // The message of a refused conversion, for the terminal.
 [[noreturn]] void refuse(const std::string& shownName, const std::string& fileMessage) {
@@ -73,10 +69,8 @@ void LoadDocument(TDocument& document, const std::string& path) {
     if (!fs::is_regular_file(status))
         throw ECliError(path + ": is not a regular file");
     // The profile file reads a file it cannot open as empty; say why instead.
-    if (std::FILE* probe = std::fopen(path.c_str(), "rb"))
-        std::fclose(probe);
-    else
-        throw ECliError(path + ": cannot be read (" + systemError(errno) + ")");
+    if (const std::error_code error = ProbeReadable(path))
+        throw ECliError(path + ": cannot be read (" + error.message() + ")");
 
     try {
         document.Load(path);

@@ -1,15 +1,14 @@
 #include "model/FileBytes.h"
 
-#include <cerrno>
 #include <cstdio>
 
 namespace zarn {
 
-int ReadFileBytes(const std::string& path, std::string& content) {
+std::error_code ReadFileBytes(const std::string& path, std::string& content) {
     content.clear();
     std::FILE* in = std::fopen(path.c_str(), "rb");
     if (!in)
-        return errno;
+        return LastErrno();
     // Sized once from the file, so a large profile is not held twice over while the string grows.
     if (std::fseek(in, 0, SEEK_END) == 0) {
         const long size = std::ftell(in);
@@ -21,9 +20,17 @@ int ReadFileBytes(const std::string& path, std::string& content) {
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
         content.append(buffer, got);
-    const int error = std::ferror(in) ? EIO : 0;
+    const std::error_code error = std::ferror(in) ? std::make_error_code(std::errc::io_error) : std::error_code();
     std::fclose(in);
     return error;
+}
+
+std::error_code ProbeReadable(const std::string& path) {
+    std::FILE* probe = std::fopen(path.c_str(), "rb");
+    if (!probe)
+        return LastErrno();
+    std::fclose(probe);
+    return {};
 }
 
 } // namespace zarn

@@ -1,5 +1,6 @@
 #include "model/FileReplace.h"
 
+#include "model/FileBytes.h"
 #include "model/WinApi.h"
 
 #include <cerrno>
@@ -63,8 +64,10 @@ mode_t creationMode() {
     return 0666 & ~mask;
 }
 
-// Writes all of `content`; 0 or the errno.
-int writeAll(int fd, std::string_view content) {
+std::error_code ioError() { return std::make_error_code(std::errc::io_error); }
+
+// Writes all of `content`; the failure, if any.
+std::error_code writeAll(int fd, std::string_view content) {
     const char* data = content.data();
     std::size_t left = content.size();
     while (left > 0) {
@@ -72,26 +75,26 @@ int writeAll(int fd, std::string_view content) {
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return n < 0 ? errno : EIO;
+            return n < 0 ? LastErrno() : ioError();
         data += n;
         left -= std::size_t(n);
     }
-    return 0;
+    return {};
 }
 
-// Writes the pieces into `fd` through a buffer of its own, then closes it; 0 or the first errno.
-int writePieces(int fd, const ContentPieces& content) {
+// Writes the pieces into `fd` through a buffer of its own, then closes it; the first failure.
+std::error_code writePieces(int fd, const ContentPieces& content) {
     constexpr std::size_t BufferSize = 256 * 1024;
     std::string buffer;
     buffer.reserve(BufferSize);
-    int error = 0;
+    std::error_code error;
     content([&](std::string_view piece) {
-        if (error != 0)
+        if (error)
             return;
         if (buffer.size() + piece.size() > BufferSize) {
             error = writeAll(fd, buffer);
             buffer.clear();
-            if (error == 0 && piece.size() > BufferSize)
+            if (!error && piece.size() > BufferSize)
                 error = writeAll(fd, piece);
             else
                 buffer.append(piece);
@@ -99,34 +102,34 @@ int writePieces(int fd, const ContentPieces& content) {
             buffer.append(piece);
         }
     });
-    if (error == 0)
+    if (!error)
         error = writeAll(fd, buffer);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = LastErrno();
     return error;
 }
 
-int createExclusive(const fs::path& name, std::string_view content) {
+std::error_code createExclusive(const fs::path& name, std::string_view content) {
     // Exclusive and not following links: nothing planted under the chosen name is used. Readable by
     // us alone until the final mode is set, so a private document never shows through its copy.
     const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
-        return errno;
-    int error = writeAll(fd, content);
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error != 0)
+        return LastErrno();
+    std::error_code error = writeAll(fd, content);
+    if (::close(fd) != 0 && !error)
+        error = LastErrno();
+    if (error)
         ::unlink(name.c_str());
     return error;
 }
 
 // The target's mode, owner and group, a fresh modification stamp, and the bytes on the disk before
 // the rename (so a crash never leaves the target renamed to an empty file).
-int takeOverAttributes(const fs::path& file, const fs::path& target) {
+std::error_code takeOverAttributes(const fs::path& file, const fs::path& target) {
     const int fd = ::open(file.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno;
-    int error = 0;
+        return LastErrno();
+    std::error_code error;
     struct stat old{};
     if (::stat(target.c_str(), &old) == 0) {
         // Root keeps another user's document theirs; others keep at least the group where allowed.
@@ -138,87 +141,91 @@ int takeOverAttributes(const fs::path& file, const fs::path& target) {
         }
         // Set-id bits only where the owner stayed: they must not pass to another owner.
         if (::fchmod(fd, old.st_mode & (sameOwner ? 07777 : 0777)) != 0)
-            error = errno;
+            error = LastErrno();
     } else if (errno == ENOENT) {
         if (::fchmod(fd, creationMode()) != 0)
-            error = errno;
+            error = LastErrno();
     } else {
-        error = errno;
+        error = LastErrno();
     }
-    if (error == 0) {
+    if (!error) {
         const timespec stamp = uniqueStamp();
         const timespec stamps[2] = {stamp, stamp};
         ::futimens(fd, stamps);
         if (::fsync(fd) != 0)
-            error = errno;
+            error = LastErrno();
     }
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
+    if (::close(fd) != 0 && !error)
+        error = LastErrno();
     return error;
 }
 
 // The final step: `from` takes the name `to` at once; without `replace`, only while `to` is free.
-int moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
+std::error_code moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
     if (replace)
-        return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+        return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastErrno();
     if (::link(from.c_str(), to.c_str()) == 0) {
         ::unlink(from.c_str());
-        return 0;
+        return {};
     }
     if (errno == EEXIST)
-        return EEXIST;
+        return LastErrno();
     // File systems without hard links: the check before the rename is the best there is.
     struct stat st{};
     if (::lstat(to.c_str(), &st) == 0)
-        return EEXIST;
-    return ::rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
+        return std::make_error_code(std::errc::file_exists);
+    return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastErrno();
 }
 #else
 // Writes `content` into a file opened with `mode` ("x" refuses an existing file) and closes it. A
 // file this call made is removed again when the write fails.
-int writeWhole(const fs::path& name, const char* mode, const ContentPieces& content, bool removeOnFailure) {
+std::error_code writeWhole(const fs::path& name, const char* mode, const ContentPieces& content,
+                           bool removeOnFailure) {
     std::FILE* out = std::fopen(name.string().c_str(), mode);
     if (!out)
-        return errno;
+        return LastErrno();
     bool written = true;
     content([&](std::string_view piece) {
         written = written && std::fwrite(piece.data(), 1, piece.size(), out) == piece.size();
     });
-    int error = written && std::fflush(out) == 0 ? 0 : (errno ? errno : EIO);
-    if (std::fclose(out) != 0 && error == 0)
-        error = errno;
-    if (error != 0 && removeOnFailure)
+    std::error_code error;
+    if (!written || std::fflush(out) != 0)
+        error = errno ? LastErrno() : std::make_error_code(std::errc::io_error);
+    if (std::fclose(out) != 0 && !error)
+        error = LastErrno();
+    if (error && removeOnFailure)
         std::remove(name.string().c_str());
     return error;
 }
 
-int createExclusive(const fs::path& name, std::string_view content) {
+std::error_code createExclusive(const fs::path& name, std::string_view content) {
     return writeWhole(name, "wbx", [&](const PieceSink& put) { put(content); }, true);
 }
 
-int takeOverAttributes(const fs::path& file, const fs::path& target) {
+std::error_code takeOverAttributes(const fs::path& file, const fs::path& target) {
     std::error_code ec;
     const auto status = fs::status(target, ec);
     // A new file keeps the mode it was made with; the status of a missing one comes with an error.
     if (status.type() == fs::file_type::not_found)
-        return 0;
+        return {};
     if (!ec)
         fs::permissions(file, status.permissions(), ec);
-    return ec ? ec.value() : 0;
+    return ec;
 }
 
-int moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
+std::error_code moveIntoPlace(const fs::path& from, const fs::path& to, bool replace) {
     const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
     if (MoveFileExA(from.string().c_str(), to.string().c_str(), flags))
-        return 0;
+        return {};
     const DWORD error = GetLastError();
-    return error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? EEXIST : EIO;
+    return std::make_error_code(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? std::errc::file_exists
+                                                                                            : std::errc::io_error);
 }
 #endif
 
 } // namespace
 
-int TSiblingFile::Create(const fs::path& target, std::string_view content, std::string_view suffix) {
+std::error_code TSiblingFile::Create(const fs::path& target, std::string_view content, std::string_view suffix) {
     Discard();
     std::random_device random;
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
@@ -226,53 +233,53 @@ int TSiblingFile::Create(const fs::path& target, std::string_view content, std::
     const std::size_t fixed = 2 + 9 + suffix.size();
     const std::size_t limit = nameLimit(folder);
     if (fixed >= limit)
-        return ENAMETOOLONG;
+        return std::make_error_code(std::errc::filename_too_long);
     const std::string stem = fitName(target.filename().string(), limit - fixed);
-    int error = EEXIST;
-    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+    std::error_code error = std::make_error_code(std::errc::file_exists);
+    for (int attempt = 0; attempt < 100 && error == std::errc::file_exists; ++attempt) {
         const fs::path candidate =
             folder / ("." + stem + "." + std::to_string(random() % 1000000000u) + std::string(suffix));
         error = createExclusive(candidate, content);
-        if (error == 0)
+        if (!error)
             path_ = candidate;
     }
     return error;
 }
 
-int TSiblingFile::Rewrite(std::string_view content) {
+std::error_code TSiblingFile::Rewrite(std::string_view content) {
     return RewriteFrom([&](const PieceSink& put) { put(content); });
 }
 
-int TSiblingFile::RewriteFrom(const ContentPieces& content) {
+std::error_code TSiblingFile::RewriteFrom(const ContentPieces& content) {
     if (path_.empty())
-        return ENOENT;
+        return std::make_error_code(std::errc::no_such_file_or_directory);
 #ifndef _WIN32
     // Our own file, by name: a link planted under it meanwhile is refused.
     const int fd = ::open(path_.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
-        return errno;
+        return LastErrno();
     return writePieces(fd, content);
 #else
     return writeWhole(path_, "wb", content, false);
 #endif
 }
 
-int TSiblingFile::PutInPlace(const fs::path& target, bool replace) {
+std::error_code TSiblingFile::PutInPlace(const fs::path& target, bool replace) {
     if (path_.empty())
-        return ENOENT;
-    int error = takeOverAttributes(path_, target);
-    if (error == 0)
+        return std::make_error_code(std::errc::no_such_file_or_directory);
+    std::error_code error = takeOverAttributes(path_, target);
+    if (!error)
         error = moveIntoPlace(path_, target, replace);
-    if (error == 0)
+    if (!error)
         path_.clear();
     else
         Discard();
     return error;
 }
 
-int TSiblingFile::ReplaceTarget(const fs::path& target) { return PutInPlace(target, true); }
+std::error_code TSiblingFile::ReplaceTarget(const fs::path& target) { return PutInPlace(target, true); }
 
-int TSiblingFile::CreateTarget(const fs::path& target) { return PutInPlace(target, false); }
+std::error_code TSiblingFile::CreateTarget(const fs::path& target) { return PutInPlace(target, false); }
 
 void TSiblingFile::Discard() {
     if (path_.empty())
@@ -297,7 +304,7 @@ bool ReplaceFileContent(const std::string& path, const std::string& content) {
     if (ec)
         return false;
     TSiblingFile temp;
-    return temp.Create(target, content, "") == 0 && temp.ReplaceTarget(target) == 0;
+    return !temp.Create(target, content, "") && !temp.ReplaceTarget(target);
 }
 
 std::string SystemAbsolutePath(const std::string& name) {

@@ -26,26 +26,27 @@ public:
 
     // Creates "." + the target's name + "." + a unique part + suffix in the target's folder,
     // exclusively and readable by its owner alone, holding `content`. The target's name is shortened
-    // in the temporary name where that would not fit the folder's name limit. Returns 0, or the errno
-    // of the failure (nothing is left behind then).
-    int Create(const std::filesystem::path& target, std::string_view content, std::string_view suffix);
+    // in the temporary name where that would not fit the folder's name limit. Returns the failure, if
+    // any (nothing is left behind then).
+    [[nodiscard]] std::error_code Create(const std::filesystem::path& target, std::string_view content, std::string_view suffix);
     const std::filesystem::path& Path() const { return path_; }
-    // Replaces what the file holds with `content`. Returns 0 or an errno.
-    int Rewrite(std::string_view content);
+    // Replaces what the file holds with `content`. Returns the failure, if any.
+    [[nodiscard]] std::error_code Rewrite(std::string_view content);
     // As Rewrite, with the content handed over in pieces.
-    int RewriteFrom(const ContentPieces& content);
+    [[nodiscard]] std::error_code RewriteFrom(const ContentPieces& content);
     std::string Name() const { return path_.string(); }
 
-    // Puts the file in the target's place, replacing what is there. Returns 0 or an errno; afterwards
-    // there is nothing left to remove.
-    int ReplaceTarget(const std::filesystem::path& target);
-    // As ReplaceTarget, but only while the target's name is free: EEXIST when something is there.
-    int CreateTarget(const std::filesystem::path& target);
+    // Puts the file in the target's place, replacing what is there. Returns the failure, if any;
+    // afterwards there is nothing left to remove.
+    [[nodiscard]] std::error_code ReplaceTarget(const std::filesystem::path& target);
+    // As ReplaceTarget, but only while the target's name is free: std::errc::file_exists when
+    // something is there.
+    [[nodiscard]] std::error_code CreateTarget(const std::filesystem::path& target);
     // Removes the file now (also done on destruction).
     void Discard();
 
 private:
-    int PutInPlace(const std::filesystem::path& target, bool replace);
+    std::error_code PutInPlace(const std::filesystem::path& target, bool replace);
     std::filesystem::path path_;
 };
 

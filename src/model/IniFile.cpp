@@ -402,13 +402,13 @@ std::string TIniFile::TakeHeldContent() {
     return content;
 }
 
-int TIniFile::WriteHeldContent(TSiblingFile& file) {
+std::error_code TIniFile::WriteHeldContent(TSiblingFile& file) {
     const std::string& path = ProfileAccess::path(*this);
     auto doc = ProcessCache().get(path);
     if (!doc->writable)
         failWrite(fileName_);
     GuardEndMark(*doc);
-    const int error = file.RewriteFrom([&](const PieceSink& put) { Serialize(*doc, put); });
+    const std::error_code error = file.RewriteFrom([&](const PieceSink& put) { Serialize(*doc, put); });
     ProcessCache().drop(path);
     return error;
 }

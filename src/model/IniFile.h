@@ -79,9 +79,9 @@ public:
     bool HoldCopyOf(const TIniFile& source);
     // The held content as the file's bytes; this file is read from disk again afterwards.
     std::string TakeHeldContent();
-    // As TakeHeldContent, written into `file` in pieces instead of held whole; 0 or the errno of
-    // the write.
-    int WriteHeldContent(TSiblingFile& file);
+    // As TakeHeldContent, written into `file` in pieces instead of held whole; the failure of the
+    // write, if any.
+    [[nodiscard]] std::error_code WriteHeldContent(TSiblingFile& file);
 
 private:
     friend struct ProfileAccess;

@@ -79,7 +79,7 @@ std::shared_ptr<Document> Cache::get(const std::string& path) {
 std::shared_ptr<Document> Cache::load(const std::string& path) {
     Identity id = IdentityOf(path);
     std::string content;
-    if (id.exists && ReadFileBytes(path, content) != 0)
+    if (id.exists && ReadFileBytes(path, content))
         id = Identity{};
     auto doc = id.exists ? Parse(std::move(content)) : std::make_shared<Document>();
     doc->identity = id;

@@ -9,7 +9,6 @@
 #include "paths/PathForms.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 
@@ -113,11 +112,11 @@ void TJavaAppletTag::Save(TKelmFile& file) {
 
     // The copy the save writes into, renamed over the document only when every write succeeded.
     TSiblingFile copy;
-    if (copy.Create(target, "", ".saving") != 0)
+    if (copy.Create(target, "", ".saving"))
         failWrite(documentName);
     try {
         TKelmFile temp(copy.Name());
-        if (SaveContent(temp, TIniFile(target.string()), copy) != 0 || copy.ReplaceTarget(target) != 0)
+        if (SaveContent(temp, TIniFile(target.string()), copy) || copy.ReplaceTarget(target))
             failWrite(documentName);
     } catch (EZarnError& error) {
         // The user knows the document, not the copy.
@@ -135,7 +134,7 @@ void TJavaAppletTag::Save(TKelmFile& file) {
         RepointSourceFiles(*ParamList, file);
 }
 
-int TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into) {
+std::error_code TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into) {
     if (!copy.HoldCopyOf(base))
         failWrite(copy.FileName());
     static const TAppletParamList noParams;

@@ -80,9 +80,9 @@ public:
     // succeeded; otherwise the file is untouched and the error travels on.
     void Save(TKelmFile& file);
     // A save over a copy of `base`, made in memory as the file `copy` (which exists, so a plug-in
-    // library can write it by name), then written into `into` in pieces. Returns 0 or the errno of
-    // that last write; raises what a write to the store raises.
-    int SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into);
+    // library can write it by name), then written into `into` in pieces. Returns the failure of that
+    // last write, if any; raises what a write to the store raises.
+    [[nodiscard]] std::error_code SaveContent(TKelmFile& copy, const TIniFile& base, TSiblingFile& into);
     // The applet block with bare carriage returns as line ends. With `notes`, also what a web author
     // should look at (names that stay as typed).
     std::string CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes = nullptr);

@@ -1,14 +1,12 @@
 #include "tag/Document.h"
 
 #include "model/Errors.h"
+#include "model/FileBytes.h"
 #include "model/FileReplace.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "tag/CodeBaseCheck.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
 
 namespace zarn {
@@ -66,26 +64,24 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) 
     }
 
     // The document starts as a copy of the whole loaded file, which must still be there to read.
-    if (std::FILE* source = std::fopen(FileName.c_str(), "rb"))
-        std::fclose(source);
-    else
-        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + std::strerror(errno));
+    if (const std::error_code error = ProbeReadable(FileName))
+        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + error.message());
     TSiblingFile pending;
-    if (int error = pending.Create(written, "", ".new"); error != 0)
-        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + std::strerror(error));
+    if (const std::error_code error = pending.Create(written, "", ".new"))
+        throw EZarnError("Could not copy " + FileName + " to " + target + ": " + error.message());
     const bool wasTemplate = BasicParams->TemplateFile;
     try {
         TKelmFile pendingFile(pending.Name());
         if (wasTemplate && prompt)
             CheckFiles(*AppletTag, *prompt);
         BasicParams->TemplateFile = false;
-        if (int error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending); error != 0)
-            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
-        const int error = replace ? pending.ReplaceTarget(written) : pending.CreateTarget(written);
-        if (error == EEXIST && !replace)
+        if (const std::error_code error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending))
+            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
+        const std::error_code error = replace ? pending.ReplaceTarget(written) : pending.CreateTarget(written);
+        if (error == std::errc::file_exists && !replace)
             throw EZarnError(target + ": exists already");
-        if (error != 0)
-            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + std::strerror(error));
+        if (error)
+            throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
     } catch (EZarnError& error) {
         BasicParams->TemplateFile = wasTemplate;
         renameInMessage(error, pending.Name(), target);

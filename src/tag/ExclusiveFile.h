@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <system_error>
 
 namespace zarn {
 
@@ -15,13 +16,13 @@ public:
     TExclusiveFile(const TExclusiveFile&) = delete;
     TExclusiveFile& operator=(const TExclusiveFile&) = delete;
 
-    // Creates `start` + six random letters or digits + `suffix`. Returns 0 or the errno of the
-    // failure (no file then).
-    int Create(const std::string& start, std::string_view suffix);
-    // Writes all of `content`, then closes the file. Returns 0 or the errno of the failure.
-    int WriteAndClose(std::string_view content);
-    // Returns 0 or the errno of a failed close; nothing to do when closed already.
-    int Close();
+    // Creates `start` + six random letters or digits + `suffix`. Returns the failure, if any (no
+    // file then).
+    [[nodiscard]] std::error_code Create(const std::string& start, std::string_view suffix);
+    // Writes all of `content`, then closes the file. Returns the failure, if any.
+    [[nodiscard]] std::error_code WriteAndClose(std::string_view content);
+    // Returns the failure of the close, if any; nothing to do when closed already.
+    std::error_code Close();
 
     const std::string& Path() const { return path_; }
 

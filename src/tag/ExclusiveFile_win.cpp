@@ -1,5 +1,7 @@
 #include "tag/ExclusiveFile.h"
 
+#include "model/FileBytes.h"
+
 #include <fcntl.h>
 #include <io.h>
 #include <sys/stat.h>
@@ -9,12 +11,12 @@
 
 namespace zarn {
 
-int TExclusiveFile::Create(const std::string& start, std::string_view suffix) {
+std::error_code TExclusiveFile::Create(const std::string& start, std::string_view suffix) {
     Close();
     static constexpr char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device random;
-    int error = EEXIST;
-    for (int attempt = 0; attempt < 100 && error == EEXIST; ++attempt) {
+    std::error_code error = std::make_error_code(std::errc::file_exists);
+    for (int attempt = 0; attempt < 100 && error == std::errc::file_exists; ++attempt) {
         std::string name = start;
         for (int i = 0; i < 6; ++i)
             name += kLetters[random() % (sizeof kLetters - 1)];
@@ -25,19 +27,19 @@ int TExclusiveFile::Create(const std::string& start, std::string_view suffix) {
         if (fd >= 0) {
             fd_ = fd;
             path_ = std::move(name);
-            return 0;
+            return {};
         }
-        error = errno;
+        error = LastErrno();
     }
     return error;
 }
 
-int TExclusiveFile::WriteAndClose(std::string_view content) {
+std::error_code TExclusiveFile::WriteAndClose(std::string_view content) {
     while (!content.empty()) {
         const unsigned chunk = content.size() > (1u << 30) ? (1u << 30) : unsigned(content.size());
         const int written = ::_write(fd_, content.data(), chunk);
         if (written <= 0) {
-            const int error = written < 0 ? errno : EIO;
+            const std::error_code error = written < 0 ? LastErrno() : std::make_error_code(std::errc::io_error);
             Close();
             return error;
         }
@@ -46,12 +48,12 @@ int TExclusiveFile::WriteAndClose(std::string_view content) {
     return Close();
 }
 
-int TExclusiveFile::Close() {
+std::error_code TExclusiveFile::Close() {
     if (fd_ < 0)
-        return 0;
+        return {};
     const int result = ::_close(fd_);
     fd_ = -1;
-    return result == 0 ? 0 : errno;
+    return result == 0 ? std::error_code() : LastErrno();
 }
 
 } // namespace zarn

@@ -16,8 +16,6 @@
 #include <libxml/HTMLtree.h>
 #include <libxml/tree.h>
 
-#include <dlfcn.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -26,7 +24,6 @@
 #include <optional>
 #include <string>
 #include <system_error>
-#include <type_traits>
 
 namespace zarn {
 
@@ -36,67 +33,8 @@ namespace {
 
 constexpr int ParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
 
-// The HTML parser is loaded when a page is first read: every other command starts without it and
-// the Unicode library it brings, which cost each start half a millisecond and a megabyte.
-struct HtmlLibrary {
-    decltype(&::htmlReadMemory) readMemory = nullptr;
-    decltype(&::htmlNodeDump) nodeDump = nullptr;
-    decltype(&::xmlInitParser) initParser = nullptr;
-    decltype(&::xmlFreeDoc) freeDoc = nullptr;
-    decltype(&::xmlDocGetRootElement) rootElement = nullptr;
-    decltype(&::xmlDocCopyNode) copyNode = nullptr;
-    decltype(&::xmlUnlinkNode) unlinkNode = nullptr;
-    decltype(&::xmlFreeNode) freeNode = nullptr;
-    decltype(&::xmlGetProp) getProp = nullptr;
-    decltype(&::xmlGetLineNo) lineNo = nullptr;
-    decltype(&::xmlBufferCreate) bufferCreate = nullptr;
-    decltype(&::xmlBufferFree) bufferFree = nullptr;
-    decltype(&::xmlBufferContent) bufferContent = nullptr;
-    xmlFreeFunc* free = nullptr; // the library's own deallocator is a variable
-};
-
-constexpr const char* HtmlLibraryName = ZARN_LIBXML2_SONAME;
-
-const HtmlLibrary& html() {
-    static const HtmlLibrary library = [] {
-        HtmlLibrary lib;
-        // Kept open for the process: the parsed documents and the parser's state belong to it.
-        void* const handle = dlopen(HtmlLibraryName, RTLD_NOW | RTLD_LOCAL);
-        if (!handle)
-            return lib;
-        bool complete = true;
-        auto bind = [&](auto& entry, const char* name) {
-            entry = reinterpret_cast<std::remove_reference_t<decltype(entry)>>(dlsym(handle, name));
-            complete = complete && entry;
-        };
-        bind(lib.readMemory, "htmlReadMemory");
-        bind(lib.nodeDump, "htmlNodeDump");
-        bind(lib.initParser, "xmlInitParser");
-        bind(lib.freeDoc, "xmlFreeDoc");
-        bind(lib.rootElement, "xmlDocGetRootElement");
-        bind(lib.copyNode, "xmlDocCopyNode");
-        bind(lib.unlinkNode, "xmlUnlinkNode");
-        bind(lib.freeNode, "xmlFreeNode");
-        bind(lib.getProp, "xmlGetProp");
-        bind(lib.lineNo, "xmlGetLineNo");
-        bind(lib.bufferCreate, "xmlBufferCreate");
-        bind(lib.bufferFree, "xmlBufferFree");
-        bind(lib.bufferContent, "xmlBufferContent");
-        bind(lib.free, "xmlFree");
-        if (!complete || !*lib.free) {
-            dlclose(handle);
-            return HtmlLibrary{};
-        }
-        lib.initParser();
-        return lib;
-    }();
-    if (!library.readMemory)
-        throw EZarnError(std::string("Pages cannot be read: the HTML parser (") + HtmlLibraryName + ") could not be loaded");
-    return library;
-}
-
 struct DocDeleter {
-    void operator()(xmlDoc* doc) const { html().freeDoc(doc); }
+    void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
 };
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 
@@ -113,9 +51,9 @@ bool fileText(const xmlChar* utf8, std::string& out) {
 
 std::string attribute(xmlNode* node, const char* name, bool& representable) {
     std::string value;
-    if (xmlChar* raw = html().getProp(node, reinterpret_cast<const xmlChar*>(name))) {
+    if (xmlChar* raw = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name))) {
         representable = fileText(raw, value);
-        (*html().free)(raw);
+        xmlFree(raw);
     }
     return value;
 }
@@ -163,8 +101,8 @@ void removeParams(xmlNode* node) {
     for (xmlNode* child = node->children; child;) {
         xmlNode* next = child->next;
         if (isElement(child, "param") || isElement(child, "applet")) {
-            html().unlinkNode(child);
-            html().freeNode(child);
+            xmlUnlinkNode(child);
+            xmlFreeNode(child);
         } else {
             removeParams(child);
         }
@@ -173,20 +111,19 @@ void removeParams(xmlNode* node) {
 }
 
 std::string alternateText(xmlDoc* doc, xmlNode* appletNode, TPageApplet& applet) {
-    const HtmlLibrary& lib = html();
-    std::unique_ptr<xmlBuffer, void (*)(xmlBufferPtr)> buffer(lib.bufferCreate(), lib.bufferFree);
+    std::unique_ptr<xmlBuffer, void (*)(xmlBufferPtr)> buffer(xmlBufferCreate(), xmlBufferFree);
     for (xmlNode* child = appletNode->children; child; child = child->next) {
         if (isElement(child, "param") || isElement(child, "applet"))
             continue;
-        xmlNode* copy = lib.copyNode(child, doc, 1);
+        xmlNode* copy = xmlDocCopyNode(child, doc, 1);
         if (!copy)
             continue;
         removeParams(copy);
-        lib.nodeDump(buffer.get(), doc, copy);
-        lib.freeNode(copy);
+        htmlNodeDump(buffer.get(), doc, copy);
+        xmlFreeNode(copy);
     }
     std::string text;
-    if (!fileText(lib.bufferContent(buffer.get()), text))
+    if (!fileText(xmlBufferContent(buffer.get()), text))
         applet.problems.push_back("alternate text: characters that Windows-1252 cannot hold");
     return collapseBlanks(text);
 }
@@ -212,7 +149,7 @@ const std::string& pageAttribute(const TPageApplet& applet, std::string_view nam
 
 TPageApplet readApplet(xmlDoc* doc, xmlNode* node) {
     TPageApplet applet;
-    applet.line = int(html().lineNo(node));
+    applet.line = int(xmlGetLineNo(node));
     for (xmlAttr* attr = node->properties; attr; attr = attr->next) {
         const char* name = reinterpret_cast<const char*>(attr->name);
         bool representable = true;
@@ -261,24 +198,26 @@ bool isUtf8(std::string_view bytes) {
 std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
     if (bytes.size() > std::size_t(INT32_MAX))
         throw EZarnError("The page is too large to read");
-    const HtmlLibrary& lib = html();
+    // Set up once before any parse, so imports from several threads never race to do it.
+    static const bool parserReady = (xmlInitParser(), true);
+    (void)parserReady;
     const char* data = bytes.empty() ? "" : bytes.data();
     const int size = int(bytes.size());
-    DocPtr doc(lib.readMemory(data, size, nullptr, nullptr, ParseOptions));
+    DocPtr doc(htmlReadMemory(data, size, nullptr, nullptr, ParseOptions));
     // Without a declaration the parser falls back to Latin-1, which old pages written as
     // Windows-1252 are not: their quotes and euro signs would be lost.
     if (doc && !doc->encoding && !isUtf8(bytes))
-        doc.reset(lib.readMemory(data, size, nullptr, "windows-1252", ParseOptions));
+        doc.reset(htmlReadMemory(data, size, nullptr, "windows-1252", ParseOptions));
     std::vector<TPageApplet> applets;
     if (doc)
-        collectApplets(doc.get(), lib.rootElement(doc.get()), applets, 0);
+        collectApplets(doc.get(), xmlDocGetRootElement(doc.get()), applets, 0);
     return applets;
 }
 
 std::vector<TPageApplet> ReadPageFile(const std::string& path) {
     std::string bytes;
-    if (const int error = ReadFileBytes(path, bytes); error != 0)
-        throw EZarnError(path + ": cannot be read (" + std::strerror(error) + ")");
+    if (const std::error_code error = ReadFileBytes(path, bytes))
+        throw EZarnError(path + ": cannot be read (" + error.message() + ")");
     return ReadPageApplets(bytes);
 }
 

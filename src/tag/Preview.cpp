@@ -11,7 +11,6 @@
 #include "tag/Prompt.h"
 
 #include <array>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -23,10 +22,6 @@ namespace zarn {
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string ErrorText(int error) {
-    return std::strerror(error);
-}
 
 // Puts the current folder back on every exit.
 class TCurrentDirectoryKeeper {
@@ -70,14 +65,14 @@ private:
 // Creates a new page of our own in the folder: exclusive, so nothing planted there (a link, a
 // file) is followed or replaced, and readable by the user alone.
 std::string CreatePreviewPage(const std::string& folder, TExclusiveFile& file) {
-    if (const int error = file.Create(WithTrailingBackslash(folder) + "ZAR", ".html"))
-        throw EZarnError("Cannot create the preview page in " + folder + " (" + ErrorText(error) + ")");
+    if (const std::error_code error = file.Create(WithTrailingBackslash(folder) + "ZAR", ".html"))
+        throw EZarnError("Cannot create the preview page in " + folder + " (" + error.message() + ")");
     return file.Path();
 }
 
 void WriteAll(TExclusiveFile& file, const std::string& page, const std::string& content) {
-    if (const int error = file.WriteAndClose(content))
-        throw EZarnError("Cannot write the preview page " + page + " (" + ErrorText(error) + ")");
+    if (const std::error_code error = file.WriteAndClose(content))
+        throw EZarnError("Cannot write the preview page " + page + " (" + error.message() + ")");
 }
 
 bool KeptInURL(unsigned char c) {

@@ -136,7 +136,7 @@ bool LoadLines(const std::string& fileName, std::vector<std::string>& lines) {
     if (ec || status.type() != fs::file_type::regular)
         return false;
     std::string content;
-    if (ReadFileBytes(fileName, content) != 0)
+    if (ReadFileBytes(fileName, content))
         return false;
     size_t start = 0;
     while (start < content.size()) {
@@ -165,7 +165,7 @@ bool SaveLines(const std::string& fileName, const std::vector<std::string>& line
         content += line + '\n';
 
     TSiblingFile temp;
-    return temp.Create(target, content, ".tmp") == 0 && temp.ReplaceTarget(target) == 0;
+    return !temp.Create(target, content, ".tmp") && !temp.ReplaceTarget(target);
 }
 
 std::optional<TValueLine> FindValue(const std::vector<std::string>& lines, const std::string& name) {

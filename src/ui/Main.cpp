@@ -2,13 +2,10 @@
 
 #include "views/ViewUndo.h"
 
-#include "model/Errors.h"
-#include "model/FileReplace.h"
 #include "model/KelmFile.h"
 #include "paths/InstallPaths.h"
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
-#include "tag/CodeBaseCheck.h"
 #include "ui/About.h"
 #include "ui/Dialogs.h"
 #include "ui/DocumentUndo.h"
@@ -43,15 +40,10 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdint>
-#include <cstring>
-#include <filesystem>
 #include <utility>
 
 namespace zarn {
-
-namespace fs = std::filesystem;
 
 namespace {
 

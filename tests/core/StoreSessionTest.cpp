@@ -138,8 +138,8 @@ TEST(StoreSessionTest, SaveInPiecesWritesTheHeldBytes) {
                 written = held.TakeHeldContent();
             } else {
                 TSiblingFile file;
-                ASSERT_EQ(file.Create(dir.file("out.ini"), "", ".x"), 0);
-                ASSERT_EQ(held.WriteHeldContent(file), 0);
+                ASSERT_FALSE(file.Create(dir.file("out.ini"), "", ".x"));
+                ASSERT_FALSE(held.WriteHeldContent(file));
                 written = ReadFile(file.Name());
             }
             EXPECT_EQ(written, c.expected) << (whole ? "whole" : "in pieces");
