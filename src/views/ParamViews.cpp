@@ -245,7 +245,8 @@ void TAPVFileName::BrowseClick() {
     const QFileInfo current(Editor->text());
     if (!Editor->text().isEmpty() && current.isFile())
         lastChosen_ = current.absoluteFilePath();
-    TFileRequest request{QString(), lastChosen_, FromAnsi(dynamic_cast<TAPFileName&>(*Param).FilterExt), QString()};
+    const TFileRequest request{QString(), lastChosen_, FromAnsi(dynamic_cast<TAPFileName&>(*Param).FilterExt),
+                               QString()};
     const std::optional<QString> chosen = Dialogs().OpenFileName(request);
     if (!chosen)
         return;

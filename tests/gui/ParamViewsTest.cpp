@@ -416,7 +416,8 @@ TEST_F(ParamViewsTest, BrowseOkPutsTheFileInAndCancelChangesNothing) {
         QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
         ASSERT_EQ(dialogs.openRequests.size(), 1u);
         EXPECT_EQ(dialogs.openRequests[0].NameFilters(), QStringList{"Pictures (*.gif)"});
-        EXPECT_EQ(dialogs.openRequests[0].directory, QString::fromStdString(existing)) << "starts on the file";
+        EXPECT_EQ(dialogs.openRequests[0].directory, QString::fromStdString(existing))
+            << "starts on the file";
         EXPECT_EQ(param->Value, existing);
         EXPECT_EQ(modified, 0);
 
@@ -424,6 +425,10 @@ TEST_F(ParamViewsTest, BrowseOkPutsTheFileInAndCancelChangesNothing) {
         QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
         EXPECT_EQ(param->Value, "/site/img/a.gif");
         EXPECT_GE(modified, 1);
+        // No such file on disk: the chooser starts on the view's previous choice.
+        QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
+        ASSERT_EQ(dialogs.openRequests.size(), 3u);
+        EXPECT_EQ(dialogs.openRequests[2].directory, "/site/img/a.gif");
     }
 
     // The real dialog, cancelled by the user.
