@@ -1,8 +1,8 @@
 #include "ui/About.h"
 
 #include "tag/AppletTag.h"
-#include "ui/ScreenText.h"
 #include "ui/Splash.h"
+#include "views/ScreenText.h"
 
 #include <QFrame>
 #include <QGuiApplication>

@@ -1,6 +1,6 @@
 #include "ui/AppletSize.h"
 
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 
 #include <QCloseEvent>
 #include <QFont>

@@ -1,6 +1,6 @@
 #include "ui/DirBsrFm.h"
 
-#include "ui/Dialogs.h"
+#include "views/Dialogs.h"
 
 #include <QDir>
 

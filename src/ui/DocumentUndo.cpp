@@ -1,7 +1,7 @@
 #include "ui/DocumentUndo.h"
 
 #include "ui/Main.h"
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 #include "views/ViewUndo.h"
 
 #include <QAbstractSpinBox>

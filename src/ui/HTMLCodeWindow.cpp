@@ -1,7 +1,7 @@
 #include "ui/HTMLCodeWindow.h"
 
 #include "tag/Preview.h"
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 
 #include <QClipboard>
 #include <QFontDatabase>

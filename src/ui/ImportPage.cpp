@@ -2,9 +2,9 @@
 
 #include "model/Errors.h"
 #include "paths/PathForms.h"
-#include "ui/Dialogs.h"
 #include "ui/Main.h"
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
+#include "views/ScreenText.h"
 
 #include <QDir>
 #include <QFile>

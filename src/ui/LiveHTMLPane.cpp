@@ -1,7 +1,7 @@
 #include "ui/LiveHTMLPane.h"
 
 #include "tag/AppletTag.h"
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 
 #include <QApplication>
 #include <QFontDatabase>

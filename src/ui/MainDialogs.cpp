@@ -7,7 +7,7 @@
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
-#include "ui/Dialogs.h"
+#include "views/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/PreviewServer.h"
 #include "ui/QtPlatformActions.h"

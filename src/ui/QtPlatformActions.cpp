@@ -1,7 +1,7 @@
 #include "ui/QtPlatformActions.h"
 
-#include "ui/ScreenText.h"
 #include "ui/ViewerOutput.h"
+#include "views/ScreenText.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #include "ui/TemplateFiles.h"
 
 #include "model/IniFile.h"
-#include "ui/Dialogs.h"
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
+#include "views/ScreenText.h"
 
 #include <QApplication>
 #include <QDir>
@@ -113,7 +113,7 @@ std::vector<TTemplateEntry> ReadTemplateFolder(const QString& root) {
 }
 
 TTemplateBrowser::TTemplateBrowser(QWidget* parent)
-    : QDialog(parent), templatesFolder_(QApplication::applicationDirPath() + "/Templates") {
+    : TFileChooser(parent), templatesFolder_(QApplication::applicationDirPath() + "/Templates") {
     InitDialogResources();
     SetUpFixedDialog(this, "TemplateBrowser", "New applet tag ...", QSize(455, 380));
     folderIcon_ = FolderIcon(style());
@@ -173,6 +173,10 @@ QString TTemplateBrowser::ResultPath() const {
 
 QString TTemplateBrowser::TemplatePath() const {
     return templatesFolder_ + '/' + ResultPath();
+}
+
+QString TTemplateBrowser::ChosenFile() const {
+    return ResultPath().isEmpty() ? QString() : TemplatePath();
 }
 
 void TTemplateBrowser::showEvent(QShowEvent* event) {

@@ -1,7 +1,8 @@
 #pragma once
 // "New applet tag ...": the tree of the template folder, from which every new document starts.
 
-#include <QDialog>
+#include "views/Dialogs.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -32,7 +33,7 @@ inline constexpr int MaxTemplateFolderDepth = 32;
 // so a link back up the tree cannot make the walk endless.
 std::vector<TTemplateEntry> ReadTemplateFolder(const QString& root);
 
-class TTemplateBrowser : public QDialog {
+class TTemplateBrowser : public TFileChooser {
     Q_OBJECT
 
 public:
@@ -45,6 +46,8 @@ public:
     QString ResultPath() const;
     // After OK: the chosen template's full path.
     QString TemplatePath() const;
+    // After OK with a template chosen: its full path.
+    QString ChosenFile() const override;
 
     void FillTree();
 

@@ -3,8 +3,8 @@
 #include "model/Errors.h"
 #include "tag/AppSettings.h"
 #include "paths/PathForms.h"
-#include "ui/Dialogs.h"
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
+#include "views/ScreenText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>

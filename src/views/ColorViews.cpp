@@ -1,12 +1,12 @@
 #include "views/ColorViews.h"
 
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
 #include "views/ParamViews.h"
+#include "views/ScreenText.h"
 #include "views/ViewUndo.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QLabel>
 #include <QPainter>
@@ -173,13 +173,7 @@ int TAPVColor::GetPreferredHeight() {
 }
 
 void TAPVColor::SelectColorClick() {
-    // Made at the first use, not with the view: a page may hold many colour views.
-    if (!ColorDialog) {
-        ColorDialog = new QColorDialog(this);
-        ColorDialog->setObjectName(QStringLiteral("ColorDialog"));
-    }
-    ColorDialog->setCurrentColor(ToQColor(ColorParam().Color));
-    const std::optional<QColor> chosen = RunColorDialog(*ColorDialog);
+    const std::optional<QColor> chosen = Dialogs().Color(ToQColor(ColorParam().Color));
     if (!chosen || !chosen->isValid())
         return;
     const QColor rgb = chosen->toRgb();

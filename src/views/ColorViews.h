@@ -8,7 +8,6 @@
 #include <array>
 
 class QCheckBox;
-class QColorDialog;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -80,7 +79,6 @@ public:
 
     QLabel* ValueLabel = nullptr;
     QPushButton* SelectButton = nullptr;
-    QColorDialog* ColorDialog = nullptr;
 
     void SetupView() override;
     int GetPreferredHeight() override;

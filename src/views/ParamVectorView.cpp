@@ -1,16 +1,16 @@
 #include "views/ParamVectorView.h"
 
 #include "model/ParamVector.h"
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
+#include "views/ScreenText.h"
 #include "views/ViewUndo.h"
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
@@ -27,18 +27,6 @@ constexpr int CaptionRowHeight = 25;
 
 const char* const GridHint =
     "Drag the gray buttons to reorder elements, click on the \"dot button\" to select an element.";
-
-std::function<void(const QString&)>& MessageHandler() {
-    static std::function<void(const QString&)> handler;
-    return handler;
-}
-
-void showMessage(const QString& text) {
-    if (MessageHandler())
-        MessageHandler()(text);
-    else
-        QMessageBox::warning(QApplication::activeWindow(), QGuiApplication::applicationDisplayName(), text);
-}
 
 // The shared pictures keep a background colour of their own in one corner; that colour is see-through.
 QPixmap transparentAt(const QPixmap& glyph, bool bottomLeft) {
@@ -539,17 +527,16 @@ void TAPVParamVector::AddClick() {
     try {
         Vector->InsertFromTemplate(chosen, position);
     } catch (const std::exception& error) {
-        showMessage(FromAnsi(error.what()) + QLatin1Char('.'));
+        Dialogs().Questions().Warning(std::string(error.what()) + '.');
         return;
     }
     // The loader refuses deeper files, so such a document could never be opened again.
     if (NestingDepth() + vectorDepth(*Vector->Containers[position]->Field) > MaxVectorNesting) {
         Vector->Delete(position);
         Vector->RenameElements();
-        showMessage(QStringLiteral("Cannot add this element: lists may be nested at most %1 levels deep, "
-                                   "and it would make level %2.")
-                        .arg(MaxVectorNesting)
-                        .arg(NestingDepth() + 1));
+        Dialogs().Questions().Warning("Cannot add this element: lists may be nested at most " +
+                                      std::to_string(MaxVectorNesting) + " levels deep, and it would make level " +
+                                      std::to_string(NestingDepth() + 1) + ".");
         return;
     }
     placeInPanel(createElementView(position), position);
@@ -622,10 +609,6 @@ void TAPVParamVector::DrawRowCell(QPainter& painter, int column, int row, const 
 void RegisterVectorView() {
     if (!FindParamView(std::type_index(typeid(TAPParamVector))))
         RegisterParamView<TAPVParamVector, TAPParamVector>();
-}
-
-void SetVectorViewMessageHandler(std::function<void(const QString& text)> handler) {
-    MessageHandler() = std::move(handler);
 }
 
 } // namespace zarn

@@ -134,8 +134,4 @@ private:
 // Registers TAPVParamVector for TAPParamVector; it comes after every other view.
 void RegisterVectorView();
 
-// Warnings and errors of the vector views; the main window shows them in message boxes, tests
-// record them. Without a handler a warning box is shown.
-void SetVectorViewMessageHandler(std::function<void(const QString& text)> handler);
-
 } // namespace zarn

@@ -5,7 +5,7 @@
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -262,16 +262,6 @@ void PopulatePages(TJavaAppletTag& tag, TPageList& pages) {
     AppendView(alternate, first);
     for (const TParamPage& page : pages)
         ArrangeViews(page.Panel);
-}
-
-void PopulatePanelWithViews(TJavaAppletTag& tag, QWidget* panel) {
-    clearPanel(panel, panel->width());
-    if (!tag.ParamList)
-        return;
-    for (const auto& param : *tag.ParamList)
-        AppendView(CreateParamView(*param, panel), panel);
-    AppendView(CreateParamView(*tag.ObsoleteText, panel), panel);
-    ArrangeViews(panel);
 }
 
 void MarkDocumentModified() {

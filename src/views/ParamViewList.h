@@ -111,8 +111,6 @@ void PageSbxResize(QScrollArea* scrollBox);
 // alternate text, always shown, last on page 0. Check CheckParamPages first: a parameter whose page
 // does not exist raises EZarnError here before any view is built.
 void PopulatePages(TJavaAppletTag& tag, TPageList& pages);
-// The views of all parameters, whatever their page, on one panel.
-void PopulatePanelWithViews(TJavaAppletTag& tag, QWidget* panel);
 // Raises EZarnError naming the first parameter whose Page is not one of the tag's pages.
 void CheckParamPages(const TJavaAppletTag& tag);
 // The view of a parameter: its registered view class, or the base view (caption only) for a class

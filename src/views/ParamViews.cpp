@@ -5,17 +5,15 @@
 #include "model/ScalarParams.h"
 #include "model/TextConv.h"
 #include "plugins/Plugin.h"
-#include "ui/Dialogs.h"
-#include "ui/ScreenText.h"
 #include "views/ColorViews.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
+#include "views/ScreenText.h"
 #include "views/ViewUndo.h"
 
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -33,16 +31,6 @@
 namespace zarn {
 
 namespace {
-
-FileDialogRunner& FileRunner() {
-    static FileDialogRunner runner;
-    return runner;
-}
-
-ColorDialogRunner& ColorRunner() {
-    static ColorDialogRunner runner;
-    return runner;
-}
 
 // Refuses typed or pasted characters that a document's Windows-1252 text cannot hold.
 class AnsiValidator : public QValidator {
@@ -63,30 +51,6 @@ template <class View, class Param> void RegisterOnce() {
 
 int RightOf(const QWidget* control, int gap) {
     return control ? control->x() + control->width() + gap : gap;
-}
-
-void SetFileDialogRunner(FileDialogRunner runner) {
-    FileRunner() = std::move(runner);
-}
-
-void SetColorDialogRunner(ColorDialogRunner runner) {
-    ColorRunner() = std::move(runner);
-}
-
-std::optional<QString> RunFileDialog(QFileDialog& dialog) {
-    if (FileRunner())
-        return FileRunner()(dialog);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
-    return QDir::toNativeSeparators(dialog.selectedFiles().constFirst());
-}
-
-std::optional<QColor> RunColorDialog(QColorDialog& dialog) {
-    if (ColorRunner())
-        return ColorRunner()(dialog);
-    if (dialog.exec() != QDialog::Accepted)
-        return std::nullopt;
-    return dialog.selectedColor();
 }
 
 void ShowViewError(const std::exception& error) {
@@ -277,25 +241,18 @@ void TAPVFileName::SetupView() {
 }
 
 void TAPVFileName::BrowseClick() {
-    // Made at the first browse, not with the view: a page may hold many file views.
-    if (!OpenDialog) {
-        OpenDialog = new QFileDialog(this);
-        OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-        OpenDialog->setFileMode(QFileDialog::ExistingFile);
-        OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    }
-    // Without an existing file in the edit the dialog keeps the name of its previous run.
+    // Without an existing file in the edit the chooser starts on the view's previous choice.
     const QFileInfo current(Editor->text());
-    if (!Editor->text().isEmpty() && current.isFile()) {
-        OpenDialog->setDirectory(current.absolutePath());
-        OpenDialog->selectFile(current.absoluteFilePath());
-    }
-    OpenDialog->setNameFilters(FileDialogFilters(dynamic_cast<TAPFileName&>(*Param).FilterExt));
-    const std::optional<QString> chosen = RunFileDialog(*OpenDialog);
+    if (!Editor->text().isEmpty() && current.isFile())
+        lastChosen_ = current.absoluteFilePath();
+    const TFileRequest request{QString(), lastChosen_, FromAnsi(dynamic_cast<TAPFileName&>(*Param).FilterExt),
+                               QString()};
+    const std::optional<QString> chosen = Dialogs().OpenFileName(request);
     if (!chosen)
         return;
+    lastChosen_ = *chosen;
     picking_ = true;
-    Editor->setText(*chosen);
+    Editor->setText(QDir::toNativeSeparators(*chosen));
     picking_ = false;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 // The views of the scalar parameter kinds and of plug-in parameters (the colour views are in
-// ColorViews.h), the dialogs they run, and their registration.
+// ColorViews.h), and their registration.
 
 #include "views/ParamViewList.h"
 
@@ -9,14 +9,10 @@
 #include <QStringList>
 
 #include <cstdint>
-#include <functional>
-#include <optional>
 #include <string>
 
 class QCheckBox;
-class QColorDialog;
 class QComboBox;
-class QFileDialog;
 class QLineEdit;
 class QPushButton;
 class QToolButton;
@@ -30,17 +26,6 @@ class TAPFloat;
 class TAPNumeric;
 class TAPPlugin;
 class TAPString;
-
-// The views' dialogs run through these runners, so tests answer them without a modal loop. A
-// runner returns the chosen file (full path) or colour, nothing on Cancel. An empty runner runs the
-// dialog itself.
-using FileDialogRunner = std::function<std::optional<QString>(QFileDialog&)>;
-using ColorDialogRunner = std::function<std::optional<QColor>(QColorDialog&)>;
-void SetFileDialogRunner(FileDialogRunner runner);
-void SetColorDialogRunner(ColorDialogRunner runner);
-std::optional<QString> RunFileDialog(QFileDialog& dialog);
-std::optional<QColor> RunColorDialog(QColorDialog& dialog);
-
 
 // "Right of X": X's left plus its width plus the gap (the gap alone when there is no X).
 int RightOf(const QWidget* control, int gap);
@@ -138,10 +123,13 @@ public:
     using TAPVString::TAPVString;
 
     QToolButton* BrowseButton = nullptr;
-    QFileDialog* OpenDialog = nullptr;
 
     void SetupView() override;
     void BrowseClick();
+
+private:
+    // The file chosen last: the chooser starts on it when the edit names no existing file.
+    QString lastChosen_;
 };
 
 class TAPVNumeric : public TAPVWithTSpinEdit {

@@ -5,7 +5,7 @@
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"

@@ -5,9 +5,9 @@
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"
-#include "ui/Dialogs.h"
 #include "ui/ImportPage.h"
 #include "ui/Main.h"
+#include "views/Dialogs.h"
 #include "views/ParamViewList.h"
 
 #include <QAction>

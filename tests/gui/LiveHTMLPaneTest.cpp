@@ -2,13 +2,13 @@
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"
-#include "ui/Dialogs.h"
 #include "ui/LiveHTMLPane.h"
 #include "ui/Main.h"
 #include "ui/RecentFiles.h"
-#include "ui/ScreenText.h"
+#include "views/Dialogs.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
+#include "views/ScreenText.h"
 
 #include <QAction>
 #include <QApplication>

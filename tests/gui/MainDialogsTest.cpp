@@ -7,13 +7,13 @@
 #include "ui/AppletSize.h"
 #include "support/ScriptedDialogs.h"
 #include "support/RecordingActions.h"
-#include "ui/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/Main.h"
 #include "ui/PreviewServer.h"
 #include "ui/QtPlatformActions.h"
 #include "ui/TemplateFiles.h"
 #include "ui/uOptionsPaths.h"
+#include "views/Dialogs.h"
 
 #include <QAction>
 #include <QLabel>

@@ -3,9 +3,9 @@
 #include "model/KelmFile.h"
 #include "tag/AppSettings.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/Startup.h"
+#include "views/Dialogs.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -4,8 +4,8 @@
 #include "tag/AppSettings.h"
 #include "tag/SettingsStore.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/Dialogs.h"
 #include "ui/uOptionsPaths.h"
+#include "views/Dialogs.h"
 
 #include <QCheckBox>
 #include <QGroupBox>

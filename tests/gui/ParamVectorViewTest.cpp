@@ -2,11 +2,13 @@
 
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
+#include "support/ScriptedDialogs.h"
 #include "tag/AppletTag.h"
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViews.h"
+#include "views/ScreenText.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -128,12 +130,17 @@ struct DialogScript {
     ~DialogScript() { TPVVTemplates::SetRunHook({}); }
 };
 
+// The vector views' messages, shown as warnings through the dialog seam.
 struct Messages {
-    QStringList texts;
-    Messages() {
-        SetVectorViewMessageHandler([this](const QString& text) { texts << text; });
+    TScriptedDialogs dialogs;
+    TScopedDialogs scoped{dialogs};
+    QStringList texts() const {
+        QStringList shown;
+        for (const ScriptedPrompt::Entry& entry : dialogs.prompt.Entries())
+            if (entry.kind == ScriptedPrompt::Kind::Warning)
+                shown << FromAnsi(entry.text);
+        return shown;
     }
-    ~Messages() { SetVectorViewMessageHandler({}); }
 };
 
 std::vector<std::string> Templates(const TAPParamVector& vector) {
@@ -367,14 +374,14 @@ TEST(ParamVectorViewTest, AddRefusesTheLevelThatCouldNotBeOpened) {
         ASSERT_NE(innermost, nullptr);
     }
     EXPECT_EQ(innermost->NestingDepth(), MaxVectorNesting);
-    EXPECT_TRUE(messages.texts.isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty());
 
     dialog.answers = {0};
     innermost->AddClick();
     EXPECT_TRUE(innermost->Vector->Containers.empty());
     EXPECT_TRUE(innermost->ElementViews().empty());
-    ASSERT_EQ(messages.texts.size(), 1);
-    EXPECT_TRUE(messages.texts[0].contains(QString::number(MaxVectorNesting + 1))) << messages.texts[0].toStdString();
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains(QString::number(MaxVectorNesting + 1))) << messages.texts()[0].toStdString();
     // A scalar element still fits at the deepest level.
     dialog.answers = {1};
     innermost->AddClick();

@@ -6,17 +6,15 @@
 #include "plugins/Plugin.h"
 #include "tag/AppSettings.h"
 #include "support/ScriptedDialogs.h"
-#include "ui/Dialogs.h"
 #include "views/ColorViews.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
 #include "views/ParamViews.h"
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -86,8 +84,6 @@ protected:
     void TearDown() override {
         panel.reset();
         SetDocumentModifiedHandler({});
-        SetFileDialogRunner({});
-        SetColorDialogRunner({});
         AppSettings.RealNames = realNames_;
     }
 
@@ -314,24 +310,22 @@ TEST_F(ParamViewsTest, ColorDialogOkWritesAndCancelChangesNothing) {
     EXPECT_EQ(view->SelectButton->text(), "&Select color...");
     EXPECT_EQ(view->GetPreferredHeight(), 33);
 
-    QColor offered;
-    SetColorDialogRunner([&](QColorDialog& dialog) -> std::optional<QColor> {
-        offered = dialog.currentColor();
-        return std::nullopt;
-    });
-    QTest::mouseClick(view->SelectButton, Qt::LeftButton);
-    EXPECT_EQ(offered, QColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(param->Color, RGBColor(0x12, 0x34, 0x56));
-    EXPECT_EQ(modified, 0);
+    {
+        TScriptedDialogs dialogs;
+        TScopedDialogs scoped(dialogs);
+        QTest::mouseClick(view->SelectButton, Qt::LeftButton);
+        EXPECT_EQ(dialogs.colorStarts, std::vector<QColor>{QColor(0x12, 0x34, 0x56)});
+        EXPECT_EQ(param->Color, RGBColor(0x12, 0x34, 0x56));
+        EXPECT_EQ(modified, 0);
 
-    SetColorDialogRunner([](QColorDialog&) -> std::optional<QColor> { return QColor(255, 128, 0); });
-    QTest::mouseClick(view->SelectButton, Qt::LeftButton);
-    EXPECT_EQ(param->Color, RGBColor(255, 128, 0));
-    EXPECT_EQ(view->ValueLabel->text(), "#FF8000");
-    EXPECT_EQ(modified, 1);
+        dialogs.colors = {QColor(255, 128, 0)};
+        QTest::mouseClick(view->SelectButton, Qt::LeftButton);
+        EXPECT_EQ(param->Color, RGBColor(255, 128, 0));
+        EXPECT_EQ(view->ValueLabel->text(), "#FF8000");
+        EXPECT_EQ(modified, 1);
+    }
 
     // The real dialog, cancelled by the user.
-    SetColorDialogRunner({});
     onNextModal([](QWidget* dialog) { dynamic_cast<QDialog*>(dialog)->reject(); });
     QTest::mouseClick(view->SelectButton, Qt::LeftButton);
     EXPECT_EQ(param->Color, RGBColor(255, 128, 0));
@@ -416,25 +410,28 @@ TEST_F(ParamViewsTest, BrowseOkPutsTheFileInAndCancelChangesNothing) {
     EXPECT_EQ(view->BrowseButton->size(), QSize(25, view->Editor->height() + 4));
     EXPECT_EQ(view->Editor->x(), view->BrowseButton->x() + 25 + view->HGap);
 
-    QStringList filters, preselected;
-    SetFileDialogRunner([&](QFileDialog& dialog) -> std::optional<QString> {
-        filters = dialog.nameFilters();
-        preselected = dialog.selectedFiles();
-        return std::nullopt;
-    });
-    QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
-    EXPECT_EQ(filters, QStringList{"Pictures (*.gif)"});
-    EXPECT_EQ(preselected, QStringList{QString::fromStdString(existing)});
-    EXPECT_EQ(param->Value, existing);
-    EXPECT_EQ(modified, 0);
+    {
+        TScriptedDialogs dialogs;
+        TScopedDialogs scoped(dialogs);
+        QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
+        ASSERT_EQ(dialogs.openRequests.size(), 1u);
+        EXPECT_EQ(dialogs.openRequests[0].NameFilters(), QStringList{"Pictures (*.gif)"});
+        EXPECT_EQ(dialogs.openRequests[0].directory, QString::fromStdString(existing))
+            << "starts on the file";
+        EXPECT_EQ(param->Value, existing);
+        EXPECT_EQ(modified, 0);
 
-    SetFileDialogRunner([](QFileDialog&) -> std::optional<QString> { return QString("/site/img/a.gif"); });
-    QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
-    EXPECT_EQ(param->Value, "/site/img/a.gif");
-    EXPECT_GE(modified, 1);
+        dialogs.files = {"/site/img/a.gif"};
+        QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
+        EXPECT_EQ(param->Value, "/site/img/a.gif");
+        EXPECT_GE(modified, 1);
+        // No such file on disk: the chooser starts on the view's previous choice.
+        QTest::mouseClick(view->BrowseButton, Qt::LeftButton);
+        ASSERT_EQ(dialogs.openRequests.size(), 3u);
+        EXPECT_EQ(dialogs.openRequests[2].directory, "/site/img/a.gif");
+    }
 
     // The real dialog, cancelled by the user.
-    SetFileDialogRunner({});
     modified = 0;
     onNextModal([](QWidget* dialog) { dynamic_cast<QDialog*>(dialog)->reject(); });
     QTest::mouseClick(view->BrowseButton, Qt::LeftButton);

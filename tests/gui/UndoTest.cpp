@@ -8,8 +8,8 @@
 
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
-#include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViews.h"

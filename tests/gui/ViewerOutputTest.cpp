@@ -4,9 +4,9 @@
 
 #include "tag/AppSettings.h"
 #include "tag/SettingsStore.h"
-#include "ui/Dialogs.h"
 #include "ui/ViewerOutput.h"
 #include "ui/uOptionsPaths.h"
+#include "views/Dialogs.h"
 
 #include <QLabel>
 #include <QLineEdit>

@@ -40,7 +40,8 @@ std::optional<QString> TScriptedDialogs::Directory(const QString&, const QString
     return takeName(directories);
 }
 
-std::optional<QColor> TScriptedDialogs::Color(const QColor&) {
+std::optional<QColor> TScriptedDialogs::Color(const QColor& initial) {
+    colorStarts.push_back(initial);
     if (colors.empty())
         return std::nullopt;
     const QColor front = colors.front();
@@ -50,7 +51,7 @@ std::optional<QColor> TScriptedDialogs::Color(const QColor&) {
     return front;
 }
 
-std::optional<QString> TScriptedDialogs::TemplateFile(TTemplateBrowser& browser) {
+std::optional<QString> TScriptedDialogs::TemplateFile(TFileChooser& browser) {
     if (realTemplateBrowser)
         return TDialogs::TemplateFile(browser);
     return takeName(files);

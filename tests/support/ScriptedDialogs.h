@@ -2,7 +2,7 @@
 // The editor's dialogs answered from a script, for the window tests.
 
 #include "support/ScriptedPrompt.h"
-#include "ui/Dialogs.h"
+#include "views/Dialogs.h"
 
 #include <deque>
 #include <vector>
@@ -27,6 +27,7 @@ public:
     std::vector<TFileRequest> openRequests;
     std::vector<TFileRequest> saveRequests;
     QStringList directoryStarts;
+    std::vector<QColor> colorStarts;
 
     Prompt& Questions() override { return prompt; }
     TAnswer YesNoCancel(const QString& caption, const QString& text) override;
@@ -35,7 +36,7 @@ public:
     std::optional<QString> SaveFileName(const TFileRequest& request) override;
     std::optional<QString> Directory(const QString& caption, const QString& directory) override;
     std::optional<QColor> Color(const QColor& initial) override;
-    std::optional<QString> TemplateFile(TTemplateBrowser& browser) override;
+    std::optional<QString> TemplateFile(TFileChooser& browser) override;
 };
 
 } // namespace zarn

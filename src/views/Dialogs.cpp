@@ -1,10 +1,8 @@
-#include "ui/Dialogs.h"
+#include "views/Dialogs.h"
 
-#include "ui/ScreenText.h"
-#include "ui/TemplateFiles.h"
+#include "views/ScreenText.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -44,7 +42,7 @@ bool yes(QMessageBox::StandardButton button) {
 // The toolkit's dialog has no way to take the system's "|" pairs directly.
 QFileDialog* fileDialog(const TFileRequest& request) {
     auto* dialog = new QFileDialog(Parent(), request.caption, request.directory);
-    dialog->setNameFilters(FileDialogFilters(ToAnsiLossy(request.filter)));
+    dialog->setNameFilters(request.NameFilters());
     dialog->setDefaultSuffix(request.defaultSuffix);
     dialog->setOption(QFileDialog::ReadOnly, false);
     return dialog;
@@ -98,6 +96,10 @@ QString Normalized(QString patterns) {
 }
 
 } // namespace
+
+QStringList TFileRequest::NameFilters() const {
+    return FileDialogFilters(ToAnsiLossy(filter));
+}
 
 QStringList FileDialogFilters(const std::string& filterExt) {
     const QStringList allFiles{QStringLiteral("All Files (*)")};
@@ -202,10 +204,13 @@ std::optional<QColor> TQtDialogs::Color(const QColor& initial) {
     return chosen;
 }
 
-std::optional<QString> TDialogs::TemplateFile(TTemplateBrowser& browser) {
-    if (browser.exec() != QDialog::Accepted || browser.ResultPath().isEmpty())
+std::optional<QString> TDialogs::TemplateFile(TFileChooser& browser) {
+    if (browser.exec() != QDialog::Accepted)
         return std::nullopt;
-    return browser.TemplatePath();
+    const QString chosen = browser.ChosenFile();
+    if (chosen.isEmpty())
+        return std::nullopt;
+    return chosen;
 }
 
 } // namespace zarn

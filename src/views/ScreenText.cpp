@@ -1,4 +1,4 @@
-#include "ui/ScreenText.h"
+#include "views/ScreenText.h"
 
 #include "model/Codepage.h"
 

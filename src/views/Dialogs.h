@@ -6,20 +6,15 @@
 #include "tag/Prompt.h"
 
 #include <QColor>
+#include <QDialog>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 
-#include <string>
 #include <optional>
-
-class QDialog;
+#include <string>
 
 class QWidget;
-
-namespace zarn {
-class TTemplateBrowser;
-}
 
 namespace zarn {
 
@@ -27,9 +22,21 @@ enum class TAnswer { Yes, No, Cancel };
 
 struct TFileRequest {
     QString caption;
-    QString directory; // where the dialog starts
+    QString directory; // where the dialog starts; a file path starts in its folder with it selected
     QString filter;    // "Description (*.a;*.b)|*.a;*.b|..." pairs, the first selected
     QString defaultSuffix;
+
+    // The filter in the dialog's form (FileDialogFilters).
+    QStringList NameFilters() const;
+};
+
+// A chooser window of the editor's own that names one file once accepted (the templates browser).
+class TFileChooser : public QDialog {
+    Q_OBJECT
+public:
+    using QDialog::QDialog;
+    // After OK: the chosen file's full path; empty when none is chosen.
+    virtual QString ChosenFile() const = 0;
 };
 
 class TDialogs {
@@ -48,9 +55,10 @@ public:
     virtual std::optional<QString> SaveFileName(const TFileRequest& request) = 0;
     // A folder, starting at `directory`; nothing when cancelled.
     virtual std::optional<QString> Directory(const QString& caption, const QString& directory) = 0;
+    // A colour, starting at `initial`; nothing when cancelled.
     virtual std::optional<QColor> Color(const QColor& initial) = 0;
     // The template for New, chosen in the browser: its full path; nothing when cancelled.
-    virtual std::optional<QString> TemplateFile(TTemplateBrowser& browser);
+    virtual std::optional<QString> TemplateFile(TFileChooser& browser);
 };
 
 // The process-wide seam; the Qt dialogs unless a test installed its own (null restores them).
