@@ -90,7 +90,7 @@ private:
     // The control shows the value without its change handler recording; a spinner's handler
     // still runs, for the size window and the stored value.
     void apply(const TBasicValue& value) {
-        const TUndoReplay replay;
+        const TUndoReplay replay(form_.Document);
         TAppletBasicParams& basic = *form_.BasicParams;
         auto spin = [&](QSpinBox* spinner) {
             {
@@ -146,7 +146,7 @@ private:
 } // namespace
 
 void AttachDocumentUndo(TMainForm& form) {
-    form.UndoStack = new QUndoStack(&form);
+    form.UndoStack = form.Document->UndoStack();
     form.UndoStack->setObjectName(QStringLiteral("UndoStack"));
     form.Edit1 = form.menuBar()->addMenu(QStringLiteral("&Edit"));
     form.Edit1->setObjectName(QStringLiteral("Edit1"));
@@ -161,12 +161,12 @@ void AttachDocumentUndo(TMainForm& form) {
     QObject::connect(form.UndoStack, &QUndoStack::cleanChanged, &form,
                      [&form](bool clean) { form.ShowModified(!clean); });
     // Every step done, undone or redone changes the block the live pane shows.
-    QObject::connect(form.UndoStack, &QUndoStack::indexChanged, &form, &TMainForm::DocumentChanged);
-    SetViewUndoStack(form.UndoStack, form.PC);
+    QObject::connect(form.Document, &TEditorDocument::Changed, &form, &TMainForm::DocumentChanged);
+    form.Document->SetViewRoot(form.PC);
 }
 
 void RecordBasicEdit(TMainForm& form, TBasicField field, TBasicValue before) {
-    if (ReplayingUndo())
+    if (form.Document->Replaying())
         return;
     TBasicValue after = current(form, field);
     if (after != before)

@@ -104,7 +104,9 @@ std::string TemplatesFolder() {
     return (found.empty() ? program + "/Templates" : found) + "/";
 }
 
-TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeWindow_) {
+TMainForm::TMainForm(QWidget* parent)
+    : QMainWindow(parent), Document(new TEditorDocument(this)), AppletTag(Document->Core().AppletTag),
+      SizeWindow(&noSizeWindow_) {
     setObjectName(QStringLiteral("MainForm"));
     TheMainForm() = this;
     SetDialogParent(this);
@@ -170,10 +172,6 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
     StatusNote->setObjectName(QStringLiteral("StatusNote"));
     status->addWidget(StatusNote, 1);
 
-    SetDocumentModifiedHandler([] {
-        if (TMainForm* form = TMainForm::Instance())
-            form->SetModified();
-    });
     qApp->installEventFilter(this);
     AttachDialogs();
     AttachComfort();
@@ -183,9 +181,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), SizeWindow(&noSizeW
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
     // The history goes while the window is whole: clearing it tells this window.
-    delete UndoStack;
-    UndoStack = nullptr;
-    SetViewUndoStack(nullptr, nullptr);
+    UndoStack->clear();
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
     if (TheMainForm() == this) {
@@ -484,7 +480,7 @@ bool TMainForm::LoadDocument(const std::string& path, const std::function<void(T
     GBPaths->setTitle(QStringLiteral("Applet paths for applet ") + FromAnsi(BasicParams->Code));
 
     RebuildPages(*AppletTag, PageList, PC);
-    PopulatePages(*AppletTag, PageList);
+    PopulatePages(*Document, PageList);
 
     FileSaveItem->setEnabled(true);
     FileSaveAsItem->setEnabled(true);
@@ -628,7 +624,7 @@ void TMainForm::RunOptions(int page) {
     ExecOptionsDialog(page);
     ApplyShowHints();
     if (AppSettings.RealNames != realNames && !DocFileName.empty())
-        PopulatePages(*AppletTag, PageList);
+        PopulatePages(*Document, PageList);
 }
 
 void TMainForm::Paths1Click() {

@@ -73,8 +73,9 @@ public:
     static TMainForm* Instance();
 
     // Document state. AppletTag is replaced only by a load that succeeded.
+    TEditorDocument* Document = nullptr;
     std::unique_ptr<TKelmFile> DocFile;
-    std::unique_ptr<TJavaAppletTag> AppletTag;
+    std::unique_ptr<TJavaAppletTag>& AppletTag;
     TAppletBasicParams* BasicParams = nullptr;
     TAppletParamList* ParamList = nullptr;
     std::string DocFileName;

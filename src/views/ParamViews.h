@@ -235,6 +235,8 @@ public:
 
     void SetupView() override;
     int GetPreferredHeight() override;
+    // The plug-in's data lives in its instance.
+    std::unique_ptr<TValueSnapshot> CreateValueSnapshot() override;
     void PropertiesClick();
 };
 

@@ -81,11 +81,10 @@ protected:
         RegisterScalarViews();
         realNames_ = AppSettings.RealNames;
         AppSettings.RealNames = false;
-        SetDocumentModifiedHandler([this] { ++modified; });
+        QObject::connect(&document, &TEditorDocument::Changed, [this] { ++modified; });
     }
     void TearDown() override {
         panel.reset();
-        SetDocumentModifiedHandler({});
         SetFileDialogRunner({});
         SetColorDialogRunner({});
         AppSettings.RealNames = realNames_;
@@ -99,7 +98,7 @@ protected:
         EXPECT_NE(create, nullptr) << param.ClassName();
         if (!create)
             return nullptr;
-        TAppletParamView* view = (*create)(panel.get(), &param);
+        TAppletParamView* view = (*create)(panel.get(), &param, &document);
         AppendView(view, panel.get());
         ArrangeViews(panel.get());
         panel->show();
@@ -108,6 +107,8 @@ protected:
         return typed;
     }
 
+    // Every recorded edit changes the document.
+    TEditorDocument document;
     std::unique_ptr<QWidget> panel;
     int modified = 0;
 
