@@ -43,7 +43,7 @@ public:
         scroll_.resize(600, 400);
         auto* panel = new QWidget;
         panel->resize(580, 0);
-        view_ = static_cast<TAPVParamVector*>((*FindParamView((*params_)[0]))(panel, &(*params_)[0]));
+        view_ = static_cast<TAPVParamVector*>((*FindParamView((*params_)[0]))(panel, &(*params_)[0], nullptr));
         AppendView(view_, panel);
         ArrangeViews(panel);
         scroll_.setWidget(panel);

@@ -121,9 +121,8 @@ void SetTargetValue(TDocument& document, const TValueTarget& target, const std::
     } catch (const EZarnError& error) {
         refuse(shownName, error.Message());
     }
-    // Vectors, separators and plug-ins ignore SetValue; saying nothing would report a change that
-    // never happened.
-    if (!value.empty() && target.param->GetValue().empty())
+    // Saying nothing would report a change that never happened.
+    if (!value.empty() && !target.param->HoldsValue())
         throw ECliError(shownName + ": a " + target.param->ClassName() +
                         " parameter keeps no value that can be set here");
 }

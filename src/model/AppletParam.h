@@ -21,6 +21,16 @@ inline std::string ParamSectionName(const std::string& name) {
     return name + " parameter";
 }
 
+// A parameter's value as undo keeps it: kinds whose text form loses something keep it exact (a
+// typed real's digits, a colour's top byte, whether a colour is unspecified).
+struct TParamValue {
+    std::string Text;
+    double Number = 0;
+    uint32_t Color = 0;
+    bool Unspecified = false;
+    bool operator==(const TParamValue&) const = default;
+};
+
 // Abstract base of every parameter kind. Objects are created empty by their class's factory;
 // LoadFromFile establishes the whole state (Name must be set first).
 class TAppletParam {
@@ -56,6 +66,14 @@ public:
     virtual bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot);
     // The page gives no PARAM: true when a value was set that compiles to no PARAM line either.
     virtual bool ReadHTMLAbsent();
+
+    virtual TParamValue CaptureValue() const { return {GetValue()}; }
+    virtual void RestoreValue(const TParamValue& value) { SetValue(value.Text); }
+    // Why the kind would refuse the value it holds (a number outside its range, a choice that names
+    // no entry); empty when it would not.
+    virtual std::string RefusedValueReason() const { return {}; }
+    // False for kinds whose SetValue keeps nothing (a vector, a separator, a plug-in).
+    virtual bool HoldsValue() const { return true; }
 
     std::string SectionName() const { return ParamSectionName(Name); }
 };

@@ -51,6 +51,8 @@ public:
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
     // HexPrefix (letter case ignored) or "#" and six hexadecimal digits, or one of ColorNames.
     bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    TParamValue CaptureValue() const override { return {{}, 0, Color}; }
+    void RestoreValue(const TParamValue& value) override { Color = value.Color; }
 };
 
 // A colour chosen from a drop-down of named colours; only its view differs.
@@ -75,6 +77,11 @@ public:
     bool ReadHTMLAbsent() override {
         Unspecified = true;
         return true;
+    }
+    TParamValue CaptureValue() const override { return {{}, 0, Color, Unspecified}; }
+    void RestoreValue(const TParamValue& value) override {
+        Color = value.Color;
+        Unspecified = value.Unspecified;
     }
 };
 

@@ -3,6 +3,8 @@
 #include "model/Errors.h"
 #include "model/FormatPattern.h"
 
+#include <algorithm>
+
 namespace zarn {
 
 namespace {
@@ -284,12 +286,58 @@ TAPContainer& TAPParamVector::InsertFromTemplate(const std::string& templateName
     if (!SourceFile)
         throw EZarnError("No element templates for " + Name);
     auto container = TAPContainer::CreateFromTemplate(*SourceFile, withoutStar(templateName));
+    TAPContainer& added = *container;
+    InsertElement(position, std::move(container));
+    return added;
+}
+
+TAPContainer& TAPParamVector::AddElement(const std::string& templateName, std::size_t position, int level) {
     if (position > Containers.size())
         position = Containers.size();
-    TAPContainer& added = *container;
-    Containers.insert(Containers.begin() + std::ptrdiff_t(position), std::move(container));
-    RenameElements();
+    TAPContainer& added = InsertFromTemplate(templateName, position);
+    if (level + VectorDepth(*added.Field) > MaxVectorNesting) {
+        TakeElement(position);
+        throw EZarnError("Cannot add this element: lists may be nested at most " + std::to_string(MaxVectorNesting) +
+                         " levels deep, and it would make level " + std::to_string(level + 1));
+    }
     return added;
+}
+
+void TAPParamVector::InsertElement(std::size_t position, std::unique_ptr<TAPContainer> element) {
+    if (!element)
+        return;
+    if (position > Containers.size())
+        position = Containers.size();
+    Containers.insert(Containers.begin() + std::ptrdiff_t(position), std::move(element));
+    RenameElements();
+}
+
+std::unique_ptr<TAPContainer> TAPParamVector::TakeElement(std::size_t index) {
+    if (index >= Containers.size())
+        return nullptr;
+    std::unique_ptr<TAPContainer> element = std::move(Containers[index]);
+    Delete(index);
+    RenameElements();
+    return element;
+}
+
+bool TAPParamVector::MoveElement(std::size_t from, std::size_t to) {
+    if (from >= Containers.size() || to >= Containers.size())
+        return false;
+    Move(from, to);
+    RenameElements();
+    return true;
+}
+
+std::string TAPParamVector::RefusedValueReason() const {
+    for (std::size_t i = 0; i < Containers.size(); ++i) {
+        const TAppletParam* field = Containers[i]->Field.get();
+        if (!field)
+            continue;
+        if (std::string reason = field->RefusedValueReason(); !reason.empty())
+            return "element " + std::to_string(i + 1) + ": " + reason;
+    }
+    return {};
 }
 
 void TAPParamVector::Delete(std::size_t index) {
@@ -308,6 +356,17 @@ void TAPParamVector::Move(std::size_t from, std::size_t to) {
 void TAPParamVector::RenameElements() {
     for (std::size_t i = 0; i < Containers.size(); ++i)
         Containers[i]->Field->Name = ElementStem(i);
+}
+
+int VectorDepth(const TAppletParam& param) {
+    const auto* vector = dynamic_cast<const TAPParamVector*>(&param);
+    if (!vector)
+        return 0;
+    int deepest = 0;
+    for (const auto& container : vector->Containers)
+        if (container && container->Field)
+            deepest = std::max(deepest, VectorDepth(*container->Field));
+    return deepest + 1;
 }
 
 void RepointSourceFiles(TAppletParamList& list, const TKelmFile& file) {

@@ -33,6 +33,9 @@ using TAPContainerList = std::vector<std::unique_ptr<TAPContainer>>;
 // Deepest nesting of vectors that a file may describe.
 inline constexpr int MaxVectorNesting = 32;
 
+// Levels of vectors in a parameter: 0 for any other kind, 1 for a vector of such.
+int VectorDepth(const TAppletParam& param);
+
 class TAPParamVector : public TAppletParam {
 public:
     static constexpr const char* StaticClassName = "TAPParamVector";
@@ -103,6 +106,25 @@ public:
     void Move(std::size_t from, std::size_t to);
     // Element i gets the Name "<Name>.i".
     void RenameElements();
+
+    // The editor's element operations; each renames every element, so names follow positions.
+    // InsertFromTemplate for a vector at `level` (the vectors that hold its elements, itself
+    // included): an element that would nest vectors deeper than MaxVectorNesting is refused with
+    // EZarnError, as the loader would refuse the document.
+    TAPContainer& AddElement(const std::string& templateName, std::size_t position, int level);
+    // Puts an element (one taken before) in at the position, at the end when beyond it.
+    void InsertElement(std::size_t position, std::unique_ptr<TAPContainer> element);
+    // Null when there is no such element.
+    std::unique_ptr<TAPContainer> TakeElement(std::size_t index);
+    // False, changing nothing, when a position is out of range.
+    bool MoveElement(std::size_t from, std::size_t to);
+
+    // The text before the list is the vector's value for undo.
+    TParamValue CaptureValue() const override { return {BeforeListText}; }
+    void RestoreValue(const TParamValue& value) override { BeforeListText = value.Text; }
+    // The first refused element's reason.
+    std::string RefusedValueReason() const override;
+    bool HoldsValue() const override { return false; }
 
     std::string ElementStem(std::size_t index) const { return Name + "." + std::to_string(index); }
 };

@@ -4,6 +4,7 @@
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -220,6 +221,14 @@ void TAPNumeric::SaveToFile(TKelmFile& file) {
     file.WriteInteger(section, "Step", Step);
 }
 
+std::string TAPNumeric::RefusedValueReason() const {
+    const int32_t low = std::min(Min, Max);
+    const int32_t high = std::max(Min, Max);
+    if (Value < low || Value > high)
+        return IntToStr(Value) + " is not between " + IntToStr(low) + " and " + IntToStr(high);
+    return {};
+}
+
 void TAPComboList::LoadFromFile(TKelmFile& file) {
     const std::string section = SectionName();
     Separator = static_cast<char>(file.ReadInteger(section, "Separator", 124) & 0xFF);
@@ -260,6 +269,12 @@ bool TAPComboList::ReadHTMLValue(const std::string& htmlValue, const std::string
         }
     }
     return false;
+}
+
+std::string TAPComboList::RefusedValueReason() const {
+    if (ItemIndex < 0 || std::size_t(ItemIndex) >= Items.size())
+        return "entry " + IntToStr(ItemIndex) + " is not in the list";
+    return {};
 }
 
 bool TAPBoolean::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {

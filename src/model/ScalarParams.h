@@ -71,6 +71,8 @@ public:
     bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
     void LoadFromFile(TKelmFile& file) override;
     void SaveToFile(TKelmFile& file) override;
+    // A value outside Min and Max (in either order).
+    std::string RefusedValueReason() const override;
 };
 
 class TAPFloat : public TAppletParam {
@@ -84,6 +86,8 @@ public:
     void SetValue(const std::string& text) override { Value = StrToFloat(text); }
     // Any real number; the block then writes it in its own form.
     bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    TParamValue CaptureValue() const override { return {{}, Value}; }
+    void RestoreValue(const TParamValue& value) override { Value = value.Number; }
 };
 
 // A choice from a list: the view shows UFItems, the applet receives the Items entry at ItemIndex.
@@ -107,6 +111,8 @@ public:
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
     // The first entry of Items equal to the value.
     bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;
+    // An index that names no entry.
+    std::string RefusedValueReason() const override;
 };
 
 // A yes/no switch that gives the applet TrueText or FalseText.
@@ -142,6 +148,7 @@ public:
     void LoadFromFile(TKelmFile& file) override;
     bool ReadHTMLValue(const std::string& /*htmlValue*/, const std::string& /*webRoot*/) override { return false; }
     bool ReadHTMLAbsent() override { return true; }
+    bool HoldsValue() const override { return false; }
 };
 
 } // namespace zarn

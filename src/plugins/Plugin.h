@@ -58,6 +58,7 @@ public:
     // The value lives in the plug-in's instance; "Value" is written empty.
     std::string GetValue() const override { return {}; }
     void SetValue(const std::string& /*text*/) override {}
+    bool HoldsValue() const override { return false; }
     void SaveToFile(TKelmFile& file) override;
     void LoadFromFile(TKelmFile& file) override;
     // The plug-in's value; DefaultValue is not consulted.

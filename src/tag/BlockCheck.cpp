@@ -1,6 +1,5 @@
 #include "tag/BlockCheck.h"
 
-#include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
 #include "tag/AppletTag.h"
@@ -19,31 +18,6 @@ std::string Caption(const TAppletParam& param) {
 }
 
 } // namespace
-
-std::string RefusedValueReason(const TAppletParam& param) {
-    if (const auto* number = dynamic_cast<const TAPNumeric*>(&param)) {
-        const int32_t low = std::min(number->Min, number->Max);
-        const int32_t high = std::max(number->Min, number->Max);
-        if (number->Value < low || number->Value > high)
-            return IntToStr(number->Value) + " is not between " + IntToStr(low) + " and " + IntToStr(high);
-        return {};
-    }
-    if (const auto* choice = dynamic_cast<const TAPComboList*>(&param)) {
-        if (choice->ItemIndex < 0 || std::size_t(choice->ItemIndex) >= choice->Items.size())
-            return "entry " + IntToStr(choice->ItemIndex) + " is not in the list";
-        return {};
-    }
-    if (const auto* vector = dynamic_cast<const TAPParamVector*>(&param)) {
-        for (std::size_t i = 0; i < vector->Containers.size(); ++i) {
-            const TAppletParam* field = vector->Containers[i]->Field.get();
-            if (!field)
-                continue;
-            if (std::string reason = RefusedValueReason(*field); !reason.empty())
-                return "element " + std::to_string(i + 1) + ": " + reason;
-        }
-    }
-    return {};
-}
 
 TBlockLook LookAtBlock(TJavaAppletTag& tag) {
     TBlockLook look;
@@ -80,7 +54,7 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
 
     if (tag.ParamList)
         for (const auto& param : *tag.ParamList)
-            if (std::string reason = RefusedValueReason(*param); !reason.empty())
+            if (std::string reason = param->RefusedValueReason(); !reason.empty())
                 look.warnings.push_back(
                     {TBlockWarningKind::RefusedValue, Caption(*param) + ": " + reason, param.get()});
     return look;

@@ -32,8 +32,4 @@ struct TBlockLook {
 // Only reads: plug-ins compile without a web root, the code base check lists and never copies.
 TBlockLook LookAtBlock(TJavaAppletTag& tag);
 
-// Why the parameter's kind would refuse the value it holds (a number outside its range, a choice
-// that names no entry); empty when it would not. A vector answers for its first refused element.
-std::string RefusedValueReason(const TAppletParam& param);
-
 } // namespace zarn

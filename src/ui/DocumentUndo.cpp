@@ -49,7 +49,7 @@ private:
     // The control shows the value without its change handler recording; a spinner's handler
     // still runs, for the size window and the stored value.
     void apply(const TBasicValue& value) {
-        const TUndoReplay replay;
+        const TUndoReplay replay(form_.Document);
         BasicAttribute(field_).put(*form_.BasicParams, value);
         if (QWidget* control = form_.ShowBasicValue(field_))
             RevealWidget(control);
@@ -75,11 +75,11 @@ void AttachDocumentUndo(TMainForm& form) {
     form.EditRedoItem->setShortcuts(QKeySequence::Redo);
     form.Edit1->addAction(form.EditUndoItem);
     form.Edit1->addAction(form.EditRedoItem);
-    SetViewUndoStack(form.UndoStack, form.PC);
+    form.Document->SetViewRoot(form.PC);
 }
 
 void RecordBasicEdit(TMainForm& form, TBasicField field, TBasicValue before) {
-    if (ReplayingUndo())
+    if (form.Document->Replaying())
         return;
     TBasicValue after = BasicAttribute(field).get(*form.BasicParams);
     if (after != before)

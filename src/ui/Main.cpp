@@ -160,7 +160,6 @@ TMainForm::TMainForm(QWidget* parent)
 
     connect(Document, &TEditorDocument::ModifiedChanged, this, &TMainForm::ShowModified);
     connect(Document, &TEditorDocument::Changed, this, &TMainForm::DocumentChanged);
-    SetDocumentModifiedHandler([this] { SetModified(); });
     qApp->installEventFilter(this);
     AttachDialogs();
     AttachComfort();
@@ -169,11 +168,9 @@ TMainForm::TMainForm(QWidget* parent)
 
 TMainForm::~TMainForm() {
     qApp->removeEventFilter(this);
-    SetDocumentModifiedHandler({});
     // The history goes while the window is whole: clearing it tells this window.
     UndoStack->clear();
     disconnect(Document, nullptr, this, nullptr);
-    SetViewUndoStack(nullptr, nullptr);
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
     SetDialogParent(nullptr);
@@ -475,7 +472,7 @@ bool TMainForm::LoadDocument(const std::string& path, const std::function<void(T
     GBPaths->setTitle(QStringLiteral("Applet paths for applet ") + FromAnsi(BasicParams->Code));
 
     RebuildPages(*AppletTag, PageList, PC);
-    PopulatePages(*AppletTag, PageList);
+    PopulatePages(*Document, PageList);
 
     FileSaveItem->setEnabled(true);
     FileSaveAsItem->setEnabled(true);
@@ -597,7 +594,7 @@ void TMainForm::RunOptions(int page) {
     ExecOptionsDialog(page);
     ApplyShowHints();
     if (AppSettings.RealNames != realNames && !DocFileName.empty())
-        PopulatePages(*AppletTag, PageList);
+        PopulatePages(*Document, PageList);
 }
 
 void TMainForm::Paths1Click() {

@@ -43,18 +43,6 @@ QPixmap transparentAt(const QPixmap& glyph, bool bottomLeft) {
     return QPixmap::fromImage(image);
 }
 
-// Levels of vectors in a parameter: 0 for a scalar, 1 for a vector of scalars.
-int vectorDepth(const TAppletParam& param) {
-    const auto* vector = dynamic_cast<const TAPParamVector*>(&param);
-    if (!vector)
-        return 0;
-    int deepest = 0;
-    for (const auto& container : vector->Containers)
-        if (container && container->Field)
-            deepest = std::max(deepest, vectorDepth(*container->Field));
-    return deepest + 1;
-}
-
 QString withoutMnemonic(QString text) {
     return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(
         QLatin1Char('\x01'), QLatin1Char('&'));
@@ -372,7 +360,7 @@ TAppletParamView* TAPVParamVector::createElementView(std::size_t index) {
         nursery_->setObjectName(QStringLiteral("ElementNursery"));
         nursery_->hide();
     }
-    TAppletParamView* view = CreateParamView(*field, nursery_);
+    TAppletParamView* view = CreateParamView(*field, nursery_, Document);
     const bool hidden = view->isHidden();
     view->setParent(ElementPanel);
     view->setGeometry(0, 0, ElementPanel->width(), view->GetPreferredHeight());
@@ -525,25 +513,16 @@ void TAPVParamVector::AddClick() {
     // Without a selection the new element goes to the end.
     const std::size_t position = selected >= 0 && std::size_t(selected) < count ? std::size_t(selected) + 1 : count;
     try {
-        Vector->InsertFromTemplate(chosen, position);
+        Vector->AddElement(chosen, position, NestingDepth());
     } catch (const std::exception& error) {
         Dialogs().Questions().Warning(std::string(error.what()) + '.');
-        return;
-    }
-    // The loader refuses deeper files, so such a document could never be opened again.
-    if (NestingDepth() + vectorDepth(*Vector->Containers[position]->Field) > MaxVectorNesting) {
-        Vector->Delete(position);
-        Vector->RenameElements();
-        Dialogs().Questions().Warning("Cannot add this element: lists may be nested at most " +
-                                      std::to_string(MaxVectorNesting) + " levels deep, and it would make level " +
-                                      std::to_string(NestingDepth() + 1) + ".");
         return;
     }
     placeInPanel(createElementView(position), position);
     RowGrid->SetRowCount(int(elementViews_.size()));
     RowGrid->SelectRow(int(position));
     elementsChanged();
-    RecordElementAdded(*Vector, position);
+    RecordElementAdded(Document, *Vector, position);
 }
 
 void TAPVParamVector::DelClick() {
@@ -556,15 +535,13 @@ void TAPVParamVector::DelClick() {
     elementViews_.erase(elementViews_.begin() + row);
     delete view;
     // Taken out rather than destroyed: undoing the delete brings back this very element.
-    std::unique_ptr<TAPContainer> element = std::move(Vector->Containers[std::size_t(row)]);
-    Vector->Delete(std::size_t(row));
-    Vector->RenameElements();
+    std::unique_ptr<TAPContainer> element = Vector->TakeElement(std::size_t(row));
     const int count = int(elementViews_.size());
     // The selection stays on a row that exists: the next one, else the one before.
     RowGrid->SetRowCount(count);
     RowGrid->SelectRow(std::min(row, count - 1));
     elementsChanged();
-    RecordElementDeleted(*Vector, std::size_t(row), std::move(element));
+    RecordElementDeleted(Document, *Vector, std::size_t(row), std::move(element));
 }
 
 void TAPVParamVector::RowMoved(int from, int to) {
@@ -572,8 +549,7 @@ void TAPVParamVector::RowMoved(int from, int to) {
     if (!Vector || from == to || from < 0 || to < 0 || from >= count || to >= count ||
         std::size_t(count) != Vector->Containers.size())
         return;
-    Vector->Move(std::size_t(from), std::size_t(to));
-    Vector->RenameElements();
+    Vector->MoveElement(std::size_t(from), std::size_t(to));
     TAppletParamView* view = elementViews_[std::size_t(from)];
     elementViews_.erase(elementViews_.begin() + from);
     placeInPanel(view, std::size_t(to));
@@ -588,7 +564,7 @@ void TAPVParamVector::RowMoved(int from, int to) {
     RowGrid->SelectRow(selected);
     ArrangeViews(ElementPanel);
     SyncGridRows();
-    RecordElementMoved(*Vector, std::size_t(from), std::size_t(to));
+    RecordElementMoved(Document, *Vector, std::size_t(from), std::size_t(to));
 }
 
 void TAPVParamVector::DrawRowCell(QPainter& painter, int column, int row, const QRect& rect) {

@@ -6,6 +6,7 @@
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "views/ScreenText.h"
+#include "views/ViewUndo.h"
 
 #include <QLabel>
 #include <QScrollBar>
@@ -27,11 +28,6 @@ struct ViewEntry {
 std::unique_ptr<std::vector<ViewEntry>>& ViewRegistry() {
     static std::unique_ptr<std::vector<ViewEntry>> registry;
     return registry;
-}
-
-std::function<void()>& ModifiedHandler() {
-    static std::function<void()> handler;
-    return handler;
 }
 
 } // namespace
@@ -85,6 +81,10 @@ void TAppletParamView::Resized() {
     Baseline = height() - 2 * VMargin;
     if (NameLabel)
         NameLabel->move(NameLabel->x(), Baseline - NameLabel->height());
+}
+
+std::unique_ptr<TValueSnapshot> TAppletParamView::CreateValueSnapshot() {
+    return nullptr;
 }
 
 void TAppletParamView::FinishSetup() {
@@ -240,13 +240,14 @@ void CheckParamPages(const TJavaAppletTag& tag) {
     }
 }
 
-TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner) {
+TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner, TEditorDocument* document) {
     if (const ViewFactory* create = FindParamView(param))
-        return (*create)(owner, &param);
-    return CreateView<TAppletParamView>(owner, &param);
+        return (*create)(owner, &param, document);
+    return CreateView<TAppletParamView>(owner, &param, document);
 }
 
-void PopulatePages(TJavaAppletTag& tag, TPageList& pages) {
+void PopulatePages(TEditorDocument& document, TPageList& pages) {
+    TJavaAppletTag& tag = document.Tag();
     CheckParamPages(tag);
     for (const TParamPage& page : pages)
         clearPanel(page.Panel, clientWidth(page));
@@ -254,23 +255,14 @@ void PopulatePages(TJavaAppletTag& tag, TPageList& pages) {
         return;
     for (const auto& param : *tag.ParamList) {
         QWidget* panel = pages[static_cast<std::size_t>(param->Page)].Panel;
-        AppendView(CreateParamView(*param, panel), panel);
+        AppendView(CreateParamView(*param, panel, &document), panel);
     }
     QWidget* first = pages.front().Panel;
-    TAppletParamView* alternate = CreateParamView(*tag.ObsoleteText, first);
+    TAppletParamView* alternate = CreateParamView(*tag.ObsoleteText, first, &document);
     alternate->setVisible(true);
     AppendView(alternate, first);
     for (const TParamPage& page : pages)
         ArrangeViews(page.Panel);
-}
-
-void MarkDocumentModified() {
-    if (ModifiedHandler())
-        ModifiedHandler()();
-}
-
-void SetDocumentModifiedHandler(std::function<void()> handler) {
-    ModifiedHandler() = std::move(handler);
 }
 
 } // namespace zarn

@@ -2,13 +2,15 @@
 // The view base class, the registry pairing parameter classes with view classes, and the stacking of
 // views on a panel.
 
+#include "views/EditorDocument.h"
+
+#include <QPointer>
+#include <QScrollArea>
 #include <QWidget>
 
 #include <functional>
 #include <typeindex>
 #include <typeinfo>
-
-#include <QScrollArea>
 
 #include <memory>
 #include <string>
@@ -21,10 +23,11 @@ namespace zarn {
 
 class TAppletParam;
 class TJavaAppletTag;
+class TValueSnapshot;
 
 // A borderless panel: the parameter's caption at the left, the kind's controls right of it.
 // Views never own their parameter. Construction is two-phase (constructor, then SetupView) so the
-// kinds' overrides run; CreateView does both.
+// kinds' overrides run; CreateView does both and hands the view its document first.
 class TAppletParamView : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +39,9 @@ public:
     int HGap = 4;
     int VMargin = 4;
     TAppletParam* Param = nullptr;
+    // The document whose history and modified state the view's edits go to. Without one (a view
+    // built alone) an edit only changes the parameter.
+    QPointer<TEditorDocument> Document;
 
     virtual int GetBaseline();
     // May run more than once; creates only what is missing. Filling controls writes nothing back.
@@ -46,6 +52,9 @@ public:
     // A view on a shown panel gets resize events while its kind's SetupView is still building the
     // controls; placement starts once they all exist.
     void FinishSetup();
+    // What undo keeps of a value the parameter object does not hold; null when CaptureValue and
+    // RestoreValue of the kind suffice.
+    virtual std::unique_ptr<TValueSnapshot> CreateValueSnapshot();
 
 protected:
     // Places the kind's controls; runs on every size change.
@@ -56,14 +65,16 @@ private:
     bool setUp_ = false;
 };
 
-template <class View> TAppletParamView* CreateView(QWidget* owner, TAppletParam* param) {
+template <class View>
+TAppletParamView* CreateView(QWidget* owner, TAppletParam* param, TEditorDocument* document = nullptr) {
     auto* view = new View(owner, param);
+    view->Document = document;
     view->SetupView();
     view->FinishSetup();
     return view;
 }
 
-using ViewFactory = std::function<TAppletParamView*(QWidget* owner, TAppletParam* param)>;
+using ViewFactory = std::function<TAppletParamView*(QWidget* owner, TAppletParam* param, TEditorDocument* document)>;
 
 // Exact classes only: a class derived from a registered one is not found unless registered itself.
 void RegisterParamView(std::type_index paramClass, ViewFactory create);
@@ -107,18 +118,14 @@ void KillPages(TPageList& pages);
 // KillPages, then one page per page name, added after the pages the control already has.
 void RebuildPages(const TJavaAppletTag& tag, TPageList& pages, QTabWidget* pageControl);
 void PageSbxResize(QScrollArea* scrollBox);
-// Replaces the views of every page: one per parameter on the page its Page names, then the
-// alternate text, always shown, last on page 0. Check CheckParamPages first: a parameter whose page
-// does not exist raises EZarnError here before any view is built.
-void PopulatePages(TJavaAppletTag& tag, TPageList& pages);
+// Replaces the views of every page with views of the document's tag: one per parameter on the page
+// its Page names, then the alternate text, always shown, last on page 0. Check CheckParamPages
+// first: a parameter whose page does not exist raises EZarnError here before any view is built.
+void PopulatePages(TEditorDocument& document, TPageList& pages);
 // Raises EZarnError naming the first parameter whose Page is not one of the tag's pages.
 void CheckParamPages(const TJavaAppletTag& tag);
 // The view of a parameter: its registered view class, or the base view (caption only) for a class
 // without one.
-TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner);
-
-// Views report user edits here; the main window installs the handler.
-void MarkDocumentModified();
-void SetDocumentModifiedHandler(std::function<void()> handler);
+TAppletParamView* CreateParamView(TAppletParam& param, QWidget* owner, TEditorDocument* document = nullptr);
 
 } // namespace zarn

@@ -14,12 +14,14 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QTemporaryFile>
 #include <QSignalBlocker>
 #include <QToolButton>
 #include <QValidator>
@@ -440,6 +442,40 @@ void TAPVBevel::paintEvent(QPaintEvent* /*event*/) {
     painter.fillRect(width() - 1, 1, 1, height() - 1, light);
 }
 
+namespace {
+
+// The plug-in's data in sections of a private file: the plug-in contract only reads and writes its
+// data through a profile file.
+class TPluginSnapshot : public TValueSnapshot {
+public:
+    explicit TPluginSnapshot(TAPPlugin& plugin) : plugin_(plugin) {
+        if (!file_.open())
+            throw EZarnError("Could not create a file to keep the plug-in's data for undo");
+        file_.close();
+    }
+    void Save(const std::string& state) override {
+        plugin_.EnsureLoaded();
+        plugin_.PluginFuncs->SaveData(plugin_.Instance, name().c_str(), state.c_str());
+        raise();
+    }
+    void Load(const std::string& state) override {
+        plugin_.EnsureLoaded();
+        plugin_.PluginFuncs->LoadData(plugin_.Instance, name().c_str(), state.c_str());
+        raise();
+    }
+
+private:
+    std::string name() const { return QFile::encodeName(file_.fileName()).toStdString(); }
+    void raise() const {
+        if (std::string error = plugin_.PluginFuncs->TakeError(); !error.empty())
+            throw EZarnError(std::move(error));
+    }
+    TAPPlugin& plugin_;
+    QTemporaryFile file_;
+};
+
+} // namespace
+
 void TAPVPlugin::SetupView() {
     TAppletParamView::SetupView();
     if (!PropertiesButton) {
@@ -455,6 +491,11 @@ void TAPVPlugin::SetupView() {
 
 int TAPVPlugin::GetPreferredHeight() {
     return PropertiesButton->height() + 2 * VMargin;
+}
+
+std::unique_ptr<TValueSnapshot> TAPVPlugin::CreateValueSnapshot() {
+    auto* plugin = dynamic_cast<TAPPlugin*>(Param);
+    return plugin ? std::make_unique<TPluginSnapshot>(*plugin) : nullptr;
 }
 
 void TAPVPlugin::PropertiesClick() {

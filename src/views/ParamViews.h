@@ -223,6 +223,8 @@ public:
 
     void SetupView() override;
     int GetPreferredHeight() override;
+    // The plug-in's data lives in its instance.
+    std::unique_ptr<TValueSnapshot> CreateValueSnapshot() override;
     void PropertiesClick();
 };
 

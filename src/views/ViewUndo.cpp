@@ -1,122 +1,39 @@
 #include "views/ViewUndo.h"
 
-#include "model/ColorParams.h"
-#include "model/Errors.h"
 #include "model/ParamVector.h"
-#include "model/ScalarParams.h"
-#include "plugins/Plugin.h"
 #include "views/ScreenText.h"
+#include "views/EditorDocument.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
 
-#include <QFile>
-#include <QPointer>
 #include <QScrollArea>
 #include <QStackedWidget>
 #include <QTabWidget>
-#include <QTemporaryFile>
 #include <QUndoCommand>
 #include <QUndoStack>
 
 namespace zarn {
 
-// The plug-in's data before and after an edit, in two sections of a private file: the plug-in
-// contract only reads and writes its data through a profile file.
-class TPluginSnapshot {
-public:
-    TPluginSnapshot() {
-        if (!file_.open())
-            throw EZarnError("Could not create a file to keep the plug-in's data for undo");
-        file_.close();
-    }
-    void Save(TAPPlugin& plugin, const std::string& section) {
-        plugin.EnsureLoaded();
-        plugin.PluginFuncs->SaveData(plugin.Instance, name().c_str(), section.c_str());
-        raise(plugin);
-    }
-    void Load(TAPPlugin& plugin, const std::string& section) {
-        plugin.EnsureLoaded();
-        plugin.PluginFuncs->LoadData(plugin.Instance, name().c_str(), section.c_str());
-        raise(plugin);
-    }
-
-private:
-    std::string name() const { return QFile::encodeName(file_.fileName()).toStdString(); }
-    static void raise(const TAPPlugin& plugin) {
-        if (std::string error = plugin.PluginFuncs->TakeError(); !error.empty())
-            throw EZarnError(std::move(error));
-    }
-    QTemporaryFile file_;
-};
-
 namespace {
 
 constexpr int ChangeValueId = 0x5a01;
 
-struct UndoTarget {
-    QPointer<QUndoStack> stack;
-    QPointer<QWidget> root;
-    int replaying = 0;
-};
-
-UndoTarget& Target() {
-    static UndoTarget target;
-    return target;
-}
-
-TParamValue capture(const TAppletParam& param) {
-    if (const auto* vector = dynamic_cast<const TAPParamVector*>(&param))
-        return {vector->BeforeListText};
-    // Kept as numbers: their text forms would round a typed real and drop a colour's top byte.
-    if (const auto* real = dynamic_cast<const TAPFloat*>(&param))
-        return {{}, real->Value};
-    if (const auto* color = dynamic_cast<const TAPColor*>(&param)) {
-        const auto* option = dynamic_cast<const TAPColorOption*>(&param);
-        return {{}, 0, color->Color, option && option->Unspecified};
-    }
-    return {param.GetValue()};
-}
-
-void restore(TAppletParam& param, const TParamValue& value) {
-    if (auto* vector = dynamic_cast<TAPParamVector*>(&param)) {
-        vector->BeforeListText = value.Text;
-    } else if (auto* real = dynamic_cast<TAPFloat*>(&param)) {
-        real->Value = value.Number;
-    } else if (auto* color = dynamic_cast<TAPColor*>(&param)) {
-        color->Color = value.Color;
-        if (auto* option = dynamic_cast<TAPColorOption*>(&param))
-            option->Unspecified = value.Unspecified;
-    } else {
-        param.SetValue(value.Text);
-    }
-}
-
-TAppletParamView* findView(const TAppletParam& param) {
-    if (!Target().root)
+TAppletParamView* findView(const TEditorDocument& document, const TAppletParam& param) {
+    QWidget* root = document.ViewRoot();
+    if (!root)
         return nullptr;
-    for (TAppletParamView* view : Target().root->findChildren<TAppletParamView*>())
+    for (TAppletParamView* view : root->findChildren<TAppletParamView*>())
         if (view->Param == &param)
             return view;
     return nullptr;
 }
 
-void showValue(const TAppletParam& param) {
-    if (TAppletParamView* view = findView(param)) {
-        view->ShowValue();
-        RevealWidget(view);
-    }
-}
-
-void push(QUndoCommand* command) {
-    Target().stack->push(command);
-}
-
 class TChangeValueCommand : public QUndoCommand {
 public:
-    TChangeValueCommand(TAppletParam& param, TParamValue before, TParamValue after, bool typing,
-                        std::unique_ptr<TPluginSnapshot> snapshot)
-        : QUndoCommand(QStringLiteral("Change %1").arg(ParamCaption(param))), param_(param),
+    TChangeValueCommand(TEditorDocument& document, TAppletParam& param, TParamValue before, TParamValue after,
+                        bool typing, std::unique_ptr<TValueSnapshot> snapshot)
+        : QUndoCommand(QStringLiteral("Change %1").arg(ParamCaption(param))), document_(document), param_(param),
           before_(std::move(before)), after_(std::move(after)), typing_(typing), snapshot_(std::move(snapshot)) {}
 
     int id() const override { return typing_ ? ChangeValueId : -1; }
@@ -139,36 +56,40 @@ public:
 
 private:
     void apply(const TParamValue& value) {
-        const TUndoReplay replay;
+        const TUndoReplay replay(&document_);
         try {
-            if (auto* plugin = dynamic_cast<TAPPlugin*>(&param_); plugin && snapshot_)
-                snapshot_->Load(*plugin, value.Text);
+            if (snapshot_)
+                snapshot_->Load(value.Text);
             else
-                restore(param_, value);
+                param_.RestoreValue(value);
         } catch (const std::exception& error) {
             ShowViewError(error);
         }
-        showValue(param_);
+        if (TAppletParamView* view = findView(document_, param_)) {
+            view->ShowValue();
+            RevealWidget(view);
+        }
     }
 
+    TEditorDocument& document_;
     TAppletParam& param_;
     TParamValue before_;
     TParamValue after_;
     bool typing_;
     bool pushed_ = true;
-    std::unique_ptr<TPluginSnapshot> snapshot_;
+    std::unique_ptr<TValueSnapshot> snapshot_;
 };
 
 class TElementCommand : public QUndoCommand {
 public:
     enum class TKind { Add, Delete, Move };
-    TElementCommand(TKind kind, TAPParamVector& vector, std::size_t from, std::size_t to,
+    TElementCommand(TEditorDocument& document, TKind kind, TAPParamVector& vector, std::size_t from, std::size_t to,
                     std::unique_ptr<TAPContainer> held)
-        : QUndoCommand(text(kind, vector)), kind_(kind), vector_(vector), from_(from), to_(to),
+        : QUndoCommand(text(kind, vector)), document_(document), kind_(kind), vector_(vector), from_(from), to_(to),
           held_(std::move(held)) {}
 
     void undo() override {
-        const TUndoReplay replay;
+        const TUndoReplay replay(&document_);
         if (kind_ == TKind::Add)
             show(take(from_) ? int(from_) - 1 : -1);
         else if (kind_ == TKind::Delete)
@@ -179,7 +100,7 @@ public:
     void redo() override {
         if (std::exchange(pushed_, false))
             return;
-        const TUndoReplay replay;
+        const TUndoReplay replay(&document_);
         if (kind_ == TKind::Add)
             show(insert(from_) ? int(from_) : -1);
         else if (kind_ == TKind::Delete)
@@ -204,35 +125,27 @@ private:
     // The stack replays steps in order, so the positions hold; the checks only keep a broken
     // sequence from touching memory it must not.
     bool take(std::size_t index) {
-        if (index >= vector_.Containers.size() || held_)
+        if (held_)
             return false;
-        held_ = std::move(vector_.Containers[index]);
-        vector_.Containers.erase(vector_.Containers.begin() + std::ptrdiff_t(index));
-        vector_.RenameElements();
-        return true;
+        held_ = vector_.TakeElement(index);
+        return held_ != nullptr;
     }
     bool insert(std::size_t index) {
         if (index > vector_.Containers.size() || !held_)
             return false;
-        vector_.Containers.insert(vector_.Containers.begin() + std::ptrdiff_t(index), std::move(held_));
-        vector_.RenameElements();
+        vector_.InsertElement(index, std::move(held_));
         return true;
     }
-    bool move(std::size_t from, std::size_t to) {
-        if (from >= vector_.Containers.size() || to >= vector_.Containers.size())
-            return false;
-        vector_.Move(from, to);
-        vector_.RenameElements();
-        return true;
-    }
+    bool move(std::size_t from, std::size_t to) { return vector_.MoveElement(from, to); }
     void show(int selected) {
-        auto* view = qobject_cast<TAPVParamVector*>(findView(vector_));
+        auto* view = qobject_cast<TAPVParamVector*>(findView(document_, vector_));
         if (!view)
             return;
         view->ShowElements(selected);
         RevealWidget(view);
     }
 
+    TEditorDocument& document_;
     TKind kind_;
     TAPParamVector& vector_;
     std::size_t from_;
@@ -241,31 +154,16 @@ private:
     std::unique_ptr<TAPContainer> held_;
 };
 
-bool recording() {
-    return Target().stack && !ReplayingUndo();
-}
-
 } // namespace
 
-void SetViewUndoStack(QUndoStack* stack, QWidget* viewRoot) {
-    Target().stack = stack;
-    Target().root = viewRoot;
-}
-
-QUndoStack* ViewUndoStack() {
-    return Target().stack;
-}
-
-bool ReplayingUndo() {
-    return Target().replaying > 0;
-}
-
-TUndoReplay::TUndoReplay() {
-    ++Target().replaying;
+TUndoReplay::TUndoReplay(TEditorDocument* document) : document_(document) {
+    if (document_)
+        document_->BeginReplay();
 }
 
 TUndoReplay::~TUndoReplay() {
-    --Target().replaying;
+    if (document_)
+        document_->EndReplay();
 }
 
 QString ParamCaption(const TAppletParam& param) {
@@ -291,61 +189,64 @@ void RevealWidget(QWidget* widget) {
 }
 
 TParamEdit::TParamEdit(TAppletParamView& view, bool typing)
-    : param_(*view.Param), typing_(typing), recording_(recording()) {
+    : document_(view.Document.data()), param_(*view.Param), typing_(typing),
+      recording_(document_ && !document_->Replaying()) {
     if (!recording_)
         return;
-    if (auto* plugin = dynamic_cast<TAPPlugin*>(&param_)) {
-        snapshot_ = std::make_unique<TPluginSnapshot>();
-        snapshot_->Save(*plugin, "Before");
+    snapshot_ = view.CreateValueSnapshot();
+    if (snapshot_) {
+        snapshot_->Save("Before");
         before_.Text = "Before";
     } else {
-        before_ = capture(param_);
+        before_ = param_.CaptureValue();
     }
 }
 
 TParamEdit::~TParamEdit() = default;
 
 void TParamEdit::Done() {
-    if (ReplayingUndo())
+    if (!document_ || document_->Replaying())
         return;
-    if (!recording_ || !Target().stack) {
-        MarkDocumentModified();
+    if (!recording_) {
+        document_->SetModified();
         return;
     }
     TParamValue after;
-    if (auto* plugin = dynamic_cast<TAPPlugin*>(&param_); plugin && snapshot_) {
-        snapshot_->Save(*plugin, "After");
+    if (snapshot_) {
+        snapshot_->Save("After");
         after.Text = "After";
     } else {
-        after = capture(param_);
+        after = param_.CaptureValue();
         if (after == before_)
             return;
     }
-    push(new TChangeValueCommand(param_, before_, std::move(after), typing_, std::move(snapshot_)));
+    document_->UndoStack()->push(
+        new TChangeValueCommand(*document_, param_, before_, std::move(after), typing_, std::move(snapshot_)));
 }
 
-void RecordElementAdded(TAPParamVector& vector, std::size_t index) {
-    if (ReplayingUndo())
+namespace {
+
+// Element changes made while a step replays are the step's own; without a document there is no history.
+void recordElement(TEditorDocument* document, TElementCommand::TKind kind, TAPParamVector& vector, std::size_t from,
+                   std::size_t to, std::unique_ptr<TAPContainer> held) {
+    if (!document || document->Replaying())
         return;
-    if (!recording())
-        return MarkDocumentModified();
-    push(new TElementCommand(TElementCommand::TKind::Add, vector, index, index, nullptr));
+    document->UndoStack()->push(new TElementCommand(*document, kind, vector, from, to, std::move(held)));
 }
 
-void RecordElementDeleted(TAPParamVector& vector, std::size_t index, std::unique_ptr<TAPContainer> element) {
-    if (ReplayingUndo())
-        return;
-    if (!recording())
-        return MarkDocumentModified();
-    push(new TElementCommand(TElementCommand::TKind::Delete, vector, index, index, std::move(element)));
+} // namespace
+
+void RecordElementAdded(TEditorDocument* document, TAPParamVector& vector, std::size_t index) {
+    recordElement(document, TElementCommand::TKind::Add, vector, index, index, nullptr);
 }
 
-void RecordElementMoved(TAPParamVector& vector, std::size_t from, std::size_t to) {
-    if (ReplayingUndo())
-        return;
-    if (!recording())
-        return MarkDocumentModified();
-    push(new TElementCommand(TElementCommand::TKind::Move, vector, from, to, nullptr));
+void RecordElementDeleted(TEditorDocument* document, TAPParamVector& vector, std::size_t index,
+                          std::unique_ptr<TAPContainer> element) {
+    recordElement(document, TElementCommand::TKind::Delete, vector, index, index, std::move(element));
+}
+
+void RecordElementMoved(TEditorDocument* document, TAPParamVector& vector, std::size_t from, std::size_t to) {
+    recordElement(document, TElementCommand::TKind::Move, vector, from, to, nullptr);
 }
 
 } // namespace zarn

@@ -1,39 +1,37 @@
 #pragma once
 // Undo steps of the views' edits: a parameter's value before and after an edit, and the adding,
-// deleting and moving of vector elements. Undoing puts the document back as it was and shows the
-// value in its view.
+// deleting and moving of vector elements. The steps go to the document of the view that made the
+// edit; undoing puts the document back as it was and shows the value in its view.
 
+#include "model/AppletParam.h"
+
+#include <QPointer>
 #include <QString>
 
 #include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 
-class QUndoStack;
 class QWidget;
 
 namespace zarn {
 
 class TAPContainer;
 class TAPParamVector;
-class TAppletParam;
 class TAppletParamView;
-class TPluginSnapshot;
+class TEditorDocument;
 
-// The stack the views' edits go to and the widget that holds the document's views. Without a
-// stack an edit only marks the document modified.
-void SetViewUndoStack(QUndoStack* stack, QWidget* viewRoot);
-QUndoStack* ViewUndoStack();
-
-// True while a step is undone or redone: change handlers that run then record nothing.
-bool ReplayingUndo();
+// The document replays a step while the guard lives: change handlers that run then record nothing.
+// A null document is allowed and guards nothing.
 class TUndoReplay {
 public:
-    TUndoReplay();
+    explicit TUndoReplay(TEditorDocument* document);
     ~TUndoReplay();
     TUndoReplay(const TUndoReplay&) = delete;
     TUndoReplay& operator=(const TUndoReplay&) = delete;
+
+private:
+    QPointer<TEditorDocument> document_;
 };
 
 // What an undo text calls a parameter: its caption, else its name.
@@ -41,14 +39,13 @@ QString ParamCaption(const TAppletParam& param);
 // Brings the widget's page to the front and scrolls it into sight.
 void RevealWidget(QWidget* widget);
 
-// A parameter's value as its kind holds it. A plug-in's value lives in its instance; Text then
-// names its section in a snapshot file.
-struct TParamValue {
-    std::string Text;
-    double Number = 0;
-    uint32_t Color = 0;
-    bool Unspecified = false;
-    bool operator==(const TParamValue&) const = default;
+// A value that lives outside the parameter object (a plug-in's data in its instance), kept in
+// named states that an undo step loads back. The view of such a kind makes it.
+class TValueSnapshot {
+public:
+    virtual ~TValueSnapshot() = default;
+    virtual void Save(const std::string& state) = 0;
+    virtual void Load(const std::string& state) = 0;
 };
 
 // Brackets one user edit of a view's parameter: made before the view stores the new value, Done
@@ -62,17 +59,19 @@ public:
     void Done();
 
 private:
+    QPointer<TEditorDocument> document_;
     TAppletParam& param_;
     bool typing_;
     bool recording_;
     TParamValue before_;
-    std::unique_ptr<TPluginSnapshot> snapshot_;
+    std::unique_ptr<TValueSnapshot> snapshot_;
 };
 
 // The vector views report their element changes after making them. A deleted element is kept by
 // its step, so undoing brings back the very same element.
-void RecordElementAdded(TAPParamVector& vector, std::size_t index);
-void RecordElementDeleted(TAPParamVector& vector, std::size_t index, std::unique_ptr<TAPContainer> element);
-void RecordElementMoved(TAPParamVector& vector, std::size_t from, std::size_t to);
+void RecordElementAdded(TEditorDocument* document, TAPParamVector& vector, std::size_t index);
+void RecordElementDeleted(TEditorDocument* document, TAPParamVector& vector, std::size_t index,
+                          std::unique_ptr<TAPContainer> element);
+void RecordElementMoved(TEditorDocument* document, TAPParamVector& vector, std::size_t from, std::size_t to);
 
 } // namespace zarn

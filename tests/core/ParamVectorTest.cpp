@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 namespace zarn {
 namespace {
@@ -283,6 +284,52 @@ TEST_F(ParamVectorTest, ElementsComeFromTemplates) {
     EXPECT_EQ(v.GetHTMLValue("", 2), "pic=new.gif | x=a | =t | g==first.gif | pic=new.gif");
 
     EXPECT_THROW(v.AddFromTemplate("missing"), EListError);
+}
+
+// The editor's element operations: where each puts the elements, that every element is named after
+// its position afterwards, and that the nesting limit of the loader holds for added elements.
+TEST_F(ParamVectorTest, ElementOperationsKeepNamesInStepWithPositions) {
+    TAPParamVector& v = LoadVector(Ini({"ValidTemplates=image*|group*", "FieldCount=3"}),
+                                   StringElement("v.0", "x", "a") + StringElement("v.1", "y", "b") +
+                                       StringElement("v.2", "z", "c") + Templates);
+    std::unique_ptr<TAPContainer> held;
+    const TAPContainer* taken = nullptr;
+    const struct {
+        const char* step;
+        std::function<void()> run;
+        const char* subNames; // the elements in order
+    } steps[] = {
+        {"add first", [&] { v.AddElement("image*", 0, 1); }, "pic x y z"},
+        {"add beyond the end", [&] { v.AddElement("group*", 9, 1); }, "pic x y z g"},
+        {"take", [&] { taken = (held = v.TakeElement(1)).get(); }, "pic y z g"},
+        {"take beyond the end", [&] { EXPECT_EQ(v.TakeElement(4), nullptr); }, "pic y z g"},
+        {"put back", [&] { v.InsertElement(3, std::move(held)); }, "pic y z x g"},
+        {"move down", [&] { EXPECT_TRUE(v.MoveElement(0, 4)); }, "y z x g pic"},
+        {"move up", [&] { EXPECT_TRUE(v.MoveElement(4, 1)); }, "y pic z x g"},
+        {"move beyond the end", [&] { EXPECT_FALSE(v.MoveElement(1, 5)); }, "y pic z x g"},
+        {"a scalar in the deepest vector", [&] { v.AddElement("image", 5, MaxVectorNesting); }, "y pic z x g pic"},
+        {"a vector one level too deep",
+         [&] {
+             try {
+                 v.AddElement("group", 0, MaxVectorNesting);
+                 ADD_FAILURE() << "not refused";
+             } catch (const EZarnError& error) {
+                 EXPECT_EQ(error.Message(), "Cannot add this element: lists may be nested at most 32 levels deep, "
+                                            "and it would make level 33");
+             }
+         },
+         "y pic z x g pic"},
+    };
+    for (const auto& step : steps) {
+        step.run();
+        std::string subNames;
+        for (std::size_t i = 0; i < v.Containers.size(); ++i) {
+            subNames += (i ? " " : "") + v.Containers[i]->SubName;
+            EXPECT_EQ(v.Containers[i]->Field->Name, "v." + std::to_string(i)) << step.step;
+        }
+        EXPECT_EQ(subNames, step.subNames) << step.step;
+    }
+    EXPECT_EQ(v.Containers[3].get(), taken) << "the element put back is the one taken";
 }
 
 TEST_F(ParamVectorTest, SaveAsKeepsTemplatesReachable) {

@@ -42,7 +42,7 @@ protected:
         TKelmFile file(dir.file("t.zrt"));
         tag.Load(file);
         RebuildPages(tag, pages, &control);
-        PopulatePages(tag, pages);
+        PopulatePages(document, pages);
     }
     std::vector<TAppletParamView*> Views(std::size_t page) const {
         std::vector<TAppletParamView*> views;
@@ -53,7 +53,8 @@ protected:
     }
 
     TempDir dir;
-    TJavaAppletTag tag;
+    TEditorDocument document;
+    TJavaAppletTag& tag = document.Tag();
     QTabWidget control;
     TPageList pages;
 };
@@ -94,7 +95,7 @@ TEST_F(Pages, APageThatDoesNotExistFailsBeforeAnyViewIsBuilt) {
     Load({"[Applet Parameters]", "Param0=a", "[a parameter]", "Class=TAPString", "Visible=1"});
     (*tag.ParamList)[0].Page = 3;
     EXPECT_THROW(CheckParamPages(tag), EZarnError);
-    EXPECT_THROW(PopulatePages(tag, pages), EZarnError);
+    EXPECT_THROW(PopulatePages(document, pages), EZarnError);
     EXPECT_EQ(Views(0).size(), 2u); // the views of before are still there
 }
 

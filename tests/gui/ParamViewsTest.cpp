@@ -79,11 +79,10 @@ protected:
         RegisterScalarViews();
         realNames_ = AppSettings.RealNames;
         AppSettings.RealNames = false;
-        SetDocumentModifiedHandler([this] { ++modified; });
+        QObject::connect(&document, &TEditorDocument::Changed, [this] { ++modified; });
     }
     void TearDown() override {
         panel.reset();
-        SetDocumentModifiedHandler({});
         AppSettings.RealNames = realNames_;
     }
 
@@ -95,7 +94,7 @@ protected:
         EXPECT_NE(create, nullptr) << param.ClassName();
         if (!create)
             return nullptr;
-        TAppletParamView* view = (*create)(panel.get(), &param);
+        TAppletParamView* view = (*create)(panel.get(), &param, &document);
         AppendView(view, panel.get());
         ArrangeViews(panel.get());
         panel->show();
@@ -104,6 +103,8 @@ protected:
         return typed;
     }
 
+    // Every recorded edit changes the document.
+    TEditorDocument document;
     std::unique_ptr<QWidget> panel;
     int modified = 0;
 

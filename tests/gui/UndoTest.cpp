@@ -276,9 +276,10 @@ TEST(UndoPlugin, APluginEditIsUndoneAndRedoneInItsInstance) {
     auto list = file.LoadParamList();
     auto& param = dynamic_cast<TAPPlugin&>((*list)[0]);
     QWidget panel;
-    QUndoStack stack;
-    SetViewUndoStack(&stack, &panel);
-    TAppletParamView* view = CreateParamView(param, &panel);
+    TEditorDocument document;
+    document.SetViewRoot(&panel);
+    QUndoStack& stack = *document.UndoStack();
+    TAppletParamView* view = CreateParamView(param, &panel, &document);
     panel.show();
     // Compiling writes the plug-in's text into its data file.
     const auto text = [&] {
@@ -300,7 +301,6 @@ TEST(UndoPlugin, APluginEditIsUndoneAndRedoneInItsInstance) {
         stack.canUndo() ? stack.undo() : stack.redo();
         EXPECT_EQ(text(), expected);
     }
-    SetViewUndoStack(nullptr, nullptr);
 }
 
 } // namespace
