@@ -1,5 +1,5 @@
 // The profile store: N writes (in one update) and N reads, in one section or spread over many.
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 
 #include <benchmark/benchmark.h>
 

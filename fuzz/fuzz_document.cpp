@@ -4,7 +4,7 @@
 
 #include "FuzzSupport.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "plugins/PluginFolders.h"

@@ -5,10 +5,10 @@
 
 #include "FuzzSupport.h"
 
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 #include "tag/AppSettings.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -1,7 +1,7 @@
 // Add, Del and a move in the vector view: each should cost one element view and one layout pass,
 // whatever the number of elements.
 
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "views/Glyphs.h"

@@ -1,6 +1,6 @@
 #include "cli/CliArgs.h"
 
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 
 #include <cstdint>
 

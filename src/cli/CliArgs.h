@@ -2,8 +2,8 @@
 // The command line of zarn-cli: options and operands of one command, and the text conversions
 // between the terminal (UTF-8) and the files (Windows-1252).
 
-#include "model/Errors.h"
-#include "model/TextConv.h"
+#include "profile/Errors.h"
+#include "profile/TextConv.h"
 
 #include <optional>
 #include <string>

@@ -12,11 +12,11 @@
 #include "startup/CoreStartup.h"
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
-#include "tag/JavaRuntime.h"
+#include "platform/JavaRuntime.h"
 #include "tag/Preview.h"
-#include "tag/ProcessActions.h"
+#include "platform/ProcessActions.h"
 #include "tag/Prompt.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <algorithm>
 #include <exception>

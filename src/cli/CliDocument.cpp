@@ -4,8 +4,8 @@
 #include "model/KelmFile.h"
 #include "tag/BasicAttributes.h"
 #include "tag/Document.h"
-#include "model/FileBytes.h"
-#include "model/FileReplace.h"
+#include "profile/FileBytes.h"
+#include "profile/FileReplace.h"
 
 #include <filesystem>
 #include <iterator>

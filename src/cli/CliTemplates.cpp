@@ -1,9 +1,9 @@
 #include "cli/CliTemplates.h"
 
 #include "cli/CliArgs.h"
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 #include "paths/InstallPaths.h"
-#include "plugins/PluginFolders.h"
+#include "platform/ProgramFolder.h"
 
 #include <algorithm>
 #include <filesystem>

@@ -2,7 +2,7 @@
 // The template tree for the command line: folders and templates under a Templates folder, with
 // the description of each template.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <optional>
 #include <ostream>

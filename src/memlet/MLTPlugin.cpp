@@ -1,9 +1,9 @@
 #include "memlet/MLTPlugin.h"
 
 #include "memlet/mlt_form.h"
-#include "model/Codepage.h"
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Codepage.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 
 #include <QApplication>
 

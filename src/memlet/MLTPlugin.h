@@ -3,7 +3,7 @@
 // and written, at compile time, into a data file in the web root whose name becomes the value.
 
 #include "memlet/ZarnPluginBase.h"
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <cstdint>
 #include <string>

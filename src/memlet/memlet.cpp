@@ -4,7 +4,7 @@
 #include "plugins/ZarnPlugin.h"
 
 #include "memlet/MLTPlugin.h"
-#include "model/Errors.h"
+#include "profile/Errors.h"
 
 #include <exception>
 #include <memory>

@@ -1,6 +1,6 @@
 #include "memlet/mlt_form.h"
 
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 
 #include <QFile>
 #include <QFileDialog>

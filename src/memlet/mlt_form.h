@@ -1,7 +1,7 @@
 #pragma once
 // The text plug-in's editor window: the memo, its line count, OK, Cancel and "Load...".
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <QDialog>
 

@@ -1,6 +1,6 @@
 #include "model/AppletParam.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 
 namespace zarn {

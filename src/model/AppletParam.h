@@ -1,7 +1,7 @@
 #pragma once
 // The parameter base class, the ordered parameter list and the process-wide class registry.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,7 +1,7 @@
 #include "model/FormatPattern.h"
 
-#include "model/Errors.h"
-#include "model/TextConv.h"
+#include "profile/Errors.h"
+#include "profile/TextConv.h"
 
 namespace zarn {
 

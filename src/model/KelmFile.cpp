@@ -1,7 +1,7 @@
 #include "model/KelmFile.h"
 
 #include "model/AppletParam.h"
-#include "model/Errors.h"
+#include "profile/Errors.h"
 
 namespace zarn {
 

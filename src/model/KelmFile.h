@@ -1,7 +1,7 @@
 #pragma once
 // The profile file of a template or document: TIniFile plus the parameter list's load and save.
 
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 
 namespace zarn {
 

@@ -1,6 +1,6 @@
 #include "model/ParamVector.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/FormatPattern.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
 #include "model/ScalarParams.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
 

@@ -1,6 +1,6 @@
 #include "plugins/Plugin.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "plugins/PluginFolders.h"
 

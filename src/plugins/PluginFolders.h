@@ -10,9 +10,6 @@
 
 namespace zarn {
 
-// The folder of the running program, without a trailing separator; empty when it cannot be found.
-std::string ProgramFolder();
-
 // The folder plug-ins are installed in.
 std::string InstalledPluginFolder();
 

@@ -1,6 +1,6 @@
 #include "tag/AppSettings.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 
 #include <utility>
 #include <vector>

@@ -5,7 +5,7 @@
 // read keeps its default and is reported, the next write stores every value with the right type, and
 // the write at exit reports a failure instead of raising it.
 
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,11 +1,11 @@
 #include "tag/AppletTag.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "tag/MacroPass.h"
-#include "model/FileReplace.h"
+#include "profile/FileReplace.h"
 #include "paths/PathForms.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "tag/BasicAttributes.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <algorithm>
 #include <iterator>

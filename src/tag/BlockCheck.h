@@ -2,7 +2,7 @@
 // A look at the applet block while it is being edited: the block as "&Generate actual code" gives
 // it and what a web author should fix before publishing it. Looking writes nothing anywhere.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 #include "tag/BasicAttributes.h"
 
 #include <string>

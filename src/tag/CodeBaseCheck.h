@@ -2,7 +2,7 @@
 // The tag's code base check: are the applet's class file and the support files named by its
 // template in the code base, and can they be copied there from the template's folder.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <string>
 

@@ -1,8 +1,8 @@
 #include "tag/Document.h"
 
-#include "model/Errors.h"
-#include "model/FileBytes.h"
-#include "model/FileReplace.h"
+#include "profile/Errors.h"
+#include "profile/FileBytes.h"
+#include "profile/FileReplace.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "tag/CodeBaseCheck.h"

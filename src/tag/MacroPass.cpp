@@ -1,6 +1,6 @@
 #include "tag/MacroPass.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 
 #include <algorithm>
 

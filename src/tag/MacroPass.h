@@ -8,7 +8,7 @@
 // verbatim, and are never scanned again. Verbatim text, such as the paths the program composes
 // itself, is copied untouched. The last character of the whole text is never examined.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <cstddef>
 #include <cstdint>

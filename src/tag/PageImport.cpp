@@ -1,8 +1,8 @@
 #include "tag/PageImport.h"
 
-#include "model/Codepage.h"
-#include "model/Errors.h"
-#include "model/FileBytes.h"
+#include "profile/Codepage.h"
+#include "profile/Errors.h"
+#include "profile/FileBytes.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"

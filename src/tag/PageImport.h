@@ -2,7 +2,7 @@
 // Applet blocks of existing HTML pages, and documents made from them: the page is read with a
 // forgiving HTML parser, the block's values are handed to the parameters of a matching template.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <string>
 #include <string_view>

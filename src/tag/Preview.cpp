@@ -1,13 +1,13 @@
 #include "tag/Preview.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "tag/ExclusiveFile.h"
-#include "tag/JavaRuntime.h"
+#include "platform/ExclusiveFile.h"
+#include "platform/JavaRuntime.h"
 #include "paths/PathForms.h"
-#include "tag/PlatformActions.h"
+#include "platform/PlatformActions.h"
 #include "tag/Prompt.h"
 
 #include <array>

@@ -2,7 +2,7 @@
 // Taking the applet block out of the editor: the text for display and for the clipboard, the preview
 // in a temporary page opened by the applet viewer or the browser, and the help pages.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <optional>
 #include <string>

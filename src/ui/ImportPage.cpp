@@ -1,6 +1,6 @@
 #include "ui/ImportPage.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "paths/PathForms.h"
 #include "ui/Main.h"
 #include "views/Dialogs.h"

@@ -2,7 +2,7 @@
 // "Import from page...": the page's applet blocks and, for the chosen one, the templates that
 // have its CODE.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 #include "tag/PageImport.h"
 
 #include <QDialog>

@@ -5,7 +5,7 @@
 
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "ui/LiveHTMLPane.h"
 #include "ui/RecentFiles.h"
 

@@ -2,7 +2,7 @@
 // The platform's part of preview and export in the window: the clipboard, the applet viewer started
 // without a shell, files and URLs opened with the desktop's default program.
 
-#include "tag/PlatformActions.h"
+#include "platform/PlatformActions.h"
 
 #include <QString>
 

@@ -1,6 +1,6 @@
 #include "ui/RecentFiles.h"
 
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <QAction>
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "tag/AppSettings.h"
 #include "startup/CoreStartup.h"
-#include "tag/JavaRuntime.h"
+#include "platform/JavaRuntime.h"
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Splash.h"

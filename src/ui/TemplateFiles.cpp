@@ -1,6 +1,6 @@
 #include "ui/TemplateFiles.h"
 
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 #include "views/Dialogs.h"
 #include "views/ScreenText.h"
 

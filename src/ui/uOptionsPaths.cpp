@@ -1,6 +1,6 @@
 #include "ui/uOptionsPaths.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "paths/PathForms.h"
 #include "views/Dialogs.h"

@@ -2,7 +2,7 @@
 // "Options": how a preview is shown, what the pages show, and the paths a new document receives.
 // Every run starts from AppSettings; OK stores every control and writes the settings at once.
 
-#include "tag/JavaRuntime.h"
+#include "platform/JavaRuntime.h"
 #include "ui/DirBsrFm.h"
 
 #include <QDialog>

@@ -1,7 +1,7 @@
 #include "views/ParamViewList.h"
 
 #include "model/AppletParam.h"
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"

@@ -1,9 +1,9 @@
 #include "views/ParamViews.h"
 
 #include "model/ColorParams.h"
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/ScalarParams.h"
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 #include "plugins/Plugin.h"
 #include "views/ColorViews.h"
 #include "views/Dialogs.h"

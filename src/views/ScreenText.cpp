@@ -1,6 +1,6 @@
 #include "views/ScreenText.h"
 
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 
 #include <QHash>
 

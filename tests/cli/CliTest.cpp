@@ -1,7 +1,7 @@
 // Drives the real zarn-cli program: output, errors and exit codes of each command.
 
 #include "TestUtil.h"
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"

@@ -1,4 +1,4 @@
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/FormatPattern.h"
 
 #include <gtest/gtest.h>

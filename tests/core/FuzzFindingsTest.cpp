@@ -2,7 +2,7 @@
 
 #include "TestUtil.h"
 
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 

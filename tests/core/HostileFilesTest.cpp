@@ -3,8 +3,8 @@
 
 #include "TestUtil.h"
 
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
@@ -14,7 +14,7 @@
 #include "tag/CodeBaseCheck.h"
 #include "tag/Prompt.h"
 #include "support/ScriptedPrompt.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

@@ -3,8 +3,8 @@
 
 #include "TestUtil.h"
 
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 

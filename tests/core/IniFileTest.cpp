@@ -1,6 +1,6 @@
 #include "TestUtil.h"
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 
 #include <gtest/gtest.h>
 

@@ -6,11 +6,11 @@
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
-#include "tag/JavaRuntime.h"
-#include "tag/PlatformActions.h"
+#include "platform/JavaRuntime.h"
+#include "platform/PlatformActions.h"
 #include "tag/Preview.h"
 #include "tag/Prompt.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "TestUtil.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "plugins/Plugin.h"
 #include "plugins/PluginFolders.h"

@@ -1,13 +1,13 @@
 #include "TestUtil.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "paths/PathForms.h"
 #include "tag/Preview.h"
-#include "tag/ProcessActions.h"
+#include "platform/ProcessActions.h"
 #include "support/RecordingActions.h"
 #include "support/ScriptedPrompt.h"
 

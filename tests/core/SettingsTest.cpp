@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 #include "tag/AppSettings.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

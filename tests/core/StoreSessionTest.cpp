@@ -1,6 +1,6 @@
 #include "TestUtil.h"
-#include "model/FileReplace.h"
-#include "model/IniFile.h"
+#include "profile/FileReplace.h"
+#include "profile/IniFile.h"
 
 #include <gtest/gtest.h>
 

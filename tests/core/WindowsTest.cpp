@@ -4,11 +4,11 @@
 
 #include "TestUtil.h"
 
-#include "model/Errors.h"
-#include "model/IniFile.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 #include "plugins/DynamicLibrary.h"
-#include "tag/ProcessActions.h"
-#include "tag/SettingsStore.h"
+#include "platform/ProcessActions.h"
+#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 

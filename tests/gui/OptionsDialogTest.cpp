@@ -2,7 +2,7 @@
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "support/ScriptedDialogs.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"

@@ -3,7 +3,7 @@
 #include "TestUtil.h"
 
 #include "tag/AppSettings.h"
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 #include "ui/ViewerOutput.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"

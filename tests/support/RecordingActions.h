@@ -1,7 +1,7 @@
 #pragma once
 // Platform actions for tests: every request recorded, preset results.
 
-#include "tag/PlatformActions.h"
+#include "platform/PlatformActions.h"
 
 #include <string>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 // The process-wide parsed copies of profile files, each used only while its file is unchanged.
 
-#include "model/ProfileParser.h"
+#include "profile/ProfileParser.h"
 
 #include <memory>
 #include <string>

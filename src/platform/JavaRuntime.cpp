@@ -1,8 +1,8 @@
-#include "tag/JavaRuntime.h"
+#include "platform/JavaRuntime.h"
 
 #include "paths/InstallPaths.h"
 
-#include "plugins/PluginFolders.h"
+#include "platform/ProgramFolder.h"
 
 #ifndef _WIN32
 #include <fcntl.h>

@@ -1,8 +1,8 @@
-#include "model/ProfileCache.h"
+#include "profile/ProfileCache.h"
 
-#include "model/FileBytes.h"
-#include "model/IniFile.h"
-#include "model/WinApi.h"
+#include "profile/FileBytes.h"
+#include "profile/IniFile.h"
+#include "profile/WinApi.h"
 
 #include <iterator>
 

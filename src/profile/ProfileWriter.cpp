@@ -1,4 +1,4 @@
-#include "model/ProfileWriter.h"
+#include "profile/ProfileWriter.h"
 
 #include <cstdint>
 

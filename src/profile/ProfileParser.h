@@ -3,7 +3,7 @@
 // section and key names for lookups that ignore letter case. Lines point into the file's bytes,
 // kept once; only lines written since the file was read have texts of their own.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <algorithm>
 #include <cstdint>

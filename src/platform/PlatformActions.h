@@ -3,7 +3,7 @@
 // the user's default program. The main window implements it with the toolkit, the command-line tool
 // with ProcessActions, the tests with a recording double (tests/support).
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <string>
 #include <vector>

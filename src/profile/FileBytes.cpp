@@ -1,4 +1,4 @@
-#include "model/FileBytes.h"
+#include "profile/FileBytes.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "tag/ProcessActions.h"
+#include "platform/ProcessActions.h"
 
 #include <spawn.h>
 #include <sys/types.h>

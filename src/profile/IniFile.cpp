@@ -1,9 +1,9 @@
-#include "model/IniFile.h"
+#include "profile/IniFile.h"
 
-#include "model/Errors.h"
-#include "model/FileReplace.h"
-#include "model/ProfileCache.h"
-#include "model/ProfileWriter.h"
+#include "profile/Errors.h"
+#include "profile/FileReplace.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileWriter.h"
 
 #include <algorithm>
 #include <filesystem>

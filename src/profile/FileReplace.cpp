@@ -1,7 +1,7 @@
-#include "model/FileReplace.h"
+#include "profile/FileReplace.h"
 
-#include "model/FileBytes.h"
-#include "model/WinApi.h"
+#include "profile/FileBytes.h"
+#include "profile/WinApi.h"
 
 #include <cerrno>
 #include <chrono>

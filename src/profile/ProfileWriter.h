@@ -1,8 +1,8 @@
 #pragma once
 // Changing a parsed profile file and turning it back into bytes.
 
-#include "model/FileReplace.h"
-#include "model/ProfileParser.h"
+#include "profile/FileReplace.h"
+#include "profile/ProfileParser.h"
 
 #include <span>
 #include <string>

@@ -1,6 +1,6 @@
-#include "tag/ExclusiveFile.h"
+#include "platform/ExclusiveFile.h"
 
-#include "model/FileBytes.h"
+#include "profile/FileBytes.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -2,7 +2,7 @@
 // Platform actions through plain processes, for the command-line tool. There is no clipboard.
 // ProcessActions_posix.cpp and ProcessActions_win.cpp hold the two ways of starting a process.
 
-#include "tag/PlatformActions.h"
+#include "platform/PlatformActions.h"
 
 #include <string>
 #include <string_view>

@@ -1,7 +1,7 @@
 #pragma once
 // Finding a Java runtime for the ZARN applet viewer, and the viewer's jar.
 
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
 #include <optional>
 #include <string>

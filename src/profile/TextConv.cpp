@@ -1,6 +1,6 @@
-#include "model/TextConv.h"
+#include "profile/TextConv.h"
 
-#include "model/Errors.h"
+#include "profile/Errors.h"
 
 #include <limits>
 

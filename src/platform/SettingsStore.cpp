@@ -1,10 +1,10 @@
-#include "tag/SettingsStore.h"
+#include "platform/SettingsStore.h"
 
-#include "model/Errors.h"
-#include "model/IniFile.h"
-#include "model/FileReplace.h"
-#include "model/TextConv.h"
-#include "model/WinApi.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
+#include "profile/FileReplace.h"
+#include "profile/TextConv.h"
+#include "profile/WinApi.h"
 
 #include <algorithm>
 #include <cstdio>

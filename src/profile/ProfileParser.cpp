@@ -1,6 +1,6 @@
-#include "model/ProfileParser.h"
+#include "profile/ProfileParser.h"
 
-#include "model/Codepage.h"
+#include "profile/Codepage.h"
 
 #include <algorithm>
 #include <cstring>

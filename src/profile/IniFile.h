@@ -7,8 +7,8 @@
 // atomically; a failed write leaves it exactly as it was. Lines the store does not understand,
 // comments, line ends and 8-bit bytes are kept as they are.
 
-#include "model/FileBytes.h"
-#include "model/TextConv.h"
+#include "profile/FileBytes.h"
+#include "profile/TextConv.h"
 
 #include <cstdint>
 #include <functional>

@@ -1,6 +1,6 @@
-#include "tag/ProcessActions.h"
+#include "platform/ProcessActions.h"
 
-#include "model/WinApi.h"
+#include "profile/WinApi.h"
 
 #include <shellapi.h>
 
