@@ -97,6 +97,22 @@ std::string Win1252ToUtf8(std::string_view text) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        if (static_cast<unsigned char>(text[0]) < 0x80) {
+            text.remove_prefix(1);
+            continue;
+        }
+        uint32_t code = 0;
+        bool valid = false;
+        const std::size_t length = decodeUtf8(text, code, valid);
+        if (length == 0 || !valid)
+            return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
 std::string Utf8ToWin1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
