@@ -36,6 +36,19 @@ TEST(CodepageTest, WhatTheCodePageCannotHoldBecomesQuestionMark) {
         EXPECT_EQ(Utf8ToWin1252(form.utf8), form.ansi) << form.utf8;
 }
 
+TEST(CodepageTest, EachCodePointHasItsByteOrNone) {
+    const struct {
+        char32_t code;
+        int byte;
+    } cases[] = {
+        {U'\0', 0},       {U'A', 'A'},        {U'\x7F', 0x7F},  {U'\u20AC', 0x80}, {U'\u0081', 0x81},
+        {U'\u0178', 0x9F}, {U'\u00A0', 0xA0},  {U'\u00FF', 0xFF}, {U'\u0080', -1},   {U'\u009F', -1},
+        {U'\u0100', -1},   {char32_t(0xD800), -1}, {U'\U0001F600', -1},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(Win1252Byte(c.code), c.byte) << unsigned(c.code);
+}
+
 TEST(CodepageTest, StrictUtf8RejectsEveryFormThatHoldsNoCharacter) {
     const struct {
         std::string text;
