@@ -89,7 +89,6 @@ Snapshot snapshot(const TIniFile& file, const std::vector<std::string>& sections
         file.ReadSectionValues(section, entries);
         for (const auto& entry : entries)
             values.push_back("*" + entry);
-        values.push_back(file.SectionExists(section) ? "exists" : "absent");
         result[section] = std::move(values);
     }
     return result;

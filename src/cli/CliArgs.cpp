@@ -2,7 +2,6 @@
 
 #include "profile/Codepage.h"
 
-#include <cstdint>
 
 namespace zarn::cli {
 
@@ -81,45 +80,6 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text) {
     if (equals == 0)
         throw ECliUsage("'" + text + "' names no parameter");
     return {text.substr(0, equals), text.substr(equals + 1)};
-}
-
-bool IsValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length;
-        uint32_t code;
-        if (lead >= 0xC2 && lead <= 0xDF) {
-            length = 2;
-            code = lead & 0x1F;
-        } else if (lead >= 0xE0 && lead <= 0xEF) {
-            length = 3;
-            code = lead & 0x0F;
-        } else if (lead >= 0xF0 && lead <= 0xF4) {
-            length = 4;
-            code = lead & 0x07;
-        } else {
-            return false;
-        }
-        if (i + length > text.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3F);
-        }
-        // Overlong forms, surrogates and values past the last code point.
-        if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000) || (code >= 0xD800 && code <= 0xDFFF) ||
-            code > 0x10FFFF)
-            return false;
-        i += length;
-    }
-    return true;
 }
 
 std::string ArgumentToFileText(const std::string& text) {

@@ -55,7 +55,6 @@ std::string ArgumentToFileText(const std::string& text);
 // File text for the terminal.
 std::string FileTextToOutput(const std::string& text);
 
-bool IsValidUtf8(std::string_view text);
 // A message on one line: line breaks become blanks.
 std::string OneLine(const std::string& message);
 // A message of the core on one line for the terminal. Core messages mix file text (Windows-1252)

@@ -31,16 +31,6 @@ bool isUnassigned1252(uint32_t code) {
     return code == 0x81 || code == 0x8D || code == 0x8F || code == 0x90 || code == 0x9D;
 }
 
-// The byte for a code point, or -1 when the code page has none.
-int FromUnicode(uint32_t code) {
-    if (code < 0x80 || (code >= 0xA0 && code < 0x100))
-        return int(code);
-    for (unsigned i = 0; i < kHighControls.size(); ++i)
-        if (kHighControls[i] == code)
-            return int(0x80 + i);
-    return -1;
-}
-
 void appendUtf8(std::string& out, uint32_t code) {
     if (code < 0x80) {
         out += char(code);
@@ -80,6 +70,15 @@ std::size_t decodeUtf8(std::string_view text, uint32_t& code, bool& valid) {
 
 } // namespace
 
+int Win1252Byte(char32_t code) {
+    if (code < 0x80 || (code >= 0xA0 && code < 0x100))
+        return int(code);
+    for (unsigned i = 0; i < kHighControls.size(); ++i)
+        if (kHighControls[i] == code)
+            return int(0x80 + i);
+    return -1;
+}
+
 std::string Win1252ToUtf8(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -97,6 +96,22 @@ std::string Win1252ToUtf8(std::string_view text) {
     return out;
 }
 
+bool IsValidUtf8(std::string_view text) {
+    while (!text.empty()) {
+        if (static_cast<unsigned char>(text[0]) < 0x80) {
+            text.remove_prefix(1);
+            continue;
+        }
+        uint32_t code = 0;
+        bool valid = false;
+        const std::size_t length = decodeUtf8(text, code, valid);
+        if (length == 0 || !valid)
+            return false;
+        text.remove_prefix(length);
+    }
+    return true;
+}
+
 std::string Utf8ToWin1252(std::string_view text) {
     std::string out;
     out.reserve(text.size());
@@ -109,7 +124,7 @@ std::string Utf8ToWin1252(std::string_view text) {
             text.remove_prefix(1);
             continue;
         }
-        const int byte = valid ? FromUnicode(code) : -1;
+        const int byte = valid ? Win1252Byte(code) : -1;
         // A malformed form of an unassigned byte's code point still gives that byte back.
         out += byte >= 0 ? char(byte) : isUnassigned1252(code) ? char(code) : '?';
         text.remove_prefix(length);

@@ -1,6 +1,6 @@
 #pragma once
-// Whole files in and out as bytes. File operations report failures as <filesystem> does: a
-// std::error_code returned, a std::system_error thrown.
+// Whole files in and out as bytes. File operations report failures as <filesystem> does: as a
+// std::error_code (and, where one throws, as a std::system_error).
 
 #include <cerrno>
 #include <string>

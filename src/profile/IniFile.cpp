@@ -314,11 +314,6 @@ bool TIniFile::KeysStandAsWritten(const std::string& section, std::size_t count,
     return KeyInsertionPoint(*doc, rest) == 0 && std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
 }
 
-bool TIniFile::SectionExists(const std::string& section) const {
-    auto doc = ProcessCache().get(ProfileAccess::path(*this));
-    return doc->find(section) != nullptr;
-}
-
 void TIniFile::BeginUpdate() {
     auto doc = ProcessCache().get(ProfileAccess::path(*this));
     ++doc->updateDepth;
@@ -390,16 +385,6 @@ bool TIniFile::HoldCopyOf(const TIniFile& source) {
     copy->dirty = true; // nothing of it is on the disk under this name yet
     ProcessCache().put(ProfileAccess::path(*this), std::move(copy));
     return true;
-}
-
-std::string TIniFile::TakeHeldContent() {
-    const std::string& path = ProfileAccess::path(*this);
-    auto doc = ProcessCache().get(path);
-    if (!doc->writable)
-        failWrite(fileName_);
-    std::string content = contentOf(*doc);
-    ProcessCache().drop(path);
-    return content;
 }
 
 std::error_code TIniFile::WriteHeldContent(TSiblingFile& file) {

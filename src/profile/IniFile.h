@@ -57,7 +57,6 @@ public:
     // its value.
     using KeyAt = std::function<void(std::size_t, std::string& key, std::string& value)>;
     bool KeysStandAsWritten(const std::string& section, std::size_t count, const KeyAt& keyAt) const;
-    bool SectionExists(const std::string& section) const;
 
     // Writes made while an update is open stay in memory (every object on this file sees them) and
     // reach the disk in one atomic replace at EndUpdate or Flush. Updates nest.
@@ -74,13 +73,11 @@ public:
     void EndRead();
 
     // Makes this file's content, in memory, a copy of `source` as a read of it sees it; from then
-    // on writes to this file stay in memory (Flush still writes them) until TakeHeldContent gives
-    // the bytes to write. False when `source` exists but cannot be read.
+    // on writes to this file stay in memory (Flush still writes them) until WriteHeldContent writes
+    // them. False when `source` exists but cannot be read.
     bool HoldCopyOf(const TIniFile& source);
-    // The held content as the file's bytes; this file is read from disk again afterwards.
-    std::string TakeHeldContent();
-    // As TakeHeldContent, written into `file` in pieces instead of held whole; the failure of the
-    // write, if any.
+    // The held content as the file's bytes, written into `file` in pieces; this file is read from
+    // disk again afterwards. The failure of the write, if any.
     [[nodiscard]] std::error_code WriteHeldContent(TSiblingFile& file);
 
 private:

@@ -179,20 +179,6 @@ void collectApplets(xmlDoc* doc, xmlNode* node, std::vector<TPageApplet>& applet
     }
 }
 
-bool isUtf8(std::string_view bytes) {
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        if (length == 0 || i + length > bytes.size())
-            return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80)
-                return false;
-        i += length;
-    }
-    return true;
-}
-
 } // namespace
 
 std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
@@ -206,7 +192,7 @@ std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
     DocPtr doc(htmlReadMemory(data, size, nullptr, nullptr, ParseOptions));
     // Without a declaration the parser falls back to Latin-1, which old pages written as
     // Windows-1252 are not: their quotes and euro signs would be lost.
-    if (doc && !doc->encoding && !isUtf8(bytes))
+    if (doc && !doc->encoding && !IsValidUtf8(bytes))
         doc.reset(htmlReadMemory(data, size, nullptr, "windows-1252", ParseOptions));
     std::vector<TPageApplet> applets;
     if (doc)

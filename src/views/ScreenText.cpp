@@ -6,37 +6,19 @@
 
 namespace zarn {
 
-namespace {
-
-const QHash<char16_t, unsigned char>& ReverseTable() {
-    static const QHash<char16_t, unsigned char> table = [] {
-        QHash<char16_t, unsigned char> t;
-        for (int b = 0; b < 256; ++b) {
-            const char c = static_cast<char>(b);
-            const QString s = QString::fromUtf8(Win1252ToUtf8(std::string_view(&c, 1)));
-            if (s.size() == 1)
-                t.insert(s.at(0).unicode(), static_cast<unsigned char>(b));
-        }
-        return t;
-    }();
-    return table;
-}
-
-} // namespace
-
 QString FromAnsi(std::string_view text) {
     return QString::fromStdString(Win1252ToUtf8(text));
 }
 
 bool ToAnsi(const QString& text, std::string& out) {
-    const auto& table = ReverseTable();
     std::string result;
     result.reserve(static_cast<size_t>(text.size()));
+    // Per UTF-16 unit: a character beyond the first plane (a surrogate pair) has no byte either.
     for (const QChar ch : text) {
-        const auto it = table.constFind(ch.unicode());
-        if (it == table.constEnd())
+        const int byte = Win1252Byte(ch.unicode());
+        if (byte < 0)
             return false;
-        result.push_back(static_cast<char>(*it));
+        result.push_back(static_cast<char>(byte));
     }
     out = std::move(result);
     return true;

@@ -113,7 +113,9 @@ TEST_F(IniFileTest, LetterCaseAndInPlaceReplacement) {
     EXPECT_EQ(ReadFile(path), "; header comment\r\n[Sec]\r\nclass=TAPNumeric\r\nOther=1\r\nNewKey=v\r\n\r\n"
                               "[Next]\r\nx=y\r\n\r\n[Third]\r\nk=3\r\n");
     ini.EraseSection("NEXT");
-    EXPECT_FALSE(ini.SectionExists("Next"));
+    TStrings keys{"left"};
+    ini.ReadSection("Next", keys);
+    EXPECT_TRUE(keys.empty());
     EXPECT_EQ(ReadFile(path), "; header comment\r\n[Sec]\r\nclass=TAPNumeric\r\nOther=1\r\nNewKey=v\r\n\r\n"
                               "[Third]\r\nk=3\r\n");
 }
