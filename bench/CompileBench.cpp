@@ -2,8 +2,8 @@
 // through macros: all three must grow linearly with the number of parameters.
 
 #include "model/KelmFile.h"
-#include "tag/AppletTag.h"
 #include "startup/CoreStartup.h"
+#include "tag/AppletTag.h"
 
 #include <benchmark/benchmark.h>
 
@@ -27,7 +27,8 @@ public:
         fs::create_directories(dir_);
         path_ = (dir_ / "tag.zrt").string();
         std::ofstream out(path_, std::ios::binary);
-        out << "[Applet Basic Parameters]\r\nCode=Bench.class\r\nWidth=400\r\nHeight=300\r\nCodeBase=D:\\java\\\r\n"
+        out << "[Applet Basic "
+               "Parameters]\r\nCode=Bench.class\r\nWidth=400\r\nHeight=300\r\nCodeBase=D:\\java\\\r\n"
             << "TemplateFile=1\r\nAlternateText=$p0 at $WIDTH\r\nCopy=Bench.class a.gif\r\n"
             << "[Pages]\r\nPage0=Texts\r\nPage1=Numbers\r\n[Applet Parameters]\r\n";
         for (int i = 0; i < count; ++i)
@@ -105,9 +106,24 @@ void BM_TagSave(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
 }
 
-BENCHMARK(BM_TagCompile)->Arg(500)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_TagLoad)->Arg(500)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_TagSave)->Arg(500)->Arg(5000)->Arg(50000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_TagCompile)
+    ->Arg(500)
+    ->Arg(5000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_TagLoad)
+    ->Arg(500)
+    ->Arg(5000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
+BENCHMARK(BM_TagSave)
+    ->Arg(500)
+    ->Arg(5000)
+    ->Arg(50000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 
 } // namespace
 } // namespace zarn

@@ -12,7 +12,9 @@ std::string benchFile() {
     return (std::filesystem::temp_directory_path() / "zarn-bench-store.ini").string();
 }
 
-std::string sectionFor(int64_t i, bool spread) { return spread ? "Section" + std::to_string(i / 10) : "Section"; }
+std::string sectionFor(int64_t i, bool spread) {
+    return spread ? "Section" + std::to_string(i / 10) : "Section";
+}
 
 void writeKeys(zarn::TIniFile& ini, int64_t n, bool spread) {
     zarn::TIniUpdate update(ini);
@@ -58,5 +60,11 @@ void BM_StoreRead(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_StoreWrite)->ArgsProduct({{1000, 10000, 100000}, {0, 1}})->Unit(benchmark::kMillisecond)->Complexity();
-BENCHMARK(BM_StoreRead)->ArgsProduct({{1000, 10000, 100000}, {0, 1}})->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_StoreWrite)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
+BENCHMARK(BM_StoreRead)
+    ->ArgsProduct({{1000, 10000, 100000}, {0, 1}})
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();

@@ -28,8 +28,8 @@ public:
         out << "[Applet Parameters]\r\nParam0=img\r\n[img parameter]\r\nClass=TAPParamVector\r\n"
             << "StandaloneFields=" << (standalone ? 1 : 0) << "\r\nFieldCount=" << count << "\r\n";
         for (int i = 0; i < count; ++i)
-            out << "[img." << i << " parameter]\r\nClass=TAPString\r\nsubname=s" << i << "\r\nValue=picture" << i
-                << ".gif\r\nUFName=Image\r\n";
+            out << "[img." << i << " parameter]\r\nClass=TAPString\r\nsubname=s" << i << "\r\nValue=picture"
+                << i << ".gif\r\nUFName=Image\r\n";
         ClearProfileCache();
     }
     ~VectorFile() {
@@ -84,7 +84,11 @@ void BM_VectorSave(benchmark::State& state) {
 }
 
 BENCHMARK(BM_VectorLoad)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
-BENCHMARK(BM_VectorCompileJoined)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Complexity(benchmark::oN);
+BENCHMARK(BM_VectorCompileJoined)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity(benchmark::oN);
 BENCHMARK(BM_VectorCompileStandalone)
     ->Arg(1000)
     ->Arg(10000)

@@ -56,7 +56,8 @@ ZARN_PLUGIN_EXPORT void ZARN_PLUGIN_CALL LoadData(ZarnInstance instance, const c
         self->value = "stub:" + std::string(section);
 }
 
-ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL CompileToHTML(ZarnInstance instance, const char*, const char*) {
+ZARN_PLUGIN_EXPORT const char* ZARN_PLUGIN_CALL CompileToHTML(ZarnInstance instance, const char*,
+                                                              const char*) {
     lastError.clear();
     return static_cast<Instance*>(instance)->value.c_str();
 }

@@ -50,7 +50,9 @@ void ClearFuzzDir() {
     }
 }
 
-std::string FuzzPath(const std::string& name) { return FuzzDir() + name; }
+std::string FuzzPath(const std::string& name) {
+    return FuzzDir() + name;
+}
 
 void WriteBytes(const std::string& path, std::string_view content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

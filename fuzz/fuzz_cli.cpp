@@ -29,7 +29,9 @@ std::vector<Fixture>& fixtures() {
     return list;
 }
 
-std::string dataFile(const std::string& name) { return ReadBytes(std::string(ZARN_FUZZ_DATA_DIR) + "/" + name); }
+std::string dataFile(const std::string& name) {
+    return ReadBytes(std::string(ZARN_FUZZ_DATA_DIR) + "/" + name);
+}
 
 std::string replaceAll(std::string text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
@@ -91,7 +93,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     std::ostringstream out;
     std::ostringstream err;
     const int code = cli::RunCli(args, out, err);
-    Check(code == cli::ExitOk || code == cli::ExitError || code == cli::ExitMissingFiles, "an unknown exit code");
+    Check(code == cli::ExitOk || code == cli::ExitError || code == cli::ExitMissingFiles,
+          "an unknown exit code");
     const std::string errors = err.str();
     if (code == cli::ExitError) {
         Check(errors.rfind("zarn-cli: ", 0) == 0, "an error without its one line on stderr");

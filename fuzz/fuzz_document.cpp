@@ -4,12 +4,12 @@
 
 #include "FuzzSupport.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "plugins/PluginFolders.h"
-#include "tag/AppletTag.h"
+#include "profile/Errors.h"
 #include "startup/CoreStartup.h"
+#include "tag/AppletTag.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -31,7 +31,8 @@ void editVectors(TJavaAppletTag& tag, FuzzedDataProvider& fdp) {
             switch (fdp.ConsumeIntegralInRange<int>(0, 3)) {
             case 0:
                 if (!addable.empty()) {
-                    const std::string& name = addable[fdp.ConsumeIntegralInRange<std::size_t>(0, addable.size() - 1)];
+                    const std::string& name =
+                        addable[fdp.ConsumeIntegralInRange<std::size_t>(0, addable.size() - 1)];
                     (void)vector->TemplateDescription(name);
                     try {
                         vector->InsertFromTemplate(name, fdp.ConsumeIntegralInRange<std::size_t>(0, 8));
@@ -43,7 +44,8 @@ void editVectors(TJavaAppletTag& tag, FuzzedDataProvider& fdp) {
                 vector->Delete(fdp.ConsumeIntegralInRange<std::size_t>(0, 8));
                 break;
             case 2:
-                vector->Move(fdp.ConsumeIntegralInRange<std::size_t>(0, 8), fdp.ConsumeIntegralInRange<std::size_t>(0, 8));
+                vector->Move(fdp.ConsumeIntegralInRange<std::size_t>(0, 8),
+                             fdp.ConsumeIntegralInRange<std::size_t>(0, 8));
                 break;
             default:
                 vector->RenameElements();

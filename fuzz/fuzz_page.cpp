@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         for (const TPageParam& param : applet.params) {
             std::string compiled = ExpandMacros(EscapeForBlock(param.value) + " ", TMacroTable());
             compiled.pop_back();
-            Check(compiled == blockForm(param.value), "an escaped value changed in the block: " + param.value);
+            Check(compiled == blockForm(param.value),
+                  "an escaped value changed in the block: " + param.value);
         }
     }
     return 0;

@@ -3,9 +3,9 @@
 
 #include "FuzzSupport.h"
 
+#include "paths/PathForms.h"
 #include "plugins/PluginFolders.h"
 #include "tag/CodeBaseCheck.h"
-#include "paths/PathForms.h"
 #include "tag/Preview.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -17,7 +17,9 @@ using namespace zarn::fuzz;
 
 namespace {
 
-bool endsWithSeparator(const std::string& path) { return !path.empty() && (path.back() == '/' || path.back() == '\\'); }
+bool endsWithSeparator(const std::string& path) {
+    return !path.empty() && (path.back() == '/' || path.back() == '\\');
+}
 
 bool hasParentStep(const std::string& path) {
     std::size_t start = 0;
@@ -43,7 +45,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
         Check(path.empty() ? terminated.empty() : endsWithSeparator(terminated),
               "WithTrailingBackslash left no separator");
         Check(terminated.compare(0, path.size(), path) == 0, "WithTrailingBackslash changed the path");
-        Check(ExtractFilePath(path) + ExtractFileName(path) == path, "the folder and name do not make the path");
+        Check(ExtractFilePath(path) + ExtractFileName(path) == path,
+              "the folder and name do not make the path");
         Check(ToDosPath(path).find('/') == std::string::npos, "ToDosPath left a slash");
         (void)IsURL(path);
         (void)IsRelativePath(path);
@@ -64,7 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
             Check(path.find_first_of("/\\:") == std::string::npos && path.find("..") == std::string::npos,
                   "a plug-in name with a folder part was taken as bare");
             for (const std::string& file : PluginFileNames(path))
-                Check(file.find_first_of("/\\") == std::string::npos, "a plug-in file name with a folder part");
+                Check(file.find_first_of("/\\") == std::string::npos,
+                      "a plug-in file name with a folder part");
         }
     }
 

@@ -5,10 +5,10 @@
 
 #include "FuzzSupport.h"
 
+#include "platform/SettingsStore.h"
 #include "profile/Errors.h"
 #include "profile/IniFile.h"
 #include "tag/AppSettings.h"
-#include "platform/SettingsStore.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -55,12 +55,16 @@ std::string pick(FuzzedDataProvider& fdp, const std::vector<std::string>& pool) 
     return fdp.ConsumeRandomLengthString(24);
 }
 
-bool breaksLines(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool breaksLines(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
 // A UTF-16 file is never written.
 bool unwritableFile = false;
 
-bool isUtf16(std::string_view content) { return content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF"); }
+bool isUtf16(std::string_view content) {
+    return content.starts_with("\xFF\xFE") || content.starts_with("\xFE\xFF");
+}
 
 // What WriteString may refuse: names and values that would not stay one line or one key.
 bool writeMayFail(const std::string& section, const std::string& key, const std::string& value) {
@@ -80,7 +84,8 @@ Snapshot snapshot(const TIniFile& file, const std::vector<std::string>& sections
         file.ReadSection(section, keys);
         std::vector<std::string> values;
         for (const auto& key : keys) {
-            Check(!key.empty() && key.find_first_of("\r\n") == std::string::npos, "a listed key is empty or spans lines");
+            Check(!key.empty() && key.find_first_of("\r\n") == std::string::npos,
+                  "a listed key is empty or spans lines");
             std::string value = file.ReadString(section, key, "\x01");
             Check(!breaksLines(value), "a value read spans lines");
             values.push_back(key + "=" + value);
@@ -158,7 +163,8 @@ void runProfile(std::string_view content, FuzzedDataProvider& fdp, bool scripted
                 file.WriteInteger(section, key, value);
                 written = true;
                 names.sections.push_back(section);
-                Check(file.ReadInteger(section, key, value ^ 1) == value, "an integer written does not read back");
+                Check(file.ReadInteger(section, key, value ^ 1) == value,
+                      "an integer written does not read back");
             } catch (const EWriteError&) {
                 Check(writeMayFail(section, key, "0"), "a writable integer was refused");
             }
@@ -247,12 +253,13 @@ void runProfile(std::string_view content, FuzzedDataProvider& fdp, bool scripted
 void runSettings(std::string_view content, FuzzedDataProvider& fdp) {
     const std::string path = FuzzPath("settings.conf");
     WriteBytes(path, content);
-    std::vector<std::string> names = {"AppletViewer",   "PathnamesKind",  "RealNames",       "UseWebAsAV",
+    std::vector<std::string> names = {"AppletViewer",     "PathnamesKind",  "RealNames",       "UseWebAsAV",
                                       "WaitForAVToClose", "DefaultWebRoot", "DefaultCodeBase", "ShowHints"};
     FileSettingsStore store(path);
     Check(store.Open(), "a readable settings file did not open");
     TAppSettings settings;
-    ReadSettings(settings, store, [](const std::string& message) { Check(!message.empty(), "an empty report"); });
+    ReadSettings(settings, store,
+                 [](const std::string& message) { Check(!message.empty(), "an empty report"); });
     bool written = false;
     while (fdp.remaining_bytes() > 0) {
         const std::string name = pick(fdp, names);
@@ -260,14 +267,16 @@ void runSettings(std::string_view content, FuzzedDataProvider& fdp) {
         case 0:
             try {
                 (void)store.ReadString(name);
-                Check(store.ValueType(name) == TSettingType::Text, "a text read from a value of another type");
+                Check(store.ValueType(name) == TSettingType::Text,
+                      "a text read from a value of another type");
             } catch (const EZarnError&) {
             }
             break;
         case 1:
             try {
                 (void)store.ReadInteger(name);
-                Check(store.ValueType(name) == TSettingType::Integer, "an integer read from a value of another type");
+                Check(store.ValueType(name) == TSettingType::Integer,
+                      "an integer read from a value of another type");
             } catch (const EZarnError&) {
             }
             break;

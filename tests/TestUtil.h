@@ -66,7 +66,9 @@ inline std::string Ini(std::initializer_list<std::string> lines) {
     return text;
 }
 
-inline std::string DataPath(const std::string& name) { return std::string(ZARN_TEST_DATA_DIR) + "/" + name; }
+inline std::string DataPath(const std::string& name) {
+    return std::string(ZARN_TEST_DATA_DIR) + "/" + name;
+}
 
 // An environment variable set (or, with a null value, unset) for one scope, then put back.
 class TScopedEnv {

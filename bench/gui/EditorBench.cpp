@@ -51,7 +51,8 @@ std::string GeneratedTemplate(int params, int pages) {
             text += "Class=TAPString\r\nUFName=Text " + std::to_string(i) + "\r\nValue=hello\r\n";
             break;
         case 1:
-            text += "Class=TAPNumeric\r\nUFName=Number " + std::to_string(i) + "\r\nValue=5\r\nMin=0\r\nMax=99\r\n";
+            text += "Class=TAPNumeric\r\nUFName=Number " + std::to_string(i) +
+                    "\r\nValue=5\r\nMin=0\r\nMax=99\r\n";
             break;
         case 2:
             text += "Class=TAPBoolean\r\nUFName=Switch " + std::to_string(i) + "\r\nValue=1\r\n";
@@ -66,7 +67,8 @@ std::string GeneratedTemplate(int params, int pages) {
 }
 
 std::string WriteTemplate(const QTemporaryDir& dir, int params, int pages) {
-    const std::string path = dir.filePath(QStringLiteral("Big%1x%2.zrt").arg(params).arg(pages)).toStdString();
+    const std::string path =
+        dir.filePath(QStringLiteral("Big%1x%2.zrt").arg(params).arg(pages)).toStdString();
     std::ofstream(path, std::ios::binary) << GeneratedTemplate(params, pages);
     return path;
 }
@@ -190,8 +192,9 @@ int main(int argc, char** argv) {
                                  environment));
             editor.push_back(RunMs(zarn, {QStringLiteral("--no-splash"), QStringLiteral("--quit-after-show")},
                                    environment));
-            editorSample.push_back(RunMs(
-                zarn, {QStringLiteral("--no-splash"), QStringLiteral("--quit-after-show"), sample}, environment));
+            editorSample.push_back(
+                RunMs(zarn, {QStringLiteral("--no-splash"), QStringLiteral("--quit-after-show"), sample},
+                      environment));
         }
         const double bareMs = Median(bare);
         const double editorMs = Median(editor);

@@ -33,7 +33,9 @@ std::string LiveTemplate(const QTemporaryDir& dir, int params) {
         switch (i % 4) {
         case 0:
             text += "Class=TAPString\r\nValue=" +
-                    std::string(i % 200 == 0 ? "hello $nobody" : i % 40 == 0 ? "see $p1 and $WIDTH" : "hello") +
+                    std::string(i % 200 == 0  ? "hello $nobody"
+                                : i % 40 == 0 ? "see $p1 and $WIDTH"
+                                              : "hello") +
                     "\r\n";
             break;
         case 1:

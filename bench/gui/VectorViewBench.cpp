@@ -1,9 +1,9 @@
 // Add, Del and a move in the vector view: each should cost one element view and one layout pass,
 // whatever the number of elements.
 
-#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
+#include "profile/IniFile.h"
 #include "views/Glyphs.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViews.h"
@@ -34,7 +34,8 @@ public:
             out << "[Applet Parameters]\r\nParam0=v\r\n[v parameter]\r\nClass=TAPParamVector\r\n"
                 << "ValidTemplates=item*\r\nFieldCount=" << count << "\r\n";
             for (int i = 0; i < count; ++i)
-                out << "[v." << i << " parameter]\r\nClass=TAPString\r\nTemplate=item\r\nValue=e" << i << "\r\n";
+                out << "[v." << i << " parameter]\r\nClass=TAPString\r\nTemplate=item\r\nValue=e" << i
+                    << "\r\n";
             out << "[item template parameter]\r\nClass=TAPString\r\nValue=new\r\n";
         }
         ClearProfileCache();
@@ -43,7 +44,8 @@ public:
         scroll_.resize(600, 400);
         auto* panel = new QWidget;
         panel->resize(580, 0);
-        view_ = static_cast<TAPVParamVector*>((*FindParamView((*params_)[0]))(panel, &(*params_)[0], nullptr));
+        view_ =
+            static_cast<TAPVParamVector*>((*FindParamView((*params_)[0]))(panel, &(*params_)[0], nullptr));
         AppendView(view_, panel);
         ArrangeViews(panel);
         scroll_.setWidget(panel);

@@ -2,7 +2,6 @@
 
 #include "profile/Codepage.h"
 
-
 namespace zarn::cli {
 
 bool TParsedArgs::Has(std::string_view name) const {
@@ -88,11 +87,14 @@ std::string ArgumentToFileText(const std::string& text) {
     std::string converted = Utf8ToWin1252(text);
     // The converter puts "?" for what the code page lacks; a value must not change silently.
     if (Win1252ToUtf8(converted) != text)
-        throw ECliUsage("'" + text + "' holds characters that Windows-1252, the files' code page, cannot store");
+        throw ECliUsage("'" + text +
+                        "' holds characters that Windows-1252, the files' code page, cannot store");
     return converted;
 }
 
-std::string FileTextToOutput(const std::string& text) { return Win1252ToUtf8(text); }
+std::string FileTextToOutput(const std::string& text) {
+    return Win1252ToUtf8(text);
+}
 
 std::string MessageLine(const std::string& message) {
     return OneLine(IsValidUtf8(message) ? message : Win1252ToUtf8(message));

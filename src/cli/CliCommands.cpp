@@ -7,16 +7,16 @@
 #endif
 #include "cli/CliTemplates.h"
 #include "model/KelmFile.h"
-#include "tag/Document.h"
-#include "tag/CodeBaseCheck.h"
-#include "startup/CoreStartup.h"
 #include "paths/PathForms.h"
-#include "tag/AppSettings.h"
 #include "platform/JavaRuntime.h"
-#include "tag/Preview.h"
 #include "platform/ProcessActions.h"
-#include "tag/Prompt.h"
 #include "platform/SettingsStore.h"
+#include "startup/CoreStartup.h"
+#include "tag/AppSettings.h"
+#include "tag/CodeBaseCheck.h"
+#include "tag/Document.h"
+#include "tag/Preview.h"
+#include "tag/Prompt.h"
 
 #include <algorithm>
 #include <exception>
@@ -321,7 +321,8 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
             tag.FileName = (fs::path(*from) / ExtractFileName(tag.FileName)).string();
         const TCopyReport report = CopyIntoCodeBase(tag, missing, true);
         for (const std::string& name : report.refused)
-            err << "zarn-cli: " << FileTextToOutput(name) << ": not copied, the name leads out of the template's folder\n";
+            err << "zarn-cli: " << FileTextToOutput(name)
+                << ": not copied, the name leads out of the template's folder\n";
         const std::string source = ExtractFilePath(tag.FileName);
         for (const std::string& name : report.failed)
             err << "zarn-cli: " << FileTextToOutput(name) << ": could not be copied from "
@@ -380,7 +381,8 @@ TAppSettings storedSettings(std::ostream& err) {
     std::unique_ptr<SettingsStore> store = CreateUserSettingsStore();
     if (!store->Open())
         return settings;
-    ReadSettings(settings, *store, [&err](const std::string& message) { err << "zarn-cli: " << MessageLine(message) << '\n'; });
+    ReadSettings(settings, *store,
+                 [&err](const std::string& message) { err << "zarn-cli: " << MessageLine(message) << '\n'; });
     ChooseZarnViewerWhenFresh(settings, *store, [] { return ZarnViewerLaunch().problem.empty(); });
     store->Close();
     return settings;
@@ -483,8 +485,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         const TParsedArgs parsed = ParseArgs(TStrings(args.begin() + 1, args.end()), command->options);
         return command->run(parsed, out, err);
     } catch (const ECliUsage& error) {
-        const std::string see = commandName.empty() || !findCommand(commandName) ? "zarn-cli --help"
-                                                                                 : "zarn-cli " + commandName + " --help";
+        const std::string see = commandName.empty() || !findCommand(commandName)
+                                    ? "zarn-cli --help"
+                                    : "zarn-cli " + commandName + " --help";
         err << "zarn-cli: " << (commandName.empty() ? "" : commandName + ": ") << OneLine(error.Message())
             << " (see '" << see << "')\n";
     } catch (const ECliError& error) {

@@ -2,17 +2,16 @@
 
 #include "cli/CliArgs.h"
 #include "model/KelmFile.h"
-#include "tag/BasicAttributes.h"
-#include "tag/Document.h"
 #include "profile/FileBytes.h"
 #include "profile/FileReplace.h"
+#include "tag/BasicAttributes.h"
+#include "tag/Document.h"
 
 #include <filesystem>
 #include <iterator>
 #include <memory>
 #include <system_error>
 #include <vector>
-
 
 namespace zarn::cli {
 

@@ -57,8 +57,8 @@ std::string chooseTemplate(const TParsedArgs& args, const TPageApplet& applet, s
     if (matches.size() > 1) {
         for (const std::string& match : matches)
             out << fs::path(match).lexically_relative(*root).generic_string() << "\n";
-        throw ECliError(std::to_string(matches.size()) + " templates have the CODE " + FileTextToOutput(applet.code) +
-                        ": choose one with --template");
+        throw ECliError(std::to_string(matches.size()) + " templates have the CODE " +
+                        FileTextToOutput(applet.code) + ": choose one with --template");
     }
     return matches.front();
 }
@@ -67,7 +67,8 @@ std::string chooseTemplate(const TParsedArgs& args, const TPageApplet& applet, s
 
 int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 2)
-        throw ECliUsage(args.operands.size() < 2 ? "missing arguments" : "too many arguments ('" + args.operands[2] + "')");
+        throw ECliUsage(args.operands.size() < 2 ? "missing arguments"
+                                                 : "too many arguments ('" + args.operands[2] + "')");
     const std::string& page = args.operands[0];
     const std::string& document = args.operands[1];
     const bool replace = args.Has("force");
@@ -87,12 +88,15 @@ int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (const auto block = args.Value("block")) {
         const auto number = TryStrToInt(*block);
         if (!number || *number < 1 || std::size_t(*number) > applets.size())
-            throw ECliUsage("--block takes 1 to " + std::to_string(applets.size()) + ", not '" + *block + "'");
+            throw ECliUsage("--block takes 1 to " + std::to_string(applets.size()) + ", not '" + *block +
+                            "'");
         index = std::size_t(*number - 1);
     } else if (applets.size() > 1) {
         for (std::size_t i = 0; i < applets.size(); ++i)
-            out << i + 1 << ": " << FileTextToOutput(DescribeApplet(applets[i])) << "  (line " << applets[i].line << ")\n";
-        throw ECliError(page + ": holds " + std::to_string(applets.size()) + " applet blocks: choose one with --block N");
+            out << i + 1 << ": " << FileTextToOutput(DescribeApplet(applets[i])) << "  (line "
+                << applets[i].line << ")\n";
+        throw ECliError(page + ": holds " + std::to_string(applets.size()) +
+                        " applet blocks: choose one with --block N");
     }
     const TPageApplet& applet = applets[index];
     const std::string templatePath = chooseTemplate(args, applet, out);

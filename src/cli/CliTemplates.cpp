@@ -1,9 +1,9 @@
 #include "cli/CliTemplates.h"
 
 #include "cli/CliArgs.h"
-#include "profile/IniFile.h"
 #include "paths/InstallPaths.h"
 #include "platform/ProgramFolder.h"
+#include "profile/IniFile.h"
 
 #include <algorithm>
 #include <filesystem>

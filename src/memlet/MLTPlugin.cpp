@@ -86,7 +86,8 @@ bool replaceDataFile(const std::string& folder, const std::string& path, const s
     std::FILE* file = createFresh(folder, tempPath);
     if (!file)
         return false;
-    bool written = std::fwrite(content.data(), 1, content.size(), file) == content.size() && std::fflush(file) == 0;
+    bool written =
+        std::fwrite(content.data(), 1, content.size(), file) == content.size() && std::fflush(file) == 0;
 #ifndef _WIN32
     written = written && ::fsync(::fileno(file)) == 0;
 #endif
@@ -140,8 +141,9 @@ bool IsSafeDataExtension(const std::string& ext) {
 
 std::string JoinWebRoot(const std::string& webRoot, const std::string& name) {
     // A POSIX root ("/...") ends with "/" only: a backslash there is part of a folder's name.
-    const bool posix = !webRoot.empty() && (webRoot.front() == '/' || (webRoot.find('/') != std::string::npos &&
-                                                                       webRoot.find('\\') == std::string::npos));
+    const bool posix = !webRoot.empty() &&
+                       (webRoot.front() == '/' ||
+                        (webRoot.find('/') != std::string::npos && webRoot.find('\\') == std::string::npos));
     if (webRoot.empty() || webRoot.back() == '/' || (!posix && webRoot.back() == '\\'))
         return webRoot + name;
     return webRoot + (posix ? '/' : '\\') + name;

@@ -1,7 +1,7 @@
 #include "model/AppletParam.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
+#include "profile/Errors.h"
 
 namespace zarn {
 
@@ -103,6 +103,8 @@ void RegisterParamClass(std::string name, ParamFactory create) {
     ParamClassRegistry::Instance().Register(std::move(name), std::move(create));
 }
 
-const ParamFactory& FindParamClass(const std::string& name) { return ParamClassRegistry::Instance().Find(name).create; }
+const ParamFactory& FindParamClass(const std::string& name) {
+    return ParamClassRegistry::Instance().Find(name).create;
+}
 
 } // namespace zarn

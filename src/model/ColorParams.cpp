@@ -81,7 +81,10 @@ std::optional<TColor> sixHexDigits(std::string_view digits) {
         return std::nullopt;
     uint32_t n = 0;
     for (char c : digits) {
-        const int v = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        const int v = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
         if (v < 0)
             return std::nullopt;
         n = n * 16 + uint32_t(v);

@@ -16,9 +16,15 @@ using TColor = uint32_t;
 constexpr TColor RGBColor(uint8_t red, uint8_t green, uint8_t blue) {
     return TColor(red) | (TColor(green) << 8) | (TColor(blue) << 16);
 }
-constexpr uint8_t RedOf(TColor color) { return uint8_t(color & 0xFF); }
-constexpr uint8_t GreenOf(TColor color) { return uint8_t((color >> 8) & 0xFF); }
-constexpr uint8_t BlueOf(TColor color) { return uint8_t((color >> 16) & 0xFF); }
+constexpr uint8_t RedOf(TColor color) {
+    return uint8_t(color & 0xFF);
+}
+constexpr uint8_t GreenOf(TColor color) {
+    return uint8_t((color >> 8) & 0xFF);
+}
+constexpr uint8_t BlueOf(TColor color) {
+    return uint8_t((color >> 16) & 0xFF);
+}
 
 struct TColorName {
     const char* name;

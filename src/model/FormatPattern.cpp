@@ -98,7 +98,8 @@ std::string FormatPattern(std::string_view pattern, const FormatArg* args, std::
             ++pos;
             precision = readNumber(pattern, pos, MaxFormatWidth);
         }
-        if (pos >= pattern.size() || width > MaxFormatWidth || precision > MaxFormatWidth || argIndex >= count)
+        if (pos >= pattern.size() || width > MaxFormatWidth || precision > MaxFormatWidth ||
+            argIndex >= count)
             invalid(pattern);
         char type = UpperCase(std::string_view(&pattern[pos], 1))[0];
         ++pos;

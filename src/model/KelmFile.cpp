@@ -23,7 +23,8 @@ std::unique_ptr<TAppletParamList> TKelmFile::LoadParamList() {
             param->LoadFromFile(*this);
             list->Add(std::move(param));
         } catch (EZarnError& error) {
-            std::string message = error.Message() + " in section [" + name + " parameter] loading class " + className;
+            std::string message =
+                error.Message() + " in section [" + name + " parameter] loading class " + className;
             if (className == "TAppletParam")
                 message += " (should be any class but that one)";
             error.SetMessage(std::move(message));

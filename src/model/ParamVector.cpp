@@ -1,7 +1,7 @@
 #include "model/ParamVector.h"
 
-#include "profile/Errors.h"
 #include "model/FormatPattern.h"
+#include "profile/Errors.h"
 
 #include <algorithm>
 
@@ -9,7 +9,9 @@ namespace zarn {
 
 namespace {
 
-std::string templateStem(const std::string& templateName) { return templateName + " template"; }
+std::string templateStem(const std::string& templateName) {
+    return templateName + " template";
+}
 
 std::string withoutStar(const std::string& entry) {
     return !entry.empty() && entry.back() == '*' ? entry.substr(0, entry.size() - 1) : entry;
@@ -22,7 +24,8 @@ class NestingGuard {
 public:
     NestingGuard() {
         if (vectorNesting >= MaxVectorNesting)
-            throw EZarnError("Parameter vectors nested deeper than " + std::to_string(MaxVectorNesting) + " levels");
+            throw EZarnError("Parameter vectors nested deeper than " + std::to_string(MaxVectorNesting) +
+                             " levels");
         ++vectorNesting;
     }
     ~NestingGuard() { --vectorNesting; }
@@ -48,7 +51,8 @@ std::unique_ptr<TAPContainer> TAPContainer::CreateFromFile(TKelmFile& file, cons
     return container;
 }
 
-std::unique_ptr<TAPContainer> TAPContainer::CreateFromTemplate(TKelmFile& file, const std::string& templateName) {
+std::unique_ptr<TAPContainer> TAPContainer::CreateFromTemplate(TKelmFile& file,
+                                                               const std::string& templateName) {
     auto container = std::make_unique<TAPContainer>();
     const std::string stem = templateStem(templateName);
     const std::string section = ParamSectionName(stem);
@@ -164,8 +168,8 @@ std::string TAPParamVector::GetHTMLValue(const std::string& webRoot, int purpose
     return result;
 }
 
-std::string TAPParamVector::CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
-                                         TStrings* values) {
+std::string TAPParamVector::CompileParam(const std::string& webRoot, int purpose, bool tagForm,
+                                         TStrings* names, TStrings* values) {
     if (names) {
         names->push_back(Name + "Count");
         if (values)
@@ -198,7 +202,8 @@ std::string TAPParamVector::RepeatableTemplate() const {
     return {};
 }
 
-bool TAPParamVector::ReadElements(const std::vector<std::optional<std::string>>& values, const std::string& webRoot) {
+bool TAPParamVector::ReadElements(const std::vector<std::optional<std::string>>& values,
+                                  const std::string& webRoot) {
     const std::string element = RepeatableTemplate();
     if (!SourceFile || (element.empty() && !values.empty()))
         return false;
@@ -297,8 +302,9 @@ TAPContainer& TAPParamVector::AddElement(const std::string& templateName, std::s
     TAPContainer& added = InsertFromTemplate(templateName, position);
     if (level + VectorDepth(*added.Field) > MaxVectorNesting) {
         TakeElement(position);
-        throw EZarnError("Cannot add this element: lists may be nested at most " + std::to_string(MaxVectorNesting) +
-                         " levels deep, and it would make level " + std::to_string(level + 1));
+        throw EZarnError("Cannot add this element: lists may be nested at most " +
+                         std::to_string(MaxVectorNesting) + " levels deep, and it would make level " +
+                         std::to_string(level + 1));
     }
     return added;
 }

@@ -1,8 +1,8 @@
 #include "model/ScalarParams.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
+#include "profile/Errors.h"
 
 #include <algorithm>
 #include <charconv>

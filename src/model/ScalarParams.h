@@ -146,7 +146,9 @@ public:
     std::string GetValue() const override { return {}; }
     void SetValue(const std::string& /*text*/) override {}
     void LoadFromFile(TKelmFile& file) override;
-    bool ReadHTMLValue(const std::string& /*htmlValue*/, const std::string& /*webRoot*/) override { return false; }
+    bool ReadHTMLValue(const std::string& /*htmlValue*/, const std::string& /*webRoot*/) override {
+        return false;
+    }
     bool ReadHTMLAbsent() override { return true; }
     bool HoldsValue() const override { return false; }
 };

@@ -200,7 +200,8 @@ std::string RelativeCodeBase(std::string_view baseDirectory, std::string_view co
     std::string x = MakeRelativePath(baseDirectory, codeBase);
     // An absolute path stays in its own form: backslashes on another drive, "/" on POSIX. Between
     // two POSIX paths the result has "/" separators already; a backslash there belongs to a name.
-    if (IsUNCPath(x) || HasDrive(x) || IsPosixPath(x) || (IsPosixPath(baseDirectory) && IsPosixPath(codeBase)))
+    if (IsUNCPath(x) || HasDrive(x) || IsPosixPath(x) ||
+        (IsPosixPath(baseDirectory) && IsPosixPath(codeBase)))
         return x;
     for (char& c : x)
         if (c == '\\')

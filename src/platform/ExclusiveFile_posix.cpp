@@ -28,7 +28,8 @@ std::error_code TExclusiveFile::WriteAndClose(std::string_view content) {
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0) {
-            const std::error_code error = written < 0 ? LastErrno() : std::make_error_code(std::errc::io_error);
+            const std::error_code error =
+                written < 0 ? LastErrno() : std::make_error_code(std::errc::io_error);
             Close();
             return error;
         }

@@ -39,7 +39,8 @@ std::error_code TExclusiveFile::WriteAndClose(std::string_view content) {
         const unsigned chunk = content.size() > (1u << 30) ? (1u << 30) : unsigned(content.size());
         const int written = ::_write(fd_, content.data(), chunk);
         if (written <= 0) {
-            const std::error_code error = written < 0 ? LastErrno() : std::make_error_code(std::errc::io_error);
+            const std::error_code error =
+                written < 0 ? LastErrno() : std::make_error_code(std::errc::io_error);
             Close();
             return error;
         }

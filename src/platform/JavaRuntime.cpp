@@ -215,7 +215,8 @@ std::string UnusableJavaMessage(const TJavaRuntime& runtime) {
 
 std::string JavaSearchSummary(const TJavaSearch& search) {
     if (search.usable)
-        return "Java " + (search.usable->version.empty() ? std::string("(version unknown)") : search.usable->version) +
+        return "Java " +
+               (search.usable->version.empty() ? std::string("(version unknown)") : search.usable->version) +
                ": " + search.usable->program;
     if (!search.unusable.empty())
         return UnusableJavaMessage(search.unusable.front());

@@ -60,7 +60,8 @@ HANDLE Spawn(const std::string& program, const TStrings& arguments) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
     // No application name: the system searches the program's name on the PATH, as on POSIX.
-    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return nullptr;
     CloseHandle(process.hThread);
     return process.hProcess;
@@ -69,7 +70,8 @@ HANDLE Spawn(const std::string& program, const TStrings& arguments) {
 // The exit status, or -1 when it cannot be had.
 int WaitFor(HANDLE process) {
     DWORD code = 0;
-    const bool ended = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
+    const bool ended =
+        WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 && GetExitCodeProcess(process, &code);
     CloseHandle(process);
     return ended ? int(code) : -1;
 }

@@ -1,8 +1,8 @@
 #include "platform/SettingsStore.h"
 
 #include "profile/Errors.h"
-#include "profile/IniFile.h"
 #include "profile/FileReplace.h"
+#include "profile/IniFile.h"
 #include "profile/TextConv.h"
 #include "profile/WinApi.h"
 
@@ -313,7 +313,9 @@ int32_t FileSettingsStore::ReadInteger(const std::string& name) const {
 namespace {
 
 // A line break would split the value line; a NUL would be cut off by the registry anyway.
-bool breaksLine(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos; }
+bool breaksLine(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
+}
 
 std::string DwordData(int32_t value) {
     char data[16];
@@ -345,7 +347,8 @@ void FileSettingsStore::WriteValues(const std::vector<TSettingValue>& values) {
     for (const auto& value : values) {
         if (breaksLine(value.name) || (value.type != TSettingType::Integer && breaksLine(value.text)))
             Fail(kFailedToSet, value.name);
-        data.emplace_back(value.name, value.type == TSettingType::Integer ? DwordData(value.number) : Quote(value.text));
+        data.emplace_back(value.name,
+                          value.type == TSettingType::Integer ? DwordData(value.number) : Quote(value.text));
     }
     WriteData(data);
 }

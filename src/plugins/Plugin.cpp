@@ -1,8 +1,8 @@
 #include "plugins/Plugin.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "plugins/PluginFolders.h"
+#include "profile/Errors.h"
 
 namespace zarn {
 

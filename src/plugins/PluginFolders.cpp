@@ -1,8 +1,8 @@
 #include "plugins/PluginFolders.h"
 
-#include "profile/TextConv.h"
 #include "paths/InstallPaths.h"
 #include "platform/ProgramFolder.h"
+#include "profile/TextConv.h"
 
 #include <filesystem>
 #include <system_error>

@@ -37,6 +37,8 @@ public:
 };
 
 // The failure of every write to a named file.
-inline EWriteError UnableToWrite(const std::string& fileName) { return EWriteError("Unable to write to " + fileName); }
+inline EWriteError UnableToWrite(const std::string& fileName) {
+    return EWriteError("Unable to write to " + fileName);
+}
 
 } // namespace zarn

@@ -20,7 +20,8 @@ std::error_code ReadFileBytes(const std::string& path, std::string& content) {
     std::size_t got;
     while ((got = std::fread(buffer, 1, sizeof buffer, in)) > 0)
         content.append(buffer, got);
-    const std::error_code error = std::ferror(in) ? std::make_error_code(std::errc::io_error) : std::error_code();
+    const std::error_code error =
+        std::ferror(in) ? std::make_error_code(std::errc::io_error) : std::error_code();
     std::fclose(in);
     return error;
 }

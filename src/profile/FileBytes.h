@@ -9,7 +9,9 @@
 namespace zarn {
 
 // The failure the C library reported last through errno.
-inline std::error_code LastErrno() { return {errno, std::generic_category()}; }
+inline std::error_code LastErrno() {
+    return {errno, std::generic_category()};
+}
 
 // Reads a whole file's bytes into `content`; the failure, if any.
 [[nodiscard]] std::error_code ReadFileBytes(const std::string& path, std::string& content);

@@ -64,7 +64,9 @@ mode_t creationMode() {
     return 0666 & ~mask;
 }
 
-std::error_code ioError() { return std::make_error_code(std::errc::io_error); }
+std::error_code ioError() {
+    return std::make_error_code(std::errc::io_error);
+}
 
 // Writes all of `content`; the failure, if any.
 std::error_code writeAll(int fd, std::string_view content) {
@@ -130,7 +132,7 @@ std::error_code takeOverAttributes(const fs::path& file, const fs::path& target)
     if (fd < 0)
         return LastErrno();
     std::error_code error;
-    struct stat old{};
+    struct stat old {};
     if (::stat(target.c_str(), &old) == 0) {
         // Root keeps another user's document theirs; others keep at least the group where allowed.
         bool sameOwner = old.st_uid == ::geteuid();
@@ -171,7 +173,7 @@ std::error_code moveIntoPlace(const fs::path& from, const fs::path& to, bool rep
     if (errno == EEXIST)
         return LastErrno();
     // File systems without hard links: the check before the rename is the best there is.
-    struct stat st{};
+    struct stat st {};
     if (::lstat(to.c_str(), &st) == 0)
         return std::make_error_code(std::errc::file_exists);
     return ::rename(from.c_str(), to.c_str()) == 0 ? std::error_code() : LastErrno();
@@ -199,7 +201,8 @@ std::error_code writeWhole(const fs::path& name, const char* mode, const Content
 }
 
 std::error_code createExclusive(const fs::path& name, std::string_view content) {
-    return writeWhole(name, "wbx", [&](const PieceSink& put) { put(content); }, true);
+    return writeWhole(
+        name, "wbx", [&](const PieceSink& put) { put(content); }, true);
 }
 
 std::error_code takeOverAttributes(const fs::path& file, const fs::path& target) {
@@ -218,14 +221,16 @@ std::error_code moveIntoPlace(const fs::path& from, const fs::path& to, bool rep
     if (MoveFileExA(from.string().c_str(), to.string().c_str(), flags))
         return {};
     const DWORD error = GetLastError();
-    return std::make_error_code(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS ? std::errc::file_exists
-                                                                                            : std::errc::io_error);
+    return std::make_error_code(error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS
+                                    ? std::errc::file_exists
+                                    : std::errc::io_error);
 }
 #endif
 
 } // namespace
 
-std::error_code TSiblingFile::Create(const fs::path& target, std::string_view content, std::string_view suffix) {
+std::error_code TSiblingFile::Create(const fs::path& target, std::string_view content,
+                                     std::string_view suffix) {
     Discard();
     std::random_device random;
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
@@ -277,9 +282,13 @@ std::error_code TSiblingFile::PutInPlace(const fs::path& target, bool replace) {
     return error;
 }
 
-std::error_code TSiblingFile::ReplaceTarget(const fs::path& target) { return PutInPlace(target, true); }
+std::error_code TSiblingFile::ReplaceTarget(const fs::path& target) {
+    return PutInPlace(target, true);
+}
 
-std::error_code TSiblingFile::CreateTarget(const fs::path& target) { return PutInPlace(target, false); }
+std::error_code TSiblingFile::CreateTarget(const fs::path& target) {
+    return PutInPlace(target, false);
+}
 
 void TSiblingFile::Discard() {
     if (path_.empty())

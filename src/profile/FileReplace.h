@@ -28,7 +28,8 @@ public:
     // exclusively and readable by its owner alone, holding `content`. The target's name is shortened
     // in the temporary name where that would not fit the folder's name limit. Returns the failure, if
     // any (nothing is left behind then).
-    [[nodiscard]] std::error_code Create(const std::filesystem::path& target, std::string_view content, std::string_view suffix);
+    [[nodiscard]] std::error_code Create(const std::filesystem::path& target, std::string_view content,
+                                         std::string_view suffix);
     const std::filesystem::path& Path() const { return path_; }
     // Replaces what the file holds with `content`. Returns the failure, if any.
     [[nodiscard]] std::error_code Rewrite(std::string_view content);

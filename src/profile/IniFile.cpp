@@ -24,8 +24,8 @@ bool breaksLines(const std::string& text) {
 // A key or value no line can hold, or a key a read would not find.
 bool refusedKey(const std::string& key, const std::string& value) {
     const std::string_view name = Trim(key);
-    return breaksLines(key) || breaksLines(value) || name.empty() || name.find('=') != std::string_view::npos ||
-           name.front() == '[' || name.front() == ';';
+    return breaksLines(key) || breaksLines(value) || name.empty() ||
+           name.find('=') != std::string_view::npos || name.front() == '[' || name.front() == ';';
 }
 
 // Whether a line reads "key=value" byte for byte.
@@ -40,7 +40,8 @@ struct ProfileAccess {
     static const std::string& path(const TIniFile& f) { return f.path_; }
 };
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)), path_(SystemAbsolutePath(fileName_)) {}
+TIniFile::TIniFile(std::string fileName)
+    : fileName_(std::move(fileName)), path_(SystemAbsolutePath(fileName_)) {}
 
 namespace {
 
@@ -152,7 +153,8 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     commit(path, fileName_, doc);
 }
 
-int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const {
+int32_t TIniFile::ReadInteger(const std::string& section, const std::string& key,
+                              int32_t defaultValue) const {
     return StrToIntDef(ReadString(section, key, ""), defaultValue);
 }
 
@@ -223,7 +225,9 @@ void TIniFile::ForEachSectionValue(const std::string& section, const ValueVisit&
 }
 
 void TIniFile::ReadSectionValues(const std::string& section, TStrings& list) const {
-    auto add = [&](std::string key, const std::string& value) { list.push_back(std::move(key.append("=").append(value))); };
+    auto add = [&](std::string key, const std::string& value) {
+        list.push_back(std::move(key.append("=").append(value)));
+    };
     if (list.empty() && eachUniqueValue(ProfileAccess::path(*this), section, add))
         return;
     TStrings keys;
@@ -311,7 +315,8 @@ bool TIniFile::KeysStandAsWritten(const std::string& section, std::size_t count,
     }
     // Only the blank lines a rewrite would put the keys before may follow.
     const auto rest = std::span<const Entry>(s->entries).subspan(count);
-    return KeyInsertionPoint(*doc, rest) == 0 && std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
+    return KeyInsertionPoint(*doc, rest) == 0 &&
+           std::none_of(rest.begin(), rest.end(), [](const Entry& e) { return e.hasKey(); });
 }
 
 void TIniFile::BeginUpdate() {
@@ -357,7 +362,9 @@ void TIniFile::DiscardUpdate() {
         ProcessCache().drop(path);
 }
 
-void TIniFile::BeginRead() { ++ProcessCache().get(ProfileAccess::path(*this))->readDepth; }
+void TIniFile::BeginRead() {
+    ++ProcessCache().get(ProfileAccess::path(*this))->readDepth;
+}
 
 void TIniFile::EndRead() {
     auto doc = ProcessCache().get(ProfileAccess::path(*this));

@@ -23,9 +23,10 @@ Identity IdentityOf(const std::string& path) {
         return id;
     id.exists = true;
     id.size = (uint64_t(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-    id.mtime = int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
+    id.mtime =
+        int64_t((uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime);
 #else
-    struct stat st{};
+    struct stat st {};
     if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
         return id;
     id.exists = true;
@@ -105,6 +106,8 @@ Cache& ProcessCache() {
 
 namespace zarn {
 
-void ClearProfileCache() { profile::ProcessCache().clear(); }
+void ClearProfileCache() {
+    profile::ProcessCache().clear();
+}
 
 } // namespace zarn

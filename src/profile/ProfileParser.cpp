@@ -49,10 +49,14 @@ std::string_view Document::keyOfLine(const Entry& entry, std::string_view t) {
 
 std::string_view LineEndText(LineEnd end) {
     switch (end) {
-    case LineEnd::LF: return "\n";
-    case LineEnd::CR: return "\r";
-    case LineEnd::CRLF: return "\r\n";
-    case LineEnd::None: break;
+    case LineEnd::LF:
+        return "\n";
+    case LineEnd::CR:
+        return "\r";
+    case LineEnd::CRLF:
+        return "\r\n";
+    case LineEnd::None:
+        break;
     }
     return {};
 }
@@ -87,7 +91,8 @@ uint32_t Document::TextStore::add(std::initializer_list<std::string_view> pieces
     }
     if (size > room - used) {
         const std::size_t blockSpans = (size + SpanSize - 1) / SpanSize;
-        if (base + (spans.size() + blockSpans) * SpanSize > std::size_t(std::numeric_limits<uint32_t>::max()) + 1)
+        if (base + (spans.size() + blockSpans) * SpanSize >
+            std::size_t(std::numeric_limits<uint32_t>::max()) + 1)
             throw TextSpaceFull();
         room = blockSpans * SpanSize;
         blocks.push_back(std::make_unique<char[]>(room));
@@ -127,7 +132,9 @@ TextRef Document::callerName(std::string_view fileText) {
     return {uint32_t(fileText.data() - bytes->data()), uint32_t(fileText.size())};
 }
 
-LineEnd Document::newlineEnd() const { return lineEndOf(newline); }
+LineEnd Document::newlineEnd() const {
+    return lineEndOf(newline);
+}
 
 Entry Document::line(uint32_t at, std::size_t size, LineEnd eol, std::size_t keySize) {
     Entry entry;
@@ -145,7 +152,8 @@ Entry Document::makeEntry(std::string_view text, LineEnd eol, std::size_t keySiz
 }
 
 Entry Document::makeKeyLine(std::string_view fileKey, std::string_view fileValue, LineEnd eol) {
-    return line(texts->add({fileKey, "=", fileValue}), fileKey.size() + 1 + fileValue.size(), eol, fileKey.size());
+    return line(texts->add({fileKey, "=", fileValue}), fileKey.size() + 1 + fileValue.size(), eol,
+                fileKey.size());
 }
 
 Section::Section(const Section& other)
@@ -166,7 +174,8 @@ Section* Document::find(std::string_view name) {
     const std::size_t guesses[] = {recent[0], recent[1], recent[0] + 1, recent[1] + 1};
     std::size_t at = NameIndex::npos;
     for (std::size_t guess : guesses)
-        if (guess < sections.size() && !sections[guess].duplicate() && SameText(nameOf(sections[guess]), name)) {
+        if (guess < sections.size() && !sections[guess].duplicate() &&
+            SameText(nameOf(sections[guess]), name)) {
             at = guess;
             break;
         }
@@ -221,8 +230,9 @@ std::size_t Document::findKey(const Section& s, std::string_view key) const {
     }
     // A key's size is in its line: most lines are passed over without reaching their text.
     for (std::size_t i = 0; i < s.entries.size(); ++i)
-        if (const Entry& e = s.entries[i];
-            e.hasKey() && (e.keySize == key.size() || e.keySize == Entry::LongKey) && SameText(fileKey(e), key))
+        if (const Entry& e = s.entries[i]; e.hasKey() &&
+                                           (e.keySize == key.size() || e.keySize == Entry::LongKey) &&
+                                           SameText(fileKey(e), key))
             return i;
     return std::string_view::npos;
 }

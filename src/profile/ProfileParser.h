@@ -20,7 +20,9 @@
 
 namespace zarn::profile {
 
-inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+inline bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 inline std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front()))
@@ -30,7 +32,9 @@ inline std::string_view Trim(std::string_view s) {
     return s;
 }
 
-inline bool IsQuote(char c) { return c == '"' || c == '\''; }
+inline bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
 
 // The first position from `pos` whose byte `stops` holds for, or the text's size; `stops` holds
 // only for bytes below 14 (line ends, NUL). Eight bytes at a time are passed over while none of
@@ -83,8 +87,7 @@ public:
             rehash(size);
     }
     // The position stored for `name`, or npos; nameAt(position) gives a stored name.
-    template <typename NameAt>
-    std::size_t find(std::string_view name, const NameAt& nameAt) const {
+    template <typename NameAt> std::size_t find(std::string_view name, const NameAt& nameAt) const {
         if (slots_.empty())
             return npos;
         const uint32_t hash = NoCaseHash(name);
@@ -171,7 +174,8 @@ public:
         return *this;
     }
     Lines(Lines&& other) noexcept
-        : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)), capacity_(std::exchange(other.capacity_, 0)) {}
+        : data_(std::move(other.data_)), size_(std::exchange(other.size_, 0)),
+          capacity_(std::exchange(other.capacity_, 0)) {}
     Lines& operator=(Lines&& other) noexcept {
         data_ = std::move(other.data_);
         size_ = std::exchange(other.size_, 0);
@@ -222,8 +226,7 @@ public:
         ++size_;
     }
     void push_back(Entry entry) { insert(size_, entry); }
-    template <typename Pred>
-    void removeIf(const Pred& pred) {
+    template <typename Pred> void removeIf(const Pred& pred) {
         size_ = uint32_t(std::remove_if(begin(), end(), pred) - begin());
     }
 
@@ -313,11 +316,11 @@ struct Document {
     // mark (^Z) after the last are kept where they stand and are part of no line.
     std::string byteOrderMark;
     std::string endMark;
-    bool utf8 = false;     // texts are UTF-8 in the file and Windows-1252 to callers
-    bool writable = true;  // false for text this store cannot write back (UTF-16)
+    bool utf8 = false;    // texts are UTF-8 in the file and Windows-1252 to callers
+    bool writable = true; // false for text this store cannot write back (UTF-16)
     Identity identity;
     int updateDepth = 0;
-    bool dirty = false; // changed in memory, not yet on disk
+    bool dirty = false;      // changed in memory, not yet on disk
     int readDepth = 0;       // open read sessions
     uint64_t verifiedAt = 0; // the process's write count when the identity was last found unchanged
     bool held = false;       // writes stay in memory (Flush aside) until the caller takes the bytes

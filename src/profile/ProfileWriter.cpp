@@ -17,8 +17,7 @@ std::string_view StoredForm(std::string_view value, std::string& room) {
 
 namespace {
 
-template <typename Visit>
-void forEachLine(const Document& doc, Visit&& visit) {
+template <typename Visit> void forEachLine(const Document& doc, Visit&& visit) {
     for (const auto& e : doc.prelude)
         visit(e);
     for (const auto& s : doc.sections) {
@@ -48,7 +47,8 @@ void Serialize(const Document& doc, const PieceSink& put) {
         const std::string_view eol = LineEndText(e.eol());
         const std::size_t size = doc.size(e);
         // Any line whose bytes and line end stand in the file there, as the file's lines do.
-        const bool inFile = e.at + size + eol.size() <= file.size() && file.substr(e.at + size, eol.size()) == eol;
+        const bool inFile =
+            e.at + size + eol.size() <= file.size() && file.substr(e.at + size, eol.size()) == eol;
         if (inFile && e.at == runEnd) {
             runEnd += size + eol.size();
             return;

@@ -7,8 +7,12 @@
 namespace zarn {
 
 namespace {
-char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char upperAscii(char c) {
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
+char lowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 int hexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -98,7 +102,9 @@ int32_t StrToIntDef(std::string_view text, int32_t defaultValue) {
     return TryStrToInt(work).value_or(defaultValue);
 }
 
-std::string IntToStr(int64_t value) { return std::to_string(value); }
+std::string IntToStr(int64_t value) {
+    return std::to_string(value);
+}
 
 std::string StripGuards(std::string_view stored) {
     if (stored.size() < 2)
@@ -106,7 +112,9 @@ std::string StripGuards(std::string_view stored) {
     return std::string(stored.substr(1, stored.size() - 2));
 }
 
-std::string AddGuards(std::string_view value) { return "." + std::string(value) + "."; }
+std::string AddGuards(std::string_view value) {
+    return "." + std::string(value) + ".";
+}
 
 TStrings SplitList(std::string_view text, char separator) {
     TStrings items;

@@ -36,7 +36,9 @@ inline bool SameText(std::string_view a, std::string_view b) {
     return true;
 }
 // An ASCII decimal digit (no locale, no other scripts' digits).
-inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+inline bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Replaces the first "%s" of a message pattern ("Unable to write to %s").
 std::string FormatText(std::string_view pattern, std::string_view argument);

@@ -2,9 +2,9 @@
 
 #include "model/AppletParam.h"
 #include "model/ColorParams.h"
+#include "model/ParamVector.h"
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
-#include "model/ParamVector.h"
 
 namespace zarn {
 

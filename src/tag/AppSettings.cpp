@@ -125,7 +125,9 @@ void WriteSettings(const TAppSettings& settings, SettingsStore& store) {
     auto text = [](const char* name, const std::string& value) {
         return TSettingValue{name, TSettingType::Text, value, 0};
     };
-    auto number = [](const char* name, int32_t value) { return TSettingValue{name, TSettingType::Integer, {}, value}; };
+    auto number = [](const char* name, int32_t value) {
+        return TSettingValue{name, TSettingType::Integer, {}, value};
+    };
     store.WriteValues({
         text("AppletViewer", settings.AppletViewer),
         number("PathnamesKind", settings.PathnamesKind),

@@ -1,12 +1,12 @@
 #include "tag/AppletTag.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
-#include "tag/MacroPass.h"
-#include "profile/FileReplace.h"
 #include "paths/PathForms.h"
+#include "profile/Errors.h"
+#include "profile/FileReplace.h"
+#include "tag/MacroPass.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -17,12 +17,15 @@ namespace zarn {
 namespace fs = std::filesystem;
 
 const AlignmentEntry AlignmentTable[8] = {
-    {"Left", "LEFT"},     {"Right", "RIGHT"},           {"Top", "TOP"},          {"TextTop", "TEXTTOP"},
-    {"Middle", "MIDDLE"}, {"Absolute Middle", "ABSMIDDLE"}, {"Baseline", "BASELINE"}, {"Absolute Bottom", "ABSBOTTOM"},
+    {"Left", "LEFT"},         {"Right", "RIGHT"},
+    {"Top", "TOP"},           {"TextTop", "TEXTTOP"},
+    {"Middle", "MIDDLE"},     {"Absolute Middle", "ABSMIDDLE"},
+    {"Baseline", "BASELINE"}, {"Absolute Bottom", "ABSBOTTOM"},
 };
 
 const char* AlignHTMLWord(uint8_t align) {
-    return align < std::size(AlignmentTable) ? AlignmentTable[align].html : AlignmentTable[BaselineAlign].html;
+    return align < std::size(AlignmentTable) ? AlignmentTable[align].html
+                                             : AlignmentTable[BaselineAlign].html;
 }
 
 namespace {
@@ -30,7 +33,6 @@ namespace {
 const char* const BasicSection = "Applet Basic Parameters";
 const char* const DescriptionSection = "Description";
 const char* const PagesSection = "Pages";
-
 
 // POSIX paths name different folders when only their letter case differs.
 bool sameCodeBase(const std::string& baseDirectory, const std::string& codeBase, bool withCase) {
@@ -42,12 +44,15 @@ bool sameCodeBase(const std::string& baseDirectory, const std::string& codeBase,
 std::string compiledCodeBase(int purpose, const std::string& baseDirectory, const std::string& codeBase) {
     switch (purpose) {
     case PurposeDos:
-        return sameCodeBase(baseDirectory, codeBase, false) ? std::string() : RelativeCodeBase(baseDirectory, codeBase);
-    case PurposeClipboard:
-        return sameCodeBase(baseDirectory, codeBase, true) ? std::string() : RelativeCodeBase(baseDirectory, codeBase);
-    case PurposeDisplay:
         return sameCodeBase(baseDirectory, codeBase, false) ? std::string()
-                                                            : ToFileURL(RelativeCodeBase(baseDirectory, codeBase));
+                                                            : RelativeCodeBase(baseDirectory, codeBase);
+    case PurposeClipboard:
+        return sameCodeBase(baseDirectory, codeBase, true) ? std::string()
+                                                           : RelativeCodeBase(baseDirectory, codeBase);
+    case PurposeDisplay:
+        return sameCodeBase(baseDirectory, codeBase, false)
+                   ? std::string()
+                   : ToFileURL(RelativeCodeBase(baseDirectory, codeBase));
     default:
         return {};
     }
@@ -56,7 +61,6 @@ std::string compiledCodeBase(int purpose, const std::string& baseDirectory, cons
 [[noreturn]] void failWrite(const std::string& fileName) {
     throw UnableToWrite(fileName);
 }
-
 
 } // namespace
 
@@ -151,7 +155,8 @@ std::error_code TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& bas
     return copy.WriteHeldContent(into);
 }
 
-std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory, TCompileNotes* notes) {
+std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDirectory,
+                                          TCompileNotes* notes) {
     const TAppletBasicParams& basic = BasicParams;
     TMacroText text;
     TMacroTable macros;

@@ -49,10 +49,10 @@ enum CompilePurpose : int { PurposeDos = 0, PurposeClipboard = 1, PurposeDisplay
 // What a compile noticed besides the block.
 struct TCompileNotes {
     struct Unresolved {
-        std::string name;                     // the "$" run that matched no macro, without its "$"
-        const TAppletParam* param = nullptr;  // whose line holds it; the alternate text or null
+        std::string name;                    // the "$" run that matched no macro, without its "$"
+        const TAppletParam* param = nullptr; // whose line holds it; the alternate text or null
     };
-    std::vector<Unresolved> unresolved;       // in the order of the block
+    std::vector<Unresolved> unresolved; // in the order of the block
 };
 
 class TJavaAppletTag {

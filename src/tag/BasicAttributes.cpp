@@ -1,7 +1,7 @@
 #include "tag/BasicAttributes.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
+#include "profile/Errors.h"
 #include "profile/TextConv.h"
 
 #include <algorithm>
@@ -16,37 +16,51 @@ const char* const BasicSection = "Applet Basic Parameters";
 template <int32_t TAppletBasicParams::*Member> TBasicValue getInteger(const TAppletBasicParams& basic) {
     return int64_t(basic.*Member);
 }
-template <int32_t TAppletBasicParams::*Member> void putInteger(TAppletBasicParams& basic, const TBasicValue& value) {
+template <int32_t TAppletBasicParams::*Member>
+void putInteger(TAppletBasicParams& basic, const TBasicValue& value) {
     basic.*Member = int32_t(std::get<int64_t>(value));
 }
 template <std::string TAppletBasicParams::*Member> TBasicValue getText(const TAppletBasicParams& basic) {
     return basic.*Member;
 }
-template <std::string TAppletBasicParams::*Member> void putText(TAppletBasicParams& basic, const TBasicValue& value) {
+template <std::string TAppletBasicParams::*Member>
+void putText(TAppletBasicParams& basic, const TBasicValue& value) {
     basic.*Member = std::get<std::string>(value);
 }
 
-TBasicValue getAlign(const TAppletBasicParams& basic) { return int64_t(basic.Align); }
+TBasicValue getAlign(const TAppletBasicParams& basic) {
+    return int64_t(basic.Align);
+}
 void putAlign(TAppletBasicParams& basic, const TBasicValue& value) {
     basic.Align = uint8_t(std::get<int64_t>(value));
 }
-TBasicValue getTemplateFile(const TAppletBasicParams& basic) { return int64_t(basic.TemplateFile); }
+TBasicValue getTemplateFile(const TAppletBasicParams& basic) {
+    return int64_t(basic.TemplateFile);
+}
 void putTemplateFile(TAppletBasicParams& basic, const TBasicValue& value) {
     basic.TemplateFile = std::get<int64_t>(value) != 0;
 }
 
 const TBasicAttribute Rows[] = {
-    {TBasicField::Width, TBasicKind::Integer, "Width", "WIDTH", "width", "250", nullptr, getInteger<&TAppletBasicParams::Width>, putInteger<&TAppletBasicParams::Width>},
-    {TBasicField::Height, TBasicKind::Integer, "Height", "HEIGHT", "height", "100", nullptr, getInteger<&TAppletBasicParams::Height>, putInteger<&TAppletBasicParams::Height>},
-    {TBasicField::HSpace, TBasicKind::Integer, "HSpace", "HSPACE", "horizontal spacing", "0", "0", getInteger<&TAppletBasicParams::HSpace>, putInteger<&TAppletBasicParams::HSpace>},
-    {TBasicField::VSpace, TBasicKind::Integer, "VSpace", "VSPACE", "vertical spacing", "0", "0", getInteger<&TAppletBasicParams::VSpace>, putInteger<&TAppletBasicParams::VSpace>},
-    {TBasicField::Code, TBasicKind::Text, "Code", "CODE", "code", "No code specified !", nullptr, getText<&TAppletBasicParams::Code>, putText<&TAppletBasicParams::Code>},
-    {TBasicField::CodeBase, TBasicKind::Text, "CodeBase", "CODEBASE", "code base", "", nullptr, getText<&TAppletBasicParams::CodeBase>, putText<&TAppletBasicParams::CodeBase>},
-    {TBasicField::WebRoot, TBasicKind::Text, "WebRoot", "WEBROOT", "web site root", "", nullptr, getText<&TAppletBasicParams::WebRoot>, putText<&TAppletBasicParams::WebRoot>},
+    {TBasicField::Width, TBasicKind::Integer, "Width", "WIDTH", "width", "250", nullptr,
+     getInteger<&TAppletBasicParams::Width>, putInteger<&TAppletBasicParams::Width>},
+    {TBasicField::Height, TBasicKind::Integer, "Height", "HEIGHT", "height", "100", nullptr,
+     getInteger<&TAppletBasicParams::Height>, putInteger<&TAppletBasicParams::Height>},
+    {TBasicField::HSpace, TBasicKind::Integer, "HSpace", "HSPACE", "horizontal spacing", "0", "0",
+     getInteger<&TAppletBasicParams::HSpace>, putInteger<&TAppletBasicParams::HSpace>},
+    {TBasicField::VSpace, TBasicKind::Integer, "VSpace", "VSPACE", "vertical spacing", "0", "0",
+     getInteger<&TAppletBasicParams::VSpace>, putInteger<&TAppletBasicParams::VSpace>},
+    {TBasicField::Code, TBasicKind::Text, "Code", "CODE", "code", "No code specified !", nullptr,
+     getText<&TAppletBasicParams::Code>, putText<&TAppletBasicParams::Code>},
+    {TBasicField::CodeBase, TBasicKind::Text, "CodeBase", "CODEBASE", "code base", "", nullptr,
+     getText<&TAppletBasicParams::CodeBase>, putText<&TAppletBasicParams::CodeBase>},
+    {TBasicField::WebRoot, TBasicKind::Text, "WebRoot", "WEBROOT", "web site root", "", nullptr,
+     getText<&TAppletBasicParams::WebRoot>, putText<&TAppletBasicParams::WebRoot>},
     {TBasicField::Align, TBasicKind::Align, "Align", "ALIGN", "align", "6", "6", getAlign, putAlign},
-    {TBasicField::TemplateFile, TBasicKind::Flag, "TemplateFile", nullptr, "template", "0", nullptr, getTemplateFile,
-     putTemplateFile},
-    {TBasicField::Doc, TBasicKind::Text, "Doc", nullptr, "help page", "", nullptr, getText<&TAppletBasicParams::Doc>, putText<&TAppletBasicParams::Doc>},
+    {TBasicField::TemplateFile, TBasicKind::Flag, "TemplateFile", nullptr, "template", "0", nullptr,
+     getTemplateFile, putTemplateFile},
+    {TBasicField::Doc, TBasicKind::Text, "Doc", nullptr, "help page", "", nullptr,
+     getText<&TAppletBasicParams::Doc>, putText<&TAppletBasicParams::Doc>},
 };
 
 uint8_t parseAlign(const std::string& value) {
@@ -68,7 +82,8 @@ std::span<const TBasicAttribute> BasicAttributes() {
 }
 
 const TBasicAttribute& BasicAttribute(TBasicField field) {
-    return *std::find_if(std::begin(Rows), std::end(Rows), [&](const TBasicAttribute& row) { return row.field == field; });
+    return *std::find_if(std::begin(Rows), std::end(Rows),
+                         [&](const TBasicAttribute& row) { return row.field == field; });
 }
 
 const TBasicAttribute* FindBasicAttribute(std::string_view name) {
@@ -104,7 +119,8 @@ void TAppletBasicParams::Load(TKelmFile& file) {
             row.put(*this, int64_t(file.ReadInteger(BasicSection, row.key, StrToInt(row.defaultValue))));
             break;
         case TBasicKind::Align:
-            row.put(*this, int64_t(file.ReadInteger(BasicSection, row.key, StrToInt(row.defaultValue)) & 0xFF));
+            row.put(*this,
+                    int64_t(file.ReadInteger(BasicSection, row.key, StrToInt(row.defaultValue)) & 0xFF));
             break;
         case TBasicKind::Flag:
             row.put(*this, int64_t(file.ReadBool(BasicSection, row.key, StrToInt(row.defaultValue) != 0)));

@@ -26,8 +26,8 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
         const TPluginWritesOff writesOff;
         look.code = tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot, &notes);
     } catch (const std::exception& error) {
-        look.warnings.push_back({TBlockWarningKind::CompileFailed, std::string("The block cannot be made: ") +
-                                                                       error.what()});
+        look.warnings.push_back(
+            {TBlockWarningKind::CompileFailed, std::string("The block cannot be made: ") + error.what()});
     }
 
     // A name typed many times is one thing to fix for each parameter that holds it.
@@ -36,8 +36,8 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
         if (!seen.insert({run.param, LowerCase(run.name)}).second)
             continue;
         const std::string where = run.param == tag.ObsoleteText.get() ? std::string("the alternate text")
-                                  : run.param                          ? Caption(*run.param)
-                                                                       : std::string("the block");
+                                  : run.param                         ? Caption(*run.param)
+                                                                      : std::string("the block");
         look.warnings.push_back({TBlockWarningKind::UnresolvedMacro,
                                  "$" + run.name + " in " + where + " matches no value and stays as typed",
                                  run.param});
@@ -50,7 +50,8 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
                                  nullptr});
     if (ClassFileMissing(tag))
         look.warnings.push_back({TBlockWarningKind::MissingClassFile,
-                                 "Class file " + tag.BasicParams.Code + " is missing from the code base", nullptr});
+                                 "Class file " + tag.BasicParams.Code + " is missing from the code base",
+                                 nullptr});
 
     if (tag.ParamList)
         for (const auto& param : *tag.ParamList)

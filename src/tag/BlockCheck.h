@@ -13,7 +13,13 @@ namespace zarn {
 class TAppletParam;
 class TJavaAppletTag;
 
-enum class TBlockWarningKind { UnresolvedMacro, MissingSupportFile, MissingClassFile, RefusedValue, CompileFailed };
+enum class TBlockWarningKind {
+    UnresolvedMacro,
+    MissingSupportFile,
+    MissingClassFile,
+    RefusedValue,
+    CompileFailed
+};
 
 struct TBlockWarning {
     TBlockWarningKind kind = TBlockWarningKind::CompileFailed;

@@ -1,7 +1,7 @@
 #include "tag/CodeBaseCheck.h"
 
-#include "tag/AppletTag.h"
 #include "paths/PathForms.h"
+#include "tag/AppletTag.h"
 #include "tag/Prompt.h"
 
 #include <algorithm>
@@ -140,7 +140,8 @@ TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
 
 void CreateDirectoryLevels(const std::string& directory) {
     // A path holding a backslash is a DOS path, and the system takes "/" in it as well: "C:\site/java/".
-    const char* separators = IsPosixPath(directory) || directory.find('\\') == std::string::npos ? "/" : "/\\";
+    const char* separators =
+        IsPosixPath(directory) || directory.find('\\') == std::string::npos ? "/" : "/\\";
     for (size_t pos = directory.find_first_of(separators); pos != std::string::npos;
          pos = directory.find_first_of(separators, pos + 1)) {
         if (pos == 0)
@@ -157,8 +158,9 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
 
     const TStrings missing = MissingSupportFiles(tag);
     if (!missing.empty() && tag.BasicParams.TemplateFile && prompt.Confirm(MissingFilesQuestion(missing))) {
-        const bool create = CodeBaseFolderMissing(tag) &&
-                            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
+        const bool create =
+            CodeBaseFolderMissing(tag) &&
+            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
         const TCopyReport report = CopyIntoCodeBase(tag, missing, create);
         if (!report.refused.empty())
             prompt.Warning(RefusedFilesWarning(report.refused));
@@ -166,10 +168,12 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
 
     if (ClassFileMissing(tag)) {
         const std::string& code = tag.BasicParams.Code;
-        return prompt.ConfirmWarning("Warning : the file " + code + " is missing from your Code Base. \r"
-                                     "Your applet is very unlikely to run in the current state. You will have "
-                                     "to manually copy the files related to your applet into your code base. "
-                                     "Continue anyway ?");
+        return prompt.ConfirmWarning(
+            "Warning : the file " + code +
+            " is missing from your Code Base. \r"
+            "Your applet is very unlikely to run in the current state. You will have "
+            "to manually copy the files related to your applet into your code base. "
+            "Continue anyway ?");
     }
     return true;
 }

@@ -1,10 +1,10 @@
 #include "tag/Document.h"
 
+#include "model/KelmFile.h"
+#include "model/ParamVector.h"
 #include "profile/Errors.h"
 #include "profile/FileBytes.h"
 #include "profile/FileReplace.h"
-#include "model/KelmFile.h"
-#include "model/ParamVector.h"
 #include "tag/CodeBaseCheck.h"
 
 #include <filesystem>
@@ -77,7 +77,8 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) 
         BasicParams->TemplateFile = false;
         if (const std::error_code error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending))
             throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());
-        const std::error_code error = replace ? pending.ReplaceTarget(written) : pending.CreateTarget(written);
+        const std::error_code error =
+            replace ? pending.ReplaceTarget(written) : pending.CreateTarget(written);
         if (error == std::errc::file_exists && !replace)
             throw EZarnError(target + ": exists already");
         if (error)

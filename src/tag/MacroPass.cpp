@@ -19,9 +19,13 @@ int nameClass(char c) {
     return -1;
 }
 
-bool isNameChar(char c) { return nameClass(c) >= 0; }
+bool isNameChar(char c) {
+    return nameClass(c) >= 0;
+}
 
-uint64_t edgeKey(uint32_t node, int cls) { return uint64_t(node) * 64 + uint64_t(cls); }
+uint64_t edgeKey(uint32_t node, int cls) {
+    return uint64_t(node) * 64 + uint64_t(cls);
+}
 
 void appendStripped(std::string& out, const std::string& value) {
     std::size_t start = 0;

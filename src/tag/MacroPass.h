@@ -72,8 +72,8 @@ inline constexpr std::size_t MaxMacroGrowth = std::size_t(64) << 20;
 
 // A "$name" run that matched no macro and so stays in the block as typed.
 struct TUnresolvedMacro {
-    std::string name;        // the run without its "$"
-    std::size_t offset = 0;  // of the "$" in the text before the pass
+    std::string name;       // the run without its "$"
+    std::size_t offset = 0; // of the "$" in the text before the pass
 };
 
 // Runs the pass over the text; the result is a new string. Raises EZarnError "The applet block

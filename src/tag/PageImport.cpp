@@ -1,13 +1,13 @@
 #include "tag/PageImport.h"
 
-#include "profile/Codepage.h"
-#include "profile/Errors.h"
-#include "profile/FileBytes.h"
+#include "model/FormatPattern.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
-#include "model/FormatPattern.h"
 #include "paths/PathForms.h"
+#include "profile/Codepage.h"
+#include "profile/Errors.h"
+#include "profile/FileBytes.h"
 #include "tag/AppletTag.h"
 #include "tag/BasicAttributes.h"
 #include "tag/MacroPass.h"
@@ -31,7 +31,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int ParseOptions = HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
+constexpr int ParseOptions =
+    HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET;
 
 struct DocDeleter {
     void operator()(xmlDoc* doc) const { xmlFreeDoc(doc); }
@@ -39,7 +40,8 @@ struct DocDeleter {
 using DocPtr = std::unique_ptr<xmlDoc, DocDeleter>;
 
 bool isElement(const xmlNode* node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && node->name && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+    return node->type == XML_ELEMENT_NODE && node->name &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
 // The parser's UTF-8 as file text; false when a character has no Windows-1252 form (it became "?").
@@ -87,7 +89,8 @@ void collectParams(xmlNode* parent, TPageApplet& applet) {
             param.value = attribute(child, "value", valueOk);
             param.representable = nameOk && valueOk;
             if (!param.representable)
-                applet.problems.push_back("PARAM " + param.name + ": characters that Windows-1252 cannot hold");
+                applet.problems.push_back("PARAM " + param.name +
+                                          ": characters that Windows-1252 cannot hold");
             applet.params.push_back(std::move(param));
         } else if (child->type == XML_ELEMENT_NODE) {
             // Broken pages put PARAMs inside other markup of the block.
@@ -133,9 +136,10 @@ struct Known {
     std::string TPageApplet::*field;
 };
 const Known known[] = {
-    {"code", &TPageApplet::code},     {"codebase", &TPageApplet::codeBase}, {"archive", &TPageApplet::archive},
-    {"width", &TPageApplet::width},   {"height", &TPageApplet::height},     {"hspace", &TPageApplet::hspace},
-    {"vspace", &TPageApplet::vspace}, {"align", &TPageApplet::align},
+    {"code", &TPageApplet::code},       {"codebase", &TPageApplet::codeBase},
+    {"archive", &TPageApplet::archive}, {"width", &TPageApplet::width},
+    {"height", &TPageApplet::height},   {"hspace", &TPageApplet::hspace},
+    {"vspace", &TPageApplet::vspace},   {"align", &TPageApplet::align},
 };
 
 // The tag's value of an attribute kept by name; empty when the tag leaves it out.
@@ -209,7 +213,8 @@ std::vector<TPageApplet> ReadPageFile(const std::string& path) {
 
 std::string DescribeApplet(const TPageApplet& applet, std::size_t shownParams) {
     std::string text = (applet.code.empty() ? std::string("(no CODE)") : applet.code) + "  " +
-                       (applet.width.empty() ? "?" : applet.width) + " x " + (applet.height.empty() ? "?" : applet.height);
+                       (applet.width.empty() ? "?" : applet.width) + " x " +
+                       (applet.height.empty() ? "?" : applet.height);
     for (std::size_t i = 0; i < applet.params.size() && i < shownParams; ++i)
         text += (i == 0 ? "  " : ", ") + applet.params[i].name + "=" + applet.params[i].value;
     if (applet.params.size() > shownParams)
@@ -308,7 +313,8 @@ public:
     }
 
 private:
-    void note(TImportNote::Kind kind, const std::string& name, const std::string& value, const std::string& text) {
+    void note(TImportNote::Kind kind, const std::string& name, const std::string& value,
+              const std::string& text) {
         notes_.push_back({kind, name, value, text});
     }
 
@@ -339,7 +345,8 @@ private:
     void basics() {
         TAppletBasicParams& basic = tag_.BasicParams;
         if (withoutClassSuffix(applet_.code) != withoutClassSuffix(basic.Code) || applet_.code.empty())
-            note(TImportNote::Kind::Refused, "CODE", applet_.code, "the template's " + basic.Code + " is kept");
+            note(TImportNote::Kind::Refused, "CODE", applet_.code,
+                 "the template's " + basic.Code + " is kept");
         else if (applet_.code != basic.Code)
             note(TImportNote::Kind::Changed, "CODE", applet_.code, "written as " + basic.Code);
         for (const TBasicAttribute& row : BasicAttributes())
@@ -353,7 +360,8 @@ private:
         else if (IsURL(codeBase) || !IsRelativePath(codeBase))
             basic.CodeBase = codeBase;
         else
-            basic.CodeBase = WithTrailingBackslash((fs::path(folder_) / codeBase).lexically_normal().string());
+            basic.CodeBase =
+                WithTrailingBackslash((fs::path(folder_) / codeBase).lexically_normal().string());
         if (!applet_.archive.empty())
             note(TImportNote::Kind::Unmatched, "ARCHIVE", applet_.archive, "documents keep no archive");
         for (const std::string& other : applet_.otherAttributes)
@@ -373,11 +381,13 @@ private:
     }
 
     void checkWritten(TAppletParam& param, const TPageParam& page) {
-        const std::string written = compiledText(param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard));
+        const std::string written =
+            compiledText(param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard));
         if (written == page.value)
             return;
         note(TImportNote::Kind::Changed, page.name, page.value,
-             written.empty() ? "left out of the block: it is the parameter's default" : "written as " + written);
+             written.empty() ? "left out of the block: it is the parameter's default"
+                             : "written as " + written);
     }
 
     void fill(TAppletParam& param) {
@@ -392,8 +402,10 @@ private:
             if (param.ReadHTMLValue(EscapeForBlock(page->value), tag_.BasicParams.WebRoot))
                 checkWritten(param, *page);
             else
-                note(TImportNote::Kind::Refused, page->name, page->value, "not a value of this parameter's kind; the template's value is kept");
-        } else if (!param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard).empty() && !param.ReadHTMLAbsent()) {
+                note(TImportNote::Kind::Refused, page->name, page->value,
+                     "not a value of this parameter's kind; the template's value is kept");
+        } else if (!param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard).empty() &&
+                   !param.ReadHTMLAbsent()) {
             note(TImportNote::Kind::Kept, param.Name, "", "not in the page; the template's value is kept");
         }
     }
@@ -404,21 +416,25 @@ private:
             if (const TPageParam* counter = take(vector.CounterParamName); counter && counter->representable)
                 count = TryStrToInt(counter->value);
         auto elementName = [&](std::size_t i) {
-            return FormatPattern(vector.NamePattern, {vector.Name, int32_t(uint32_t(vector.BaseIndex) + uint32_t(i))});
+            return FormatPattern(vector.NamePattern,
+                                 {vector.Name, int32_t(uint32_t(vector.BaseIndex) + uint32_t(i))});
         };
         std::vector<std::optional<std::string>> values;
         // Without a counter the elements run as long as their names follow on.
-        const std::size_t limit = count && *count >= 0 ? std::min<std::size_t>(std::size_t(*count), applet_.params.size() + 1)
-                                                       : applet_.params.size();
+        const std::size_t limit = count && *count >= 0
+                                      ? std::min<std::size_t>(std::size_t(*count), applet_.params.size() + 1)
+                                      : applet_.params.size();
         for (std::size_t i = 0; i < limit; ++i) {
             const TPageParam* page = take(elementName(i));
             if (!page && !count)
                 break;
-            values.push_back(page && page->representable ? std::optional<std::string>(EscapeForBlock(page->value))
-                                                         : std::nullopt);
+            values.push_back(page && page->representable
+                                 ? std::optional<std::string>(EscapeForBlock(page->value))
+                                 : std::nullopt);
         }
         if (!vector.ReadElements(values, tag_.BasicParams.WebRoot))
-            note(TImportNote::Kind::Refused, vector.Name, "", "its elements could not be read; the template's are kept");
+            note(TImportNote::Kind::Refused, vector.Name, "",
+                 "its elements could not be read; the template's are kept");
     }
 
     TJavaAppletTag& tag_;
@@ -430,7 +446,8 @@ private:
 
 } // namespace
 
-std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath) {
+std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet,
+                                      const std::string& pagePath) {
     return Importer(tag, applet, pagePath).Run();
 }
 
@@ -440,7 +457,7 @@ TStrings NoteLines(const std::vector<TImportNote>& notes) {
         const char* head = note.kind == TImportNote::Kind::Unmatched ? "not taken: "
                            : note.kind == TImportNote::Kind::Refused ? "refused: "
                            : note.kind == TImportNote::Kind::Changed ? "changed: "
-                                                                      : "kept: ";
+                                                                     : "kept: ";
         std::string line = head + note.name;
         if (!note.value.empty())
             line += "=" + QuoteIfBlank(note.value);

@@ -61,7 +61,8 @@ struct TImportNote {
 // parameter of the same name (letter case ignored). A PARAM no parameter takes, a value its kind
 // refuses, a value the block will write differently and a template value the page does not
 // replace each give a note; nothing is dropped unsaid.
-std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath);
+std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet,
+                                      const std::string& pagePath);
 
 // The notes as lines for the user.
 TStrings NoteLines(const std::vector<TImportNote>& notes);

@@ -1,13 +1,13 @@
 #include "tag/Preview.h"
 
+#include "paths/PathForms.h"
+#include "platform/ExclusiveFile.h"
+#include "platform/JavaRuntime.h"
+#include "platform/PlatformActions.h"
 #include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "platform/ExclusiveFile.h"
-#include "platform/JavaRuntime.h"
-#include "paths/PathForms.h"
-#include "platform/PlatformActions.h"
 #include "tag/Prompt.h"
 
 #include <array>
@@ -110,7 +110,8 @@ bool IsHelpPageName(const std::string& name) {
 }
 
 std::string CouldNotOpen(const std::string& path) {
-    return "Could not open " + path + ". Please check that you have a properly configured default Web browser.";
+    return "Could not open " + path +
+           ". Please check that you have a properly configured default Web browser.";
 }
 
 // Whether `folder` lies in `root` (both with trailing separators), as written.
@@ -233,9 +234,9 @@ TStrings SplitCommandLine(const std::string& commandLine) {
     return parts;
 }
 
-TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
-                                Prompt& prompt, TTempFiles& tempFiles, const std::string& tempDirectory,
-                                PreviewHost* host) {
+TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath,
+                                const TAppSettings& settings, Prompt& prompt, TTempFiles& tempFiles,
+                                const std::string& tempDirectory, PreviewHost* host) {
     TPreviewResult result;
 
     TExclusiveFile pageFile;
@@ -302,12 +303,14 @@ TPreviewResult RunPreview(TJavaAppletTag& tag, const std::string& documentPath, 
                           Prompt& prompt, PlatformActions& actions, TTempFiles& tempFiles,
                           const std::string& tempDirectory, PreviewHost* host) {
     TCurrentDirectoryKeeper currentDirectory;
-    TPreviewResult result = WritePreviewPage(tag, documentPath, settings, prompt, tempFiles, tempDirectory, host);
+    TPreviewResult result =
+        WritePreviewPage(tag, documentPath, settings, prompt, tempFiles, tempDirectory, host);
     LaunchPreview(result, settings, prompt, actions);
     return result;
 }
 
-void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt, PlatformActions& actions) {
+void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt,
+                   PlatformActions& actions) {
 
     if (settings.UseWebAsAV) {
         // The browser is given the page's file URL where paths have no drives.

@@ -89,10 +89,11 @@ struct TPreviewResult {
 
 // The two halves of RunPreview: the page alone, in the temporary files (the command-line tool shows
 // it without a viewer), and handing a written page to the viewer or the browser.
-TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath, const TAppSettings& settings,
-                                Prompt& prompt, TTempFiles& tempFiles, const std::string& tempDirectory = {},
-                                PreviewHost* host = nullptr);
-void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt, PlatformActions& actions);
+TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& documentPath,
+                                const TAppSettings& settings, Prompt& prompt, TTempFiles& tempFiles,
+                                const std::string& tempDirectory = {}, PreviewHost* host = nullptr);
+void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt& prompt,
+                   PlatformActions& actions);
 
 // "&Run preview". Writes the block into a new temporary page in `tempDirectory` (TempDirectory()
 // when empty) and opens it with the applet viewer or the default browser. WebRoot and CodeBase are

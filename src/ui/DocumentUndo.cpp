@@ -27,8 +27,8 @@ constexpr int BasicEditId = 0x5a02;
 class TBasicEditCommand : public QUndoCommand {
 public:
     TBasicEditCommand(TMainForm& form, TBasicField field, TBasicValue before, TBasicValue after)
-        : QUndoCommand(QStringLiteral("Change ") + QLatin1String(BasicAttribute(field).caption)), form_(form), field_(field),
-          before_(std::move(before)), after_(std::move(after)) {}
+        : QUndoCommand(QStringLiteral("Change ") + QLatin1String(BasicAttribute(field).caption)), form_(form),
+          field_(field), before_(std::move(before)), after_(std::move(after)) {}
 
     int id() const override { return BasicEditId; }
     bool mergeWith(const QUndoCommand* other) override {

@@ -1,7 +1,7 @@
 #include "ui/ImportPage.h"
 
-#include "profile/Errors.h"
 #include "paths/PathForms.h"
+#include "profile/Errors.h"
 #include "ui/Main.h"
 #include "views/Dialogs.h"
 #include "views/ScreenText.h"
@@ -31,8 +31,9 @@ QString ShownFileName(const std::string& path) {
 
 } // namespace
 
-TImportPageDialog::TImportPageDialog(const std::vector<TPageApplet>& applets, const std::vector<TStrings>& templates,
-                                     const QString& templatesRoot, QWidget* parent)
+TImportPageDialog::TImportPageDialog(const std::vector<TPageApplet>& applets,
+                                     const std::vector<TStrings>& templates, const QString& templatesRoot,
+                                     QWidget* parent)
     : QDialog(parent), templates_(templates), templatesRoot_(templatesRoot) {
     setObjectName(QStringLiteral("ImportPageDlg"));
     setWindowTitle(QStringLiteral("Import from page"));
@@ -126,7 +127,8 @@ void TMainForm::FileImportItemClick() {
         if (templatePath.empty())
             throw EZarnError("No template has the code " + applets[block].code);
         std::vector<TImportNote> notes;
-        if (!LoadDocument(templatePath, [&](TJavaAppletTag& tag) { notes = ImportApplet(tag, applets[block], page); }))
+        if (!LoadDocument(templatePath,
+                          [&](TJavaAppletTag& tag) { notes = ImportApplet(tag, applets[block], page); }))
             return;
         if (!notes.empty())
             Dialogs().Questions().Information("Some of the page's values were not taken as they are:\r" +

@@ -94,7 +94,8 @@ void THTMLHighlighter::highlightBlock(const QString& text) {
             continue;
         }
         // In a tag.
-        if (c == QLatin1Char('>') || (c == QLatin1Char('/') && i + 1 < size && text[i + 1] == QLatin1Char('>'))) {
+        if (c == QLatin1Char('>') ||
+            (c == QLatin1Char('/') && i + 1 < size && text[i + 1] == QLatin1Char('>'))) {
             const int length = c == QLatin1Char('>') ? 1 : 2;
             setFormat(i, length, TagFormat);
             i += length;
@@ -262,7 +263,8 @@ void TLiveHTMLPane::ChooseItem(QListWidgetItem* item) {
     // A failed compile has no one place to show.
     if (index >= 0 && std::size_t(index) < look_.warnings.size() &&
         look_.warnings[std::size_t(index)].kind != TBlockWarningKind::CompileFailed)
-        emit WarningChosen(look_.warnings[std::size_t(index)].param, look_.warnings[std::size_t(index)].basic);
+        emit WarningChosen(look_.warnings[std::size_t(index)].param,
+                           look_.warnings[std::size_t(index)].basic);
 }
 
 } // namespace zarn

@@ -7,14 +7,14 @@
 #include "paths/PathForms.h"
 #include "tag/AppSettings.h"
 #include "ui/About.h"
-#include "views/Dialogs.h"
 #include "ui/DocumentUndo.h"
-#include "views/ScreenText.h"
 #include "ui/Splash.h"
 #include "ui/ViewerOutput.h"
 #include "ui/toolbar/MSIEToolbar.h"
 #include "ui/toolbar/ToolbarPictures.h"
+#include "views/Dialogs.h"
 #include "views/Glyphs.h"
+#include "views/ScreenText.h"
 
 #include <QAction>
 #include <QApplication>
@@ -189,9 +189,11 @@ void TMainForm::BuildMenus() {
     File1->setObjectName(QStringLiteral("File1"));
     New1 = item(File1, "New1", QStringLiteral("&New..."), &TMainForm::New1Click);
     FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
-    FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."), &TMainForm::FileImportItemClick);
+    FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."),
+                          &TMainForm::FileImportItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
-    FileSaveAsItem = item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
+    FileSaveAsItem =
+        item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
     File1->addSeparator()->setObjectName(QStringLiteral("N4"));
     FileExitItem = item(File1, "FileExitItem", QStringLiteral("E&xit"), &TMainForm::FileExitItemClick);
     FileSaveItem->setEnabled(false);
@@ -201,7 +203,8 @@ void TMainForm::BuildMenus() {
     Build1 = bar->addMenu(QStringLiteral("&Compile"));
     Build1->setObjectName(QStringLiteral("Build1"));
     Runpreview1 = item(Build1, "Runpreview1", QStringLiteral("&Run preview"), &TMainForm::Runpreview1Click);
-    ShowHTMLCode1 = item(Build1, "ShowHTMLCode1", QStringLiteral("&Show HTML Code"), &TMainForm::ShowHTMLCode1Click);
+    ShowHTMLCode1 =
+        item(Build1, "ShowHTMLCode1", QStringLiteral("&Show HTML Code"), &TMainForm::ShowHTMLCode1Click);
     Build1->addSeparator()->setObjectName(QStringLiteral("N2"));
     Generateactualcode1 = item(Build1, "Generateactualcode1", QStringLiteral("&Generate actual code"),
                                &TMainForm::Generateactualcode1Click);
@@ -224,7 +227,8 @@ void TMainForm::BuildMenus() {
     AssignShortcuts(*this);
 }
 
-QSpinBox* TMainForm::MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator) {
+QSpinBox* TMainForm::MakeSpinner(QWidget* parent, const char* spinName, const char* editName,
+                                 bool separator) {
     auto* spinner = new QSpinBox(parent);
     spinner->setObjectName(QLatin1String(spinName));
     spinner->setRange(0, 8192);
@@ -258,8 +262,9 @@ void TMainForm::BuildMainPage() {
     WebRoot = new QLineEdit(GBPaths);
     WebRoot->setObjectName(QStringLiteral("WebRoot"));
     WebRoot->setGeometry(88, 20, 393, 23);
-    WebRoot->setToolTip(QStringLiteral("This is the main directory where you store the files that will go to the "
-                                       "server (HTML,GIFs, classes, etc...)"));
+    WebRoot->setToolTip(
+        QStringLiteral("This is the main directory where you store the files that will go to the "
+                       "server (HTML,GIFs, classes, etc...)"));
     BuddyLabel(QStringLiteral("Web Site root : "), WebRoot, GBPaths, 8, 20);
     WebBrowse = new QToolButton(GBPaths);
     WebBrowse->setObjectName(QStringLiteral("WebBrowse"));
@@ -273,8 +278,9 @@ void TMainForm::BuildMainPage() {
     CodeBrowse->setObjectName(QStringLiteral("CodeBrowse"));
     CodeBrowse->setGeometry(483, 50, 25, 23);
     for (QToolButton* button : {WebBrowse, CodeBrowse}) {
-        button->setIcon(QIcon(Glyph(TGlyph::Folder).copy(0, 0, Glyph(TGlyph::Folder).height(),
-                                                         Glyph(TGlyph::Folder).height())));
+        button->setIcon(
+            QIcon(Glyph(TGlyph::Folder)
+                      .copy(0, 0, Glyph(TGlyph::Folder).height(), Glyph(TGlyph::Folder).height())));
         button->setFocusPolicy(Qt::StrongFocus);
     }
     WebBrowse->setToolTip(WebRoot->toolTip());
@@ -369,7 +375,8 @@ void TMainForm::ShowStatusNote(const QString& text) {
 bool TMainForm::QuerySave() {
     if (!Modified)
         return true;
-    switch (Dialogs().YesNoCancel(QStringLiteral("Confirm"), QStringLiteral("Current file not saved. Save ?"))) {
+    switch (
+        Dialogs().YesNoCancel(QStringLiteral("Confirm"), QStringLiteral("Current file not saved. Save ?"))) {
     case TAnswer::Cancel:
         return false;
     case TAnswer::No:
@@ -482,7 +489,8 @@ bool TMainForm::LoadDocument(const std::string& path, const std::function<void(T
     ClearModified();
     ShowStatusNote({});
     SetToolbarMask(ToolbarMask & ~PreviewDisabledBit);
-    UA->setText(QStringLiteral("&Using ") + FromAnsi(BasicParams->Code).replace(QLatin1Char('&'), QStringLiteral("&&")));
+    UA->setText(QStringLiteral("&Using ") +
+                FromAnsi(BasicParams->Code).replace(QLatin1Char('&'), QStringLiteral("&&")));
     UA->setVisible(true);
     UA->setEnabled(!BasicParams->Doc.empty());
     UpdateTitle();
@@ -543,7 +551,8 @@ void TMainForm::New1Click() {
         const std::string folder = TemplatesFolder();
         const std::string path = FileSystemName(QDir::cleanPath(ShownFileName(folder + name)));
         if (!FileExists(path))
-            Dialogs().Questions().Message("argh ? " + ExtractFilePath(folder.substr(0, folder.size() - 1)) + name);
+            Dialogs().Questions().Message("argh ? " + ExtractFilePath(folder.substr(0, folder.size() - 1)) +
+                                          name);
         // A Cancel in the save question loads nothing: the current document keeps its paths.
         if (LoadDocument(path)) {
             if (!AppSettings.DefaultWebRoot.empty())
@@ -561,8 +570,8 @@ void TMainForm::New1Click() {
 
 void TMainForm::FileOpenItemClick() {
     Guarded([this] {
-        TFileRequest request{QString(), ShownFileName(ExtractFilePath(DocFileName)), QLatin1String(OpenFilter),
-                             QStringLiteral("zrt")};
+        TFileRequest request{QString(), ShownFileName(ExtractFilePath(DocFileName)),
+                             QLatin1String(OpenFilter), QStringLiteral("zrt")};
         const std::optional<QString> chosen = Dialogs().OpenFileName(request);
         if (chosen && !chosen->isEmpty())
             LoadDocument(FileSystemName(*chosen));

@@ -4,8 +4,8 @@
 #include "ui/Main.h"
 
 #include "model/ScalarParams.h"
-#include "tag/AppSettings.h"
 #include "platform/SettingsStore.h"
+#include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
 #include "ui/RecentFiles.h"
 
@@ -71,8 +71,8 @@ QWidget* FocusTarget(QWidget* view) {
 void TMainForm::AttachComfort() {
     setAcceptDrops(true);
 
-    LiveHTMLPane = new TLiveHTMLPane([this]() -> TJavaAppletTag* { return DocFile ? AppletTag.get() : nullptr; },
-                                     this);
+    LiveHTMLPane =
+        new TLiveHTMLPane([this]() -> TJavaAppletTag* { return DocFile ? AppletTag.get() : nullptr; }, this);
     addDockWidget(Qt::BottomDockWidgetArea, LiveHTMLPane);
     // Out of the way until asked for: the window keeps its own size and layout.
     LiveHTMLPane->hide();
@@ -166,9 +166,8 @@ void TMainForm::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // The save question and the load run once the drop has ended, not inside the drag source's
     // wait for it.
-    QTimer::singleShot(0, this, [this, path] {
-        Guarded([&] { LoadDocument(QFile::encodeName(path).toStdString()); });
-    });
+    QTimer::singleShot(
+        0, this, [this, path] { Guarded([&] { LoadDocument(QFile::encodeName(path).toStdString()); }); });
 }
 
 } // namespace zarn

@@ -7,12 +7,12 @@
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
-#include "views/Dialogs.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/PreviewServer.h"
 #include "ui/QtPlatformActions.h"
 #include "ui/TemplateFiles.h"
 #include "ui/uOptionsPaths.h"
+#include "views/Dialogs.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -75,14 +75,15 @@ bool TMainForm::ChooseTemplate(std::string& name) {
 }
 
 void TMainForm::ExecOptionsDialog(int page) {
-    OptionsDialog->SetPage(page == 0 ? TOptionsPaths::TPage::AppletViewer : TOptionsPaths::TPage::ZarnOptions);
+    OptionsDialog->SetPage(page == 0 ? TOptionsPaths::TPage::AppletViewer
+                                     : TOptionsPaths::TPage::ZarnOptions);
     OptionsDialog->exec();
 }
 
 void TMainForm::Runpreview1Click() {
     Guarded([this] {
-        RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles(), {},
-                   &PreviewServerOf(this));
+        RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles(),
+                   {}, &PreviewServerOf(this));
     });
 }
 

@@ -22,27 +22,49 @@ constexpr qint64 kChunk = 64 * 1024;
 
 QByteArray StatusText(int status) {
     switch (status) {
-    case 200: return "OK";
-    case 206: return "Partial Content";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 405: return "Method Not Allowed";
-    case 408: return "Request Timeout";
-    case 416: return "Range Not Satisfiable";
-    case 431: return "Request Header Fields Too Large";
-    default: return "Internal Server Error";
+    case 200:
+        return "OK";
+    case 206:
+        return "Partial Content";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 405:
+        return "Method Not Allowed";
+    case 408:
+        return "Request Timeout";
+    case 416:
+        return "Range Not Satisfiable";
+    case 431:
+        return "Request Header Fields Too Large";
+    default:
+        return "Internal Server Error";
     }
 }
 
 QByteArray ContentType(const QString& fileName) {
     static const std::pair<const char*, const char*> types[] = {
-        {"html", "text/html"},         {"htm", "text/html"},         {"class", "application/java-vm"},
-        {"jar", "application/java-archive"}, {"zip", "application/zip"}, {"gif", "image/gif"},
-        {"png", "image/png"},          {"jpg", "image/jpeg"},        {"jpeg", "image/jpeg"},
-        {"bmp", "image/bmp"},          {"svg", "image/svg+xml"},     {"ico", "image/x-icon"},
-        {"txt", "text/plain"},         {"css", "text/css"},          {"js", "text/javascript"},
-        {"xml", "application/xml"},    {"au", "audio/basic"},        {"wav", "audio/wav"},
+        {"html", "text/html"},
+        {"htm", "text/html"},
+        {"class", "application/java-vm"},
+        {"jar", "application/java-archive"},
+        {"zip", "application/zip"},
+        {"gif", "image/gif"},
+        {"png", "image/png"},
+        {"jpg", "image/jpeg"},
+        {"jpeg", "image/jpeg"},
+        {"bmp", "image/bmp"},
+        {"svg", "image/svg+xml"},
+        {"ico", "image/x-icon"},
+        {"txt", "text/plain"},
+        {"css", "text/css"},
+        {"js", "text/javascript"},
+        {"xml", "application/xml"},
+        {"au", "audio/basic"},
+        {"wav", "audio/wav"},
         {"mid", "audio/midi"},
     };
     const QString suffix = QFileInfo(fileName).suffix().toLower();
@@ -170,7 +192,8 @@ private:
         // A page from elsewhere that a name server points at 127.0.0.1 names its own host: it must
         // not read the user's folders.
         const QByteArray port = QByteArray::number(server_.Port());
-        if (hasHost ? (host != "127.0.0.1:" + port && host.toLower() != "localhost:" + port) : parts[2] != "HTTP/1.0")
+        if (hasHost ? (host != "127.0.0.1:" + port && host.toLower() != "localhost:" + port)
+                    : parts[2] != "HTTP/1.0")
             return Answer(hasHost ? 403 : 400, {});
         const QByteArray& method = parts[0];
         if (method != "GET" && method != "HEAD")
@@ -196,8 +219,8 @@ private:
             type += "; charset=windows-1252"; // the core writes its pages in that code page
         QByteArray extra = "Content-Type: " + type + "\r\nAccept-Ranges: bytes\r\n";
         if (kind == TRangeKind::Part)
-            extra += "Content-Range: bytes " + QByteArray::number(start) + "-" + QByteArray::number(start + length - 1) +
-                     "/" + QByteArray::number(size) + "\r\n";
+            extra += "Content-Range: bytes " + QByteArray::number(start) + "-" +
+                     QByteArray::number(start + length - 1) + "/" + QByteArray::number(size) + "\r\n";
         remaining_ = head_ ? 0 : length;
         Respond(kind == TRangeKind::Part ? 206 : 200, extra, length, {});
         SendMore();
@@ -205,8 +228,9 @@ private:
 
     // An answer without a file.
     void Answer(int status, const QByteArray& extra) {
-        const QByteArray body = status >= 400 && !head_ ? QByteArray::number(status) + " " + StatusText(status) + "\n"
-                                                        : QByteArray();
+        const QByteArray body = status >= 400 && !head_
+                                    ? QByteArray::number(status) + " " + StatusText(status) + "\n"
+                                    : QByteArray();
         Respond(status, "Content-Type: text/plain\r\n" + extra, body.size(), body);
         socket_->disconnectFromHost();
     }
@@ -214,10 +238,11 @@ private:
     void Respond(int status, const QByteArray& extra, qint64 length, const QByteArray& body) {
         responding_ = true;
         timer_->start(server_.Timeout());
-        socket_->write("HTTP/1.1 " + QByteArray::number(status) + " " + StatusText(status) + "\r\n" + extra +
-                       "Content-Length: " + QByteArray::number(length) +
-                       "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n" +
-                       body);
+        socket_->write(
+            "HTTP/1.1 " + QByteArray::number(status) + " " + StatusText(status) + "\r\n" + extra +
+            "Content-Length: " + QByteArray::number(length) +
+            "\r\nCache-Control: no-store\r\nX-Content-Type-Options: nosniff\r\nConnection: close\r\n\r\n" +
+            body);
     }
 
     // The file goes out a piece at a time, as the client takes it.
@@ -322,7 +347,8 @@ std::optional<TServedPreview> TPreviewServer::Serve(const std::string& page, con
     auto decode = [](const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); };
     SetPreview(decode(page), decode(webRoot), decode(codeBase));
     const std::string origin = Origin().toStdString();
-    return TServedPreview{origin + kPagePrefix.toStdString() + QUrl::toPercentEncoding(pageName_).toStdString(),
+    return TServedPreview{origin + kPagePrefix.toStdString() +
+                              QUrl::toPercentEncoding(pageName_).toStdString(),
                           origin + "/", origin + kCodePrefix.toStdString()};
 }
 
@@ -358,7 +384,8 @@ void TPreviewServer::AcceptConnections() {
         }
         auto* connection = new TPreviewConnection(socket, *this);
         ++connections_;
-        connect(connection, &QObject::destroyed, this, [this] { connections_ = std::max(0, connections_ - 1); });
+        connect(connection, &QObject::destroyed, this,
+                [this] { connections_ = std::max(0, connections_ - 1); });
     }
 }
 

@@ -47,8 +47,8 @@ public:
                                         const std::string& codeBase) override;
 
     struct TTarget {
-        int status = 404;   // 200 when found
-        QString fileName;   // the file to send
+        int status = 404; // 200 when found
+        QString fileName; // the file to send
         bool isPage = false;
     };
     // The file a request path names, or why not.

@@ -18,8 +18,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include <csignal>
 #include <cerrno>
+#include <csignal>
 
 #ifdef __linux__
 #include <sys/syscall.h>
@@ -60,7 +60,9 @@ public:
     }
 
     // The process had ended before the watch began.
-    bool AlreadyEnded() const { return fd_ < 0 && ::kill(static_cast<pid_t>(pid_), 0) != 0 && errno == ESRCH; }
+    bool AlreadyEnded() const {
+        return fd_ < 0 && ::kill(static_cast<pid_t>(pid_), 0) != 0 && errno == ESRCH;
+    }
 
 signals:
     void ended();
@@ -140,9 +142,10 @@ bool QtPlatformActions::StartProgram(const std::string& program, const TStrings&
 }
 
 bool QtPlatformActions::OpenWithDefault(const std::string& target) {
-    const bool isURL = target.starts_with("file:") || target.starts_with("http:") || target.starts_with("https:");
+    const bool isURL =
+        target.starts_with("file:") || target.starts_with("http:") || target.starts_with("https:");
     const QUrl url = isURL ? QUrl::fromEncoded(QByteArray::fromStdString(target), QUrl::StrictMode)
-                                                 : QUrl::fromLocalFile(FromBytes(target));
+                           : QUrl::fromLocalFile(FromBytes(target));
     return url.isValid() && QDesktopServices::openUrl(url);
 }
 

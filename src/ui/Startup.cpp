@@ -1,8 +1,8 @@
 #include "ui/Startup.h"
 
-#include "tag/AppSettings.h"
-#include "startup/CoreStartup.h"
 #include "platform/JavaRuntime.h"
+#include "startup/CoreStartup.h"
+#include "tag/AppSettings.h"
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Splash.h"

@@ -162,7 +162,8 @@ TTemplateBrowser::TTemplateBrowser(QWidget* parent)
     connect(Button2, &QPushButton::clicked, this, &QDialog::reject);
     connect(tv, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current, QTreeWidgetItem*) { tvChange(current); });
-    connect(tv, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item, int) { tvDblClick(item); });
+    connect(tv, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item, int) { tvDblClick(item); });
     setTabOrder(tv, Button1);
     setTabOrder(Button1, Button2);
 }

@@ -48,7 +48,8 @@ QString ViewerExitMeaning(int exitCode) {
 
 TViewerOutput::TViewerOutput(QWidget* parent) : QDockWidget("Viewer output", parent) {
     setObjectName("ViewerOutput");
-    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
+    setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable |
+                QDockWidget::DockWidgetFloatable);
     Text = new QPlainTextEdit(this);
     Text->setObjectName("ViewerOutputText");
     Text->setReadOnly(true);
@@ -81,20 +82,22 @@ bool TViewerOutput::Start(const QString& program, const QStringList& arguments) 
         Append(QString::fromLocal8Bit(process->readAllStandardOutput()));
         Reveal();
     });
-    connect(process, &QProcess::finished, this, [this, process, page](int exitCode, QProcess::ExitStatus status) {
-        const int code = status == QProcess::NormalExit ? exitCode : -1;
-        Append(QString("The applet viewer for %1 ended with exit code %2: %3.\n")
-                   .arg(page)
-                   .arg(code)
-                   .arg(ViewerExitMeaning(code)));
-        if (code != 0)
-            Reveal();
-        process->deleteLater();
-        emit ViewerEnded(code);
-    });
+    connect(process, &QProcess::finished, this,
+            [this, process, page](int exitCode, QProcess::ExitStatus status) {
+                const int code = status == QProcess::NormalExit ? exitCode : -1;
+                Append(QString("The applet viewer for %1 ended with exit code %2: %3.\n")
+                           .arg(page)
+                           .arg(code)
+                           .arg(ViewerExitMeaning(code)));
+                if (code != 0)
+                    Reveal();
+                process->deleteLater();
+                emit ViewerEnded(code);
+            });
     process->start(program, arguments);
     if (!process->waitForStarted(10000)) {
-        Append(QString("The applet viewer %1 could not be started: %2\n").arg(program, process->errorString()));
+        Append(
+            QString("The applet viewer %1 could not be started: %2\n").arg(program, process->errorString()));
         delete process;
         Reveal();
         return false;
@@ -110,8 +113,8 @@ void TViewerOutput::Append(const QString& text) {
 }
 
 void TViewerOutput::Reveal() {
-    if (auto* window = qobject_cast<QMainWindow*>(parentWidget()); window && !isFloating() &&
-                                                                   window->dockWidgetArea(this) == Qt::NoDockWidgetArea)
+    if (auto* window = qobject_cast<QMainWindow*>(parentWidget());
+        window && !isFloating() && window->dockWidgetArea(this) == Qt::NoDockWidgetArea)
         window->addDockWidget(Qt::BottomDockWidgetArea, this);
     show();
     raise();

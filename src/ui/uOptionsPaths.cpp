@@ -1,15 +1,15 @@
 #include "ui/uOptionsPaths.h"
 
+#include "paths/PathForms.h"
 #include "profile/Errors.h"
 #include "tag/AppSettings.h"
-#include "paths/PathForms.h"
 #include "views/Dialogs.h"
 #include "views/ScreenText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFile>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -28,8 +28,8 @@ namespace zarn {
 
 namespace {
 
-const char* const kWebRootHint =
-    "This is the main directory where you store the files that will go to the server (HTML,GIFs, classes, etc...)";
+const char* const kWebRootHint = "This is the main directory where you store the files that will go to the "
+                                 "server (HTML,GIFs, classes, etc...)";
 const char* const kCodeBaseHint = "This is the place where you store your Applet's .class files";
 constexpr int kViewerRowHeight = 60;
 
@@ -111,8 +111,8 @@ TOptionsPaths::TOptionsPaths(QWidget* parent) : QDialog(parent) {
 
 void TOptionsPaths::BuildViewerPage() {
     QWidget* page = TabSheet1;
-    UseAW = Named(new QRadioButton("Use a specific Applet Viewer utility (eg : Sun's Applet Viewer)", page), "UseAW",
-                  8, 16, 377);
+    UseAW = Named(new QRadioButton("Use a specific Applet Viewer utility (eg : Sun's Applet Viewer)", page),
+                  "UseAW", 8, 16, 377);
     Label1 = Named(new QLabel("Path to Applet Viewer (or similar application) :", page), "Label1", 38, 40);
     AVPath = Named(new QLineEdit(page), "AVPath", 40, 56, 313, 25);
     Label1->setBuddy(AVPath);
@@ -130,15 +130,18 @@ void TOptionsPaths::BuildViewerPage() {
         pathKindGroup_->addButton(item, i);
     }
 
-    CloseWait = Named(new QCheckBox("Wait for the Application to close before going on", page), "CloseWait", 40,
-                      184, 393);
-    hints_.emplace_back(CloseWait, "Recommended for small application whose only purpse is to show applets (eg : "
-                                   "Sun's AppletViewer). NOT for IE, Netscape... !");
-    UseWWW = Named(new QRadioButton("Use your default Web browser (eg Netscape Navigator, MS Internet Explorer, etc..)",
-                                    page),
-                   "UseWWW", 8, 216, 417);
-    UseZAV = Named(new QRadioButton("ZARN applet viewer (runs the applet with the Java on this computer)", page),
-                   "UseZAV", 8, 240, 417);
+    CloseWait = Named(new QCheckBox("Wait for the Application to close before going on", page), "CloseWait",
+                      40, 184, 393);
+    hints_.emplace_back(CloseWait,
+                        "Recommended for small application whose only purpse is to show applets (eg : "
+                        "Sun's AppletViewer). NOT for IE, Netscape... !");
+    UseWWW =
+        Named(new QRadioButton(
+                  "Use your default Web browser (eg Netscape Navigator, MS Internet Explorer, etc..)", page),
+              "UseWWW", 8, 216, 417);
+    UseZAV =
+        Named(new QRadioButton("ZARN applet viewer (runs the applet with the Java on this computer)", page),
+              "UseZAV", 8, 240, 417);
     JavaNote = Named(new QLabel(page), "JavaNote", 26, 262, 407, 44);
     JavaNote->setWordWrap(true);
     JavaNote->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -154,7 +157,8 @@ void TOptionsPaths::BuildViewerPage() {
 
 void TOptionsPaths::BuildOptionsPage() {
     QWidget* page = TabSheet2;
-    RealNames = Named(new QCheckBox("Show also real parameter names ($names)", page), "RealNames", 8, 16, 225);
+    RealNames =
+        Named(new QCheckBox("Show also real parameter names ($names)", page), "RealNames", 8, 16, 225);
     hints_.emplace_back(RealNames, "This will show the macro names (only recommended for advanced users)");
     ShowHints = Named(new QCheckBox("Show Hints", page), "ShowHints", 8, 40);
 
@@ -163,8 +167,8 @@ void TOptionsPaths::BuildOptionsPage() {
     // Both rows' buttons line up after the wider caption.
     const int buttonLeft = std::max({80, 10 + QLabel("Web Site root : ", GBPaths).sizeHint().width(),
                                      10 + QLabel("Code Base : ", GBPaths).sizeHint().width()});
-    auto browseRow = [this, &folder, buttonLeft](const char* caption, const char* buttonName, const char* editName,
-                                                 int top, const char* hint) {
+    auto browseRow = [this, &folder, buttonLeft](const char* caption, const char* buttonName,
+                                                 const char* editName, int top, const char* hint) {
         auto* label = new QLabel(caption, GBPaths);
         label->move(8, top + 4);
         auto* button = Named(new QToolButton(GBPaths), buttonName, buttonLeft, top, 25, 22);
@@ -179,10 +183,12 @@ void TOptionsPaths::BuildOptionsPage() {
     std::tie(CodeBrowse, CodeBase) = browseRow("Code Base : ", "CodeBrowse", "CodeBase", 48, kCodeBaseHint);
     WebBrowse->setToolTip(QString());
 
-    UseCheerpJ = Named(new QCheckBox("Run applets in browser previews with Cheerp&J", page), "UseCheerpJ", 8, 180);
-    auto* note = new QLabel("Needs the internet: the page loads CheerpJ's Java runtime from its makers' site. "
-                            "Its free licence covers personal and open-source use.",
-                            page);
+    UseCheerpJ =
+        Named(new QCheckBox("Run applets in browser previews with Cheerp&J", page), "UseCheerpJ", 8, 180);
+    auto* note =
+        new QLabel("Needs the internet: the page loads CheerpJ's Java runtime from its makers' site. "
+                   "Its free licence covers personal and open-source use.",
+                   page);
     note->setObjectName("UseCheerpJNote");
     note->setWordWrap(true);
     note->setGeometry(26, 200, 411, 32);
@@ -265,10 +271,11 @@ void TOptionsPaths::ApplyHints(bool show) {
 void TOptionsPaths::Button1Click() {
     // Settings are stored as Windows-1252 text: a path with other characters is refused, not mangled.
     std::string viewer, webRoot, codeBase;
-    for (auto [edit, text] : {std::pair{AVPath, &viewer}, std::pair{WebRoot, &webRoot}, std::pair{CodeBase, &codeBase}}) {
+    for (auto [edit, text] :
+         {std::pair{AVPath, &viewer}, std::pair{WebRoot, &webRoot}, std::pair{CodeBase, &codeBase}}) {
         if (!ToAnsi(edit->text(), *text)) {
-            Dialogs().Questions().Warning("ZARN cannot store the characters of \"" + ToAnsiLossy(edit->text()) +
-                                          "\" in its settings.");
+            Dialogs().Questions().Warning("ZARN cannot store the characters of \"" +
+                                          ToAnsiLossy(edit->text()) + "\" in its settings.");
             PC->setCurrentWidget(TabSheet1->isAncestorOf(edit) ? TabSheet1 : TabSheet2);
             edit->setFocus();
             return;

@@ -88,8 +88,8 @@ private:
     std::vector<std::pair<QWidget*, QString>> hints_;
 };
 
-// The applet viewer chooser's filter ("description|pattern" pairs) and whether a chosen program is the usual viewer, whose
-// path names are of the third kind.
+// The applet viewer chooser's filter ("description|pattern" pairs) and whether a chosen program is the usual
+// viewer, whose path names are of the third kind.
 QString ViewerFileFilter();
 bool IsStandardAppletViewer(const QString& path);
 

@@ -29,8 +29,7 @@ QPointer<QWidget>& Parent() {
 
 QMessageBox::StandardButton showBox(QMessageBox::Icon icon, const QString& text,
                                     QMessageBox::StandardButtons buttons, const QString& caption = {}) {
-    QMessageBox box(icon, caption.isEmpty() ? Title() : caption, text, buttons,
-                    Parent());
+    QMessageBox box(icon, caption.isEmpty() ? Title() : caption, text, buttons, Parent());
     box.setObjectName(QStringLiteral("MessageBox"));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
@@ -157,7 +156,8 @@ void TQtPrompt::Message(const std::string& text) {
 }
 
 TAnswer TQtDialogs::YesNoCancel(const QString& caption, const QString& text) {
-    switch (showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, caption)) {
+    switch (showBox(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                    caption)) {
     case QMessageBox::Yes:
         return TAnswer::Yes;
     case QMessageBox::No:

@@ -44,8 +44,9 @@ QPixmap transparentAt(const QPixmap& glyph, bool bottomLeft) {
 }
 
 QString withoutMnemonic(QString text) {
-    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01")).remove(QLatin1Char('&')).replace(
-        QLatin1Char('\x01'), QLatin1Char('&'));
+    return text.replace(QStringLiteral("&&"), QStringLiteral("\x01"))
+        .remove(QLatin1Char('&'))
+        .replace(QLatin1Char('\x01'), QLatin1Char('&'));
 }
 
 } // namespace
@@ -72,15 +73,15 @@ void TGlyphButton::paintEvent(QPaintEvent*) {
     int x = 2;
     if (!glyph_.isNull()) {
         const QSize size = glyph_.deviceIndependentSize().toSize();
-        const QPixmap shown = isEnabled() ? glyph_
-                                          : QIcon(glyph_).pixmap(size, devicePixelRatioF(), QIcon::Disabled);
+        const QPixmap shown =
+            isEnabled() ? glyph_ : QIcon(glyph_).pixmap(size, devicePixelRatioF(), QIcon::Disabled);
         painter.drawPixmap(x, (height() - size.height()) / 2, shown);
         x += size.width() + 2;
     }
     // The caption follows the glyph; the button is sized to it, so centring would only push it out.
     const QRect textRect(x, 0, std::max(0, width() - x), height());
-    style()->drawItemText(&painter, textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic, palette(), isEnabled(),
-                          text(), QPalette::ButtonText);
+    style()->drawItemText(&painter, textRect, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextShowMnemonic,
+                          palette(), isEnabled(), text(), QPalette::ButtonText);
     if (hasFocus()) {
         QStyleOptionFocusRect focus;
         focus.initFrom(this);
@@ -122,7 +123,8 @@ void TRowGrid::SelectRow(int row) {
 
 int TRowGrid::NumberColumnWidth() const {
     // Text starts 3 pixels in; as much again on the right keeps it off the grid line.
-    return std::max({10, numberWidth_, fontMetrics().horizontalAdvance(QString::number(std::max(RowCount(), 1))) + 6});
+    return std::max(
+        {10, numberWidth_, fontMetrics().horizontalAdvance(QString::number(std::max(RowCount(), 1))) + 6});
 }
 
 void TRowGrid::FitNumberColumn(bool shrink) {
@@ -211,7 +213,8 @@ void TRowGrid::mousePressEvent(QMouseEvent* event) {
 void TRowGrid::mouseMoveEvent(QMouseEvent* event) {
     if (dragFrom_ < 0)
         return;
-    const int y = std::clamp(int(event->position().y()), BorderWidth, std::max(BorderWidth, height() - BorderWidth - 1));
+    const int y = std::clamp(int(event->position().y()), BorderWidth,
+                             std::max(BorderWidth, height() - BorderWidth - 1));
     const int over = RowAt(y);
     if (over >= 0 && over != dragOver_) {
         dragOver_ = over;
@@ -414,7 +417,8 @@ void TAPVParamVector::FitHeight() {
     QWidget* parent = parentWidget();
     if (!parent)
         return;
-    if (auto* outer = qobject_cast<TAPVParamVector*>(parent->parentWidget()); outer && parent == outer->ElementPanel) {
+    if (auto* outer = qobject_cast<TAPVParamVector*>(parent->parentWidget());
+        outer && parent == outer->ElementPanel) {
         ArrangeViews(outer->ElementPanel);
         outer->SyncGridRows();
         outer->FitHeight();
@@ -468,8 +472,8 @@ void TAPVParamVector::updateAddButton() {
     else if (Vector->ValidTemplates.empty())
         AddButton->setToolTip(QStringLiteral("This list names no element templates to add."));
     else
-        AddButton->setToolTip(
-            QStringLiteral("Every element template of this list is in use, and each may be added only once."));
+        AddButton->setToolTip(QStringLiteral(
+            "Every element template of this list is in use, and each may be added only once."));
 }
 
 void TAPVParamVector::BeforeListTextChange() {
@@ -511,7 +515,8 @@ void TAPVParamVector::AddClick() {
     const int selected = RowGrid->SelectedRow();
     const std::size_t count = Vector->Containers.size();
     // Without a selection the new element goes to the end.
-    const std::size_t position = selected >= 0 && std::size_t(selected) < count ? std::size_t(selected) + 1 : count;
+    const std::size_t position =
+        selected >= 0 && std::size_t(selected) < count ? std::size_t(selected) + 1 : count;
     try {
         Vector->AddElement(chosen, position, NestingDepth());
     } catch (const std::exception& error) {

@@ -1,8 +1,8 @@
 #include "views/ParamViewList.h"
 
 #include "model/AppletParam.h"
-#include "profile/Errors.h"
 #include "model/ScalarParams.h"
+#include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "views/ScreenText.h"
@@ -10,8 +10,8 @@
 
 #include <QLabel>
 #include <QScrollBar>
-#include <QVBoxLayout>
 #include <QTabWidget>
+#include <QVBoxLayout>
 
 #include <memory>
 #include <vector>
@@ -186,9 +186,8 @@ int clientWidth(const TParamPage& page) {
 void KillPages(TPageList& pages) {
     while (!pages.empty()) {
         TParamPage& page = pages.back();
-        if (auto* control = qobject_cast<QTabWidget*>(page.Page->parentWidget()
-                                                          ? page.Page->parentWidget()->parentWidget()
-                                                          : nullptr)) {
+        if (auto* control = qobject_cast<QTabWidget*>(
+                page.Page->parentWidget() ? page.Page->parentWidget()->parentWidget() : nullptr)) {
             const int index = control->indexOf(page.Page);
             if (index >= 0)
                 control->removeTab(index);
@@ -235,8 +234,8 @@ void CheckParamPages(const TJavaAppletTag& tag) {
         if (param->Page >= 0 && param->Page < pageCount)
             continue;
         throw EZarnError("Parameter \"" + param->Name + "\" is on page " + IntToStr(param->Page) +
-                         ", but the template has " + IntToStr(pageCount) + (pageCount == 1 ? " page" : " pages") +
-                         " (numbered from 0)");
+                         ", but the template has " + IntToStr(pageCount) +
+                         (pageCount == 1 ? " page" : " pages") + " (numbered from 0)");
     }
 }
 

@@ -74,7 +74,8 @@ TAppletParamView* CreateView(QWidget* owner, TAppletParam* param, TEditorDocumen
     return view;
 }
 
-using ViewFactory = std::function<TAppletParamView*(QWidget* owner, TAppletParam* param, TEditorDocument* document)>;
+using ViewFactory =
+    std::function<TAppletParamView*(QWidget* owner, TAppletParam* param, TEditorDocument* document)>;
 
 // Exact classes only: a class derived from a registered one is not found unless registered itself.
 void RegisterParamView(std::type_index paramClass, ViewFactory create);

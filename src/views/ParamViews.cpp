@@ -1,10 +1,10 @@
 #include "views/ParamViews.h"
 
 #include "model/ColorParams.h"
-#include "profile/Errors.h"
 #include "model/ScalarParams.h"
-#include "profile/TextConv.h"
 #include "plugins/Plugin.h"
+#include "profile/Errors.h"
+#include "profile/TextConv.h"
 #include "views/ColorViews.h"
 #include "views/Dialogs.h"
 #include "views/Glyphs.h"
@@ -21,8 +21,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
-#include <QTemporaryFile>
 #include <QSignalBlocker>
+#include <QTemporaryFile>
 #include <QToolButton>
 #include <QValidator>
 
@@ -126,7 +126,8 @@ void TAPVWithTEdit::CreateEditor() {
     connect(Editor, &QLineEdit::textChanged, this, [this] { EditorChanged(); });
 }
 
-TUpDown::TUpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+TUpDown::TUpDown(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this)) {
     for (QToolButton* button : {up_, down_}) {
         button->setAutoRepeat(true);
         button->setFocusPolicy(Qt::NoFocus); // the edit's Up and Down keys step from the keyboard

@@ -1,11 +1,11 @@
 #include "views/ViewUndo.h"
 
 #include "model/ParamVector.h"
-#include "views/ScreenText.h"
 #include "views/EditorDocument.h"
 #include "views/ParamVectorView.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
+#include "views/ScreenText.h"
 
 #include <QScrollArea>
 #include <QStackedWidget>
@@ -33,8 +33,9 @@ class TChangeValueCommand : public QUndoCommand {
 public:
     TChangeValueCommand(TEditorDocument& document, TAppletParam& param, TParamValue before, TParamValue after,
                         bool typing, std::unique_ptr<TValueSnapshot> snapshot)
-        : QUndoCommand(QStringLiteral("Change %1").arg(ParamCaption(param))), document_(document), param_(param),
-          before_(std::move(before)), after_(std::move(after)), typing_(typing), snapshot_(std::move(snapshot)) {}
+        : QUndoCommand(QStringLiteral("Change %1").arg(ParamCaption(param))), document_(document),
+          param_(param), before_(std::move(before)), after_(std::move(after)), typing_(typing),
+          snapshot_(std::move(snapshot)) {}
 
     int id() const override { return typing_ ? ChangeValueId : -1; }
     bool mergeWith(const QUndoCommand* other) override {
@@ -83,10 +84,10 @@ private:
 class TElementCommand : public QUndoCommand {
 public:
     enum class TKind { Add, Delete, Move };
-    TElementCommand(TEditorDocument& document, TKind kind, TAPParamVector& vector, std::size_t from, std::size_t to,
-                    std::unique_ptr<TAPContainer> held)
-        : QUndoCommand(text(kind, vector)), document_(document), kind_(kind), vector_(vector), from_(from), to_(to),
-          held_(std::move(held)) {}
+    TElementCommand(TEditorDocument& document, TKind kind, TAPParamVector& vector, std::size_t from,
+                    std::size_t to, std::unique_ptr<TAPContainer> held)
+        : QUndoCommand(text(kind, vector)), document_(document), kind_(kind), vector_(vector), from_(from),
+          to_(to), held_(std::move(held)) {}
 
     void undo() override {
         const TUndoReplay replay(&document_);
@@ -220,15 +221,15 @@ void TParamEdit::Done() {
         if (after == before_)
             return;
     }
-    document_->UndoStack()->push(
-        new TChangeValueCommand(*document_, param_, before_, std::move(after), typing_, std::move(snapshot_)));
+    document_->UndoStack()->push(new TChangeValueCommand(*document_, param_, before_, std::move(after),
+                                                         typing_, std::move(snapshot_)));
 }
 
 namespace {
 
 // Element changes made while a step replays are the step's own; without a document there is no history.
-void recordElement(TEditorDocument* document, TElementCommand::TKind kind, TAPParamVector& vector, std::size_t from,
-                   std::size_t to, std::unique_ptr<TAPContainer> held) {
+void recordElement(TEditorDocument* document, TElementCommand::TKind kind, TAPParamVector& vector,
+                   std::size_t from, std::size_t to, std::unique_ptr<TAPContainer> held) {
     if (!document || document->Replaying())
         return;
     document->UndoStack()->push(new TElementCommand(*document, kind, vector, from, to, std::move(held)));

@@ -1,8 +1,8 @@
 // Drives the real zarn-cli program: output, errors and exit codes of each command.
 
 #include "TestUtil.h"
-#include "profile/Codepage.h"
 #include "model/KelmFile.h"
+#include "profile/Codepage.h"
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"
 
@@ -113,7 +113,9 @@ protected:
     }
 
     std::string file(const std::string& name) const { return dir.file(name); }
-    RunResult run(const std::vector<std::string>& args) const { return RunProgram(args, dir.path().string()); }
+    RunResult run(const std::vector<std::string>& args) const {
+        return RunProgram(args, dir.path().string());
+    }
     // A document made from the sample, as a first step of many tests.
     void makeDocument(const std::string& name, const std::vector<std::string>& extra = {}) const {
         std::vector<std::string> args = {"new", "Sample.zrt", name};
@@ -173,7 +175,8 @@ TEST_F(CliTest, HtmlPrintsTheClipboardTextAsUtf8) {
     const std::string expected = clipboardText("Sample.zrt");
     EXPECT_EQ(html.out, Win1252ToUtf8(expected));
     EXPECT_EQ(html.out.rfind("<APPLET CODE=\"Sample.class\" WIDTH=200 HEIGHT=50 >\r\n", 0), 0u) << html.out;
-    EXPECT_NE(html.out.find("<PARAM NAME=title VALUE=\"Caf\xC3\xA9 \xE2\x82\xAC 3\">\r\n"), std::string::npos);
+    EXPECT_NE(html.out.find("<PARAM NAME=title VALUE=\"Caf\xC3\xA9 \xE2\x82\xAC 3\">\r\n"),
+              std::string::npos);
     EXPECT_NE(html.out.find("No Java here, 200 wide.\r\n</APPLET>\r\n"), std::string::npos);
 
     const RunResult raw = run({"html", "Sample.zrt", "--raw"});
@@ -198,22 +201,27 @@ TEST_F(CliTest, HtmlPurposeAndBaseChooseTheCodeBaseForm) {
     tag.Load(profile);
     const RunResult display = run({"html", "doc.zrd", "--purpose", "2", "--base", "/elsewhere/pages"});
     EXPECT_EQ(display.out, Win1252ToUtf8(ToCRLF(tag.CompileToHTML(PurposeDisplay, "/elsewhere/pages"))));
-    EXPECT_NE(display.out.find("CODEBASE=\"../.." + webRoot + "/applets/\""), std::string::npos) << display.out;
+    EXPECT_NE(display.out.find("CODEBASE=\"../.." + webRoot + "/applets/\""), std::string::npos)
+        << display.out;
 }
 
 TEST_F(CliTest, LoadFailuresNameTheFile) {
     ExpectError(run({"html", "missing.zrd"}), "missing.zrd: no such file");
     ExpectError(run({"get", "."}), "is a folder");
     // The loader's own message, with the section and class that failed.
-    ExpectError(run({"html", "Broken.zrt"}),
-                "Broken.zrt: List index out of bounds in section [odd parameter] loading class TAPNoSuchKind");
+    ExpectError(
+        run({"html", "Broken.zrt"}),
+        "Broken.zrt: List index out of bounds in section [odd parameter] loading class TAPNoSuchKind");
     WriteFile(file("notes.txt"), "just text\n");
     ExpectError(run({"get", "notes.txt"}), "notes.txt: Could not get the [Applet parameters] section");
 }
 
 TEST_F(CliTest, NewWritesTheTemplateCopyAsADocument) {
-    const RunResult made = run({"new", "Sample.zrt", "doc.zrd", "--set", "count=7", "--set=TITLE=Gr\xC3\xBC\xC3\x9F" "e",
-                                "--webroot", "/srv/www", "--codebase", "/srv/www/applets", "--set", "align=Middle"});
+    const RunResult made =
+        run({"new", "Sample.zrt", "doc.zrd", "--set", "count=7",
+             "--set=TITLE=Gr\xC3\xBC\xC3\x9F"
+             "e",
+             "--webroot", "/srv/www", "--codebase", "/srv/www/applets", "--set", "align=Middle"});
     ASSERT_EQ(made.code, 0) << made.err;
     EXPECT_EQ(made.out, "");
     EXPECT_EQ(made.err, "");
@@ -221,12 +229,15 @@ TEST_F(CliTest, NewWritesTheTemplateCopyAsADocument) {
     const std::string document = ReadFile(file("doc.zrd"));
     EXPECT_EQ(document.rfind("; Sample template of the command-line tests.", 0), 0u); // the whole copy
     EXPECT_NE(document.find("TemplateFile=0"), std::string::npos);
-    EXPECT_NE(document.find("Value=Gr\xFC\xDF" "e"), std::string::npos); // stored as Windows-1252
+    EXPECT_NE(document.find("Value=Gr\xFC\xDF"
+                            "e"),
+              std::string::npos); // stored as Windows-1252
     EXPECT_EQ(ReadFile(file("Sample.zrt")), templateBytes);
     EXPECT_TRUE(HiddenFiles(dir.path()).empty());
 
     const RunResult values = run({"get", "doc.zrd", "count", "title", "ALIGN", "WEBROOT", "CODEBASE"});
-    EXPECT_EQ(values.out, "count=7\ntitle=Gr\xC3\xBC\xC3\x9F" "e\nALIGN=4\nWEBROOT=/srv/www\nCODEBASE=/srv/www/applets\n");
+    EXPECT_EQ(values.out, "count=7\ntitle=Gr\xC3\xBC\xC3\x9F"
+                          "e\nALIGN=4\nWEBROOT=/srv/www\nCODEBASE=/srv/www/applets\n");
 
     TJavaAppletTag tag;
     TKelmFile profile(file("doc.zrd"));
@@ -240,16 +251,19 @@ TEST_F(CliTest, NewRefusesAndLeavesNoPartialDocument) {
     ExpectError(run({"new", "Sample.zrt", "doc.zrd"}), "doc.zrd: exists already");
     EXPECT_EQ(ReadFile(file("doc.zrd")), "keep");
     // A refused value under --force keeps the old file too.
-    ExpectError(run({"new", "Sample.zrt", "doc.zrd", "--force", "--set", "count=x"}), "'x' is not a valid integer value");
+    ExpectError(run({"new", "Sample.zrt", "doc.zrd", "--force", "--set", "count=x"}),
+                "'x' is not a valid integer value");
     EXPECT_EQ(ReadFile(file("doc.zrd")), "keep");
     ASSERT_EQ(run({"new", "Sample.zrt", "doc.zrd", "--force"}).code, 0);
     EXPECT_NE(ReadFile(file("doc.zrd")).find("TemplateFile=0"), std::string::npos);
 
-    ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "count=many"}), "count: 'many' is not a valid integer value");
+    ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "count=many"}),
+                "count: 'many' is not a valid integer value");
     ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "nosuch=1"}), "no parameter 'nosuch'");
     ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "title=\xE2\x86\x92"}), "Windows-1252");
     ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "sep=line"}), "keeps no value");
-    ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "WIDTH=0x"}), "'0x' is not a valid integer value");
+    ExpectError(run({"new", "Sample.zrt", "fresh.zrd", "--set", "WIDTH=0x"}),
+                "'0x' is not a valid integer value");
     ExpectError(run({"new", "Broken.zrt", "fresh.zrd"}), "TAPNoSuchKind");
     EXPECT_FALSE(fs::exists(file("fresh.zrd")));
     EXPECT_TRUE(HiddenFiles(dir.path()).empty());
@@ -283,7 +297,7 @@ TEST_F(CliTest, SavesKeepOwnerModeAndTheFileTheSystemMeans) {
         SCOPED_TRACE(args[0]);
         const RunResult result = run(args);
         ASSERT_EQ(result.code, 0) << result.err;
-        struct stat st{};
+        struct stat st {};
         ASSERT_EQ(::stat(file("private.zrd").c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, 0600u);
         if (root) {
@@ -321,7 +335,8 @@ TEST_F(CliTest, GetPrintsValuesInTheOrderAsked) {
 
     const RunResult some = run({"get", "Sample.zrt", "COUNT", "width", "Title", "hspace", "code"});
     EXPECT_EQ(some.code, 0);
-    EXPECT_EQ(some.out, "COUNT=3\nwidth=200\nTitle=Caf\xC3\xA9 \xE2\x82\xAC $count\nhspace=0\ncode=Sample.class\n");
+    EXPECT_EQ(some.out,
+              "COUNT=3\nwidth=200\nTitle=Caf\xC3\xA9 \xE2\x82\xAC $count\nhspace=0\ncode=Sample.class\n");
 
     // Nothing is printed when one name is unknown.
     ExpectError(run({"get", "Sample.zrt", "count", "nosuch"}), "no parameter 'nosuch'");
@@ -334,17 +349,22 @@ TEST_F(CliTest, GetPrintsValuesInTheOrderAsked) {
 TEST_F(CliTest, SetSavesAllValuesOrNone) {
     makeDocument("doc.zrd");
     const RunResult set = run({"set", "doc.zrd", "count=9", "ALIGN=absolute middle", "HEIGHT=$10",
-                               "title=\xC3\x9C" "ber", "show=0", "ratio=2.25"});
+                               "title=\xC3\x9C"
+                               "ber",
+                               "show=0", "ratio=2.25"});
     ASSERT_EQ(set.code, 0) << set.err;
     EXPECT_EQ(set.out, "");
     EXPECT_EQ(run({"get", "doc.zrd", "count", "ALIGN", "HEIGHT", "title", "show", "ratio"}).out,
-              "count=9\nALIGN=5\nHEIGHT=16\ntitle=\xC3\x9C" "ber\nshow=0\nratio=2.25\n");
+              "count=9\nALIGN=5\nHEIGHT=16\ntitle=\xC3\x9C"
+              "ber\nshow=0\nratio=2.25\n");
     EXPECT_EQ(run({"set", "doc.zrd", "align=ABSBOTTOM"}).code, 0);
     EXPECT_EQ(run({"get", "doc.zrd", "align"}).out, "align=7\n");
 
     const std::string before = ReadFile(file("doc.zrd"));
-    ExpectError(run({"set", "doc.zrd", "count=5", "WIDTH=wide"}), "WIDTH: 'wide' is not a valid integer value");
-    ExpectError(run({"set", "doc.zrd", "count=5", "ratio=half"}), "ratio: 'half' is not a valid floating point value");
+    ExpectError(run({"set", "doc.zrd", "count=5", "WIDTH=wide"}),
+                "WIDTH: 'wide' is not a valid integer value");
+    ExpectError(run({"set", "doc.zrd", "count=5", "ratio=half"}),
+                "ratio: 'half' is not a valid floating point value");
     ExpectError(run({"set", "doc.zrd", "ALIGN=8"}), "is not an alignment");
     ExpectError(run({"set", "doc.zrd", "ALIGN=sideways"}), "is not an alignment");
     ExpectError(run({"set", "doc.zrd", "sep=x"}), "keeps no value");
@@ -414,10 +434,11 @@ TEST_F(CliTest, CheckCopiesFromTheTemplateFolderOnly) {
 TEST_F(CliTest, PlugInParametersUseTheProgramsPlugIns) {
     if (!fs::exists(std::string(ZARN_BIN_DIR) + "/memlet.so"))
         GTEST_SKIP() << "memlet is built with ZARN_GUI only";
-    WriteFile(file("Notes.zrt"), "[Applet Basic Parameters]\r\nCode=Notes.class\r\nTemplateFile=1\r\n"
-                                 "[Applet Parameters]\r\nParam0=notes\r\n"
-                                 "[notes parameter]\r\nClass=TAPPlugin\r\nPlugin=memlet.dll\r\npclass=Edit\r\n"
-                                 "LineCount=2\r\nLine0=first\r\nLine1=second\r\nFName=notes\r\next=.txt\r\n");
+    WriteFile(file("Notes.zrt"),
+              "[Applet Basic Parameters]\r\nCode=Notes.class\r\nTemplateFile=1\r\n"
+              "[Applet Parameters]\r\nParam0=notes\r\n"
+              "[notes parameter]\r\nClass=TAPPlugin\r\nPlugin=memlet.dll\r\npclass=Edit\r\n"
+              "LineCount=2\r\nLine0=first\r\nLine1=second\r\nFName=notes\r\next=.txt\r\n");
     fs::create_directory(dir.path() / "www");
     ASSERT_EQ(run({"new", "Notes.zrt", "notes.zrd", "--webroot", file("www")}).code, 0);
     // No window system needed: the block compiles and the plug-in writes its data file.
@@ -510,16 +531,19 @@ TEST_F(CliTest, TemplatesDefaultsToTheProgramsTemplates) {
 
 TEST_F(CliTest, ImportMakesADocumentFromAPageBlock) {
     const std::string templates = std::string(ZARN_SOURCE_DIR) + "/Templates/Text/Ticker.zrt";
-    WriteFile(file("page.html"), "<html><body><p>Old page\n"
-                                 "<APPLET code='Ticker.class' width=300 height=20 codebase=classes>\n"
-                                 "<param name=MESSAGE value=\"Cheap &amp; cheerful $5\"><PARAM NAME=extra VALUE=1>\n"
-                                 "<param name=bold value=maybe>Get Java\n"
-                                 "<applet code=Unknown.class width=1 height=1></applet>\n");
+    WriteFile(file("page.html"),
+              "<html><body><p>Old page\n"
+              "<APPLET code='Ticker.class' width=300 height=20 codebase=classes>\n"
+              "<param name=MESSAGE value=\"Cheap &amp; cheerful $5\"><PARAM NAME=extra VALUE=1>\n"
+              "<param name=bold value=maybe>Get Java\n"
+              "<applet code=Unknown.class width=1 height=1></applet>\n");
     const RunResult listed = run({"import", "page.html", "doc.zrd"});
     EXPECT_EQ(listed.code, 1);
-    EXPECT_NE(listed.out.find("1: Ticker.class  300 x 20  MESSAGE=Cheap & cheerful $5"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("1: Ticker.class  300 x 20  MESSAGE=Cheap & cheerful $5"), std::string::npos)
+        << listed.out;
     EXPECT_NE(listed.err.find("choose one with --block N"), std::string::npos) << listed.err;
-    ExpectError(run({"import", "page.html", "--block", "2", "doc.zrd"}), "no template has the CODE Unknown.class");
+    ExpectError(run({"import", "page.html", "--block", "2", "doc.zrd"}),
+                "no template has the CODE Unknown.class");
     ExpectError(run({"import", "page.html", "--block", "3", "doc.zrd"}), "--block takes 1 to 2");
     EXPECT_FALSE(fs::exists(file("doc.zrd")));
 
@@ -529,8 +553,11 @@ TEST_F(CliTest, ImportMakesADocumentFromAPageBlock) {
     EXPECT_NE(made.err.find("refused: bold=maybe"), std::string::npos) << made.err;
     const RunResult html = run({"html", "doc.zrd", "--lf"});
     ASSERT_EQ(html.code, 0) << html.err;
-    EXPECT_EQ(html.out.rfind("<APPLET CODE=\"Ticker.class\" WIDTH=300 HEIGHT=20 CODEBASE=\"classes/\" >\n", 0), 0u) << html.out;
-    EXPECT_NE(html.out.find("<PARAM NAME=message VALUE=\"Cheap & cheerful $5\">"), std::string::npos) << html.out;
+    EXPECT_EQ(
+        html.out.rfind("<APPLET CODE=\"Ticker.class\" WIDTH=300 HEIGHT=20 CODEBASE=\"classes/\" >\n", 0), 0u)
+        << html.out;
+    EXPECT_NE(html.out.find("<PARAM NAME=message VALUE=\"Cheap & cheerful $5\">"), std::string::npos)
+        << html.out;
     EXPECT_NE(html.out.find("\nGet Java\n</APPLET>"), std::string::npos) << html.out;
 }
 
@@ -542,9 +569,10 @@ TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
     const std::string viewer = file("viewer.sh");
     WriteFile(viewer, "#!/bin/sh\necho \"$@\" >>'" + file("viewed") + "'\n");
     fs::permissions(viewer, fs::perms::owner_all);
-    WriteFile(file("config/Trelvix/ZARN/1.0.conf"), "[Software\\Trelvix\\ZARN\\1.0]\n\"AppletViewer\"=\"" + viewer +
-                                                       "\"\n\"PathnamesKind\"=dword:00000000\n\"UseWebAsAv\"=dword:00000000\n"
-                                                       "\"WaitForAVToClose\"=dword:00000001\n");
+    WriteFile(file("config/Trelvix/ZARN/1.0.conf"),
+              "[Software\\Trelvix\\ZARN\\1.0]\n\"AppletViewer\"=\"" + viewer +
+                  "\"\n\"PathnamesKind\"=dword:00000000\n\"UseWebAsAv\"=dword:00000000\n"
+                  "\"WaitForAVToClose\"=dword:00000001\n");
 
     const RunResult shown = run({"preview", "Sample.zrt"});
     ASSERT_EQ(shown.code, 0) << shown.err;

@@ -1,9 +1,9 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
+#include "profile/Errors.h"
 #include "tag/AppletTag.h"
 
 #include <gtest/gtest.h>
@@ -25,7 +25,6 @@ using test::Ini;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
 
 struct ParamSpec {
     std::string name;
@@ -139,14 +138,15 @@ TEST_F(AppletTagTest, AFailedLoadKeepsWhatTheTagHeld) {
     Load(Template("Width=300\r\nCopy=a.class\r\n", {{"p", "x"}}) + Ini({"[Pages]", "a=Main"}));
     const TAppletParam* first = &(*tag.ParamList)[0];
 
-    const std::string bad = Ini({"[Applet Basic Parameters]", "Width=1", "Copy=other.class", "[Pages]", "a=Other",
-                                 "[Applet Parameters]", "Param0=n", "[n parameter]", "Class=TAPNumeric",
-                                 "Value=abc"});
+    const std::string bad =
+        Ini({"[Applet Basic Parameters]", "Width=1", "Copy=other.class", "[Pages]", "a=Other",
+             "[Applet Parameters]", "Param0=n", "[n parameter]", "Class=TAPNumeric", "Value=abc"});
     try {
         Load(bad, "bad.zrt");
         FAIL() << "loaded";
     } catch (const EConvertError& error) {
-        EXPECT_EQ(error.Message(), "'abc' is not a valid integer value in section [n parameter] loading class TAPNumeric");
+        EXPECT_EQ(error.Message(),
+                  "'abc' is not a valid integer value in section [n parameter] loading class TAPNumeric");
     }
     try {
         Load(Ini({"[Applet Basic Parameters]", "Width=1"}), "empty.zrt");
@@ -163,7 +163,8 @@ TEST_F(AppletTagTest, AFailedLoadKeepsWhatTheTagHeld) {
 
 TEST_F(AppletTagTest, OpeningLineCarriesAttributesOnlyWhenTheyDifferFromTheirDefaults) {
     Load(Template("Code=Demo.class\r\n", {{"b", "", "TAPBevel"}}));
-    EXPECT_EQ(tag.CompileToHTML(PurposeClipboard, ""), "<APPLET CODE=\"Demo.class\" WIDTH=250 HEIGHT=100 >\r\r</APPLET>\r");
+    EXPECT_EQ(tag.CompileToHTML(PurposeClipboard, ""),
+              "<APPLET CODE=\"Demo.class\" WIDTH=250 HEIGHT=100 >\r\r</APPLET>\r");
 
     tag.BasicParams.HSpace = 5;
     EXPECT_EQ(Lines()[0], "<APPLET CODE=\"Demo.class\" WIDTH=250 HEIGHT=100 HSPACE=5 VSPACE=0 >");
@@ -191,7 +192,8 @@ TEST_F(AppletTagTest, AlignmentWithoutAWordCompilesAsBaselineAndIsKept) {
 
 TEST_F(AppletTagTest, ExtremeSpacingIsWrittenNotLost) {
     Load(Template("Code=A.class\r\nHSpace=$80000000\r\nVSpace=$80000000\r\n", {{"h", "$HSPACE"}}));
-    EXPECT_EQ(Lines()[0], "<APPLET CODE=\"A.class\" WIDTH=250 HEIGHT=100 HSPACE=-2147483648 VSPACE=-2147483648 >");
+    EXPECT_EQ(Lines()[0],
+              "<APPLET CODE=\"A.class\" WIDTH=250 HEIGHT=100 HSPACE=-2147483648 VSPACE=-2147483648 >");
     EXPECT_EQ(Lines()[1], "<PARAM NAME=h VALUE=-2147483648>");
 }
 
@@ -235,42 +237,36 @@ TEST_F(AppletTagTest, CodeIsWrittenAsStored) {
 }
 
 TEST_F(AppletTagTest, ParameterValuesExpandMacrosAndEscapes) {
-    Load(Template("Code=A.class\r\nWidth=300\r\nAlternateText=Sized $w\\$\r\n",
-                      {{"w", "$WIDTHpx"},
-                       {"missing", "$NOSUCH"},
-                       {"A", "x"},
-                       {"B", "y"},
-                       {"ab", "$A$B"},
-                       {"tab", "a\\tb"},
-                       {"path", "c:\\x"},
-                       {"ref", "$path"},
-                       {"dbl", "a\\\\b"},
-                       {"WIDTH", "mine"},
-                       {"width2", "$WIDTH"},
-                       {"words", "two words"},
-                       {"quoted", "$words!"}}));
-    EXPECT_EQ(Lines(), (TStrings{"<APPLET CODE=\"A.class\" WIDTH=300 HEIGHT=100 >",
-                                 "<PARAM NAME=w VALUE=300px>",
-                                 "<PARAM NAME=missing VALUE=$NOSUCH>",
-                                 "<PARAM NAME=A VALUE=x>",
-                                 "<PARAM NAME=B VALUE=y>",
-                                 "<PARAM NAME=ab VALUE=xy>",
-                                 "<PARAM NAME=tab VALUE=a\tb>",
-                                 "<PARAM NAME=path VALUE=c:x>",
-                                 "<PARAM NAME=ref VALUE=c:x>",
-                                 "<PARAM NAME=dbl VALUE=a\\b>",
-                                 "<PARAM NAME=WIDTH VALUE=mine>",
-                                 "<PARAM NAME=width2 VALUE=300>",
-                                 "<PARAM NAME=words VALUE=\"two words\">",
-                                 "<PARAM NAME=quoted VALUE=\"two words\"!>",
-                                 "Sized $WIDTHpx$", // a value is inserted as stored, not expanded
-                                 "</APPLET>"}));
+    Load(Template("Code=A.class\r\nWidth=300\r\nAlternateText=Sized $w\\$\r\n", {{"w", "$WIDTHpx"},
+                                                                                 {"missing", "$NOSUCH"},
+                                                                                 {"A", "x"},
+                                                                                 {"B", "y"},
+                                                                                 {"ab", "$A$B"},
+                                                                                 {"tab", "a\\tb"},
+                                                                                 {"path", "c:\\x"},
+                                                                                 {"ref", "$path"},
+                                                                                 {"dbl", "a\\\\b"},
+                                                                                 {"WIDTH", "mine"},
+                                                                                 {"width2", "$WIDTH"},
+                                                                                 {"words", "two words"},
+                                                                                 {"quoted", "$words!"}}));
+    EXPECT_EQ(
+        Lines(),
+        (TStrings{"<APPLET CODE=\"A.class\" WIDTH=300 HEIGHT=100 >", "<PARAM NAME=w VALUE=300px>",
+                  "<PARAM NAME=missing VALUE=$NOSUCH>", "<PARAM NAME=A VALUE=x>", "<PARAM NAME=B VALUE=y>",
+                  "<PARAM NAME=ab VALUE=xy>", "<PARAM NAME=tab VALUE=a\tb>", "<PARAM NAME=path VALUE=c:x>",
+                  "<PARAM NAME=ref VALUE=c:x>", "<PARAM NAME=dbl VALUE=a\\b>",
+                  "<PARAM NAME=WIDTH VALUE=mine>", "<PARAM NAME=width2 VALUE=300>",
+                  "<PARAM NAME=words VALUE=\"two words\">", "<PARAM NAME=quoted VALUE=\"two words\"!>",
+                  "Sized $WIDTHpx$", // a value is inserted as stored, not expanded
+                  "</APPLET>"}));
 }
 
 TEST_F(AppletTagTest, HugeValuesCompileInLinearTime) {
     const std::size_t size = 1 << 20;
-    Load(Template("Code=A.class\r\n",
-                      {{"dollars", std::string(size, '$')}, {"slashes", std::string(size, '\\')}, {"w", "$WIDTH"}}));
+    Load(Template(
+        "Code=A.class\r\n",
+        {{"dollars", std::string(size, '$')}, {"slashes", std::string(size, '\\')}, {"w", "$WIDTH"}}));
     const auto started = std::chrono::steady_clock::now();
     const TStrings lines = Lines();
     const auto elapsed = std::chrono::steady_clock::now() - started;
@@ -283,7 +279,7 @@ TEST_F(AppletTagTest, HugeValuesCompileInLinearTime) {
 
 TEST_F(AppletTagTest, SaveWritesTheValuesAndMarksTheFileAsADocument) {
     const std::string tpl = Template("Code=A.class\r\nTemplateFile=1\r\nCopy=A.class a.gif\r\nKeep=me\r\n",
-                                         {{"greeting", "Hello"}}) +
+                                     {{"greeting", "Hello"}}) +
                             Ini({"[Pages]", "p=Text", "[Description]", "Comment=Demo"});
     Load(tpl);
     ASSERT_TRUE(tag.BasicParams.TemplateFile);
@@ -332,8 +328,9 @@ TEST_F(AppletTagTest, SaveWritesTheValuesAndMarksTheFileAsADocument) {
 }
 
 TEST_F(AppletTagTest, SavingIntoANewFileStartsFromAnEmptyOneAndRepointsVectors) {
-    Load(Ini({"[Applet Basic Parameters]", "Code=V.class", "[Applet Parameters]", "Param0=list", "[list parameter]",
-              "Class=TAPParamVector", "ValidTemplates=item*", "[item template parameter]", "Class=TAPString"}));
+    Load(Ini({"[Applet Basic Parameters]", "Code=V.class", "[Applet Parameters]", "Param0=list",
+              "[list parameter]", "Class=TAPParamVector", "ValidTemplates=item*", "[item template parameter]",
+              "Class=TAPString"}));
     const std::string doc = dir.file("new.zrd");
     TKelmFile file(doc);
     tag.Save(file);
@@ -422,7 +419,8 @@ TEST_P(SampleTemplateTest, CompilesToItsGoldenBlocks) {
     const std::string webRoot = templates.string() + "/";
     tag.BasicParams.WebRoot = webRoot;
     tag.BasicParams.CodeBase = "D:\\java\\applets\\";
-    const bool update = std::getenv("ZARN_UPDATE_GOLDEN") && std::string(std::getenv("ZARN_UPDATE_GOLDEN")) == "1";
+    const bool update =
+        std::getenv("ZARN_UPDATE_GOLDEN") && std::string(std::getenv("ZARN_UPDATE_GOLDEN")) == "1";
     for (int purpose : {PurposeClipboard, PurposeDisplay}) {
         std::string block = tag.CompileToHTML(purpose, webRoot);
         EXPECT_EQ(block.find(ZARN_SOURCE_DIR), std::string::npos);
@@ -430,8 +428,8 @@ TEST_P(SampleTemplateTest, CompilesToItsGoldenBlocks) {
         std::string handedOut;
         for (char c : block)
             handedOut += c == '\r' ? std::string("\r\n") : std::string(1, c);
-        const std::string golden = test::DataPath("golden/" + path.stem().string() + ".purpose" +
-                                                  std::to_string(purpose) + ".html");
+        const std::string golden =
+            test::DataPath("golden/" + path.stem().string() + ".purpose" + std::to_string(purpose) + ".html");
         if (update) {
             fs::create_directories(fs::path(golden).parent_path());
             WriteFile(golden, handedOut);
@@ -442,7 +440,8 @@ TEST_P(SampleTemplateTest, CompilesToItsGoldenBlocks) {
 
 INSTANTIATE_TEST_SUITE_P(Templates, SampleTemplateTest,
                          testing::Values("Text/Ticker.zrt", "Images/ImageFader.zrt", "Clocks/AnalogClock.zrt",
-                                         "Vectors/SlideShow.zrt", "Vectors/MenuBar.zrt", "Vectors/Gallery.zrt"),
+                                         "Vectors/SlideShow.zrt", "Vectors/MenuBar.zrt",
+                                         "Vectors/Gallery.zrt"),
                          [](const auto& test) { return fs::path(test.param).stem().string(); });
 
 TEST(SampleTemplates, TogetherUseEveryScalarKind) {
@@ -454,8 +453,8 @@ TEST(SampleTemplates, TogetherUseEveryScalarKind) {
         for (const auto& param : *tag.ParamList)
             kinds.insert(param->ClassName());
     }
-    for (const char* kind : {"TAPString", "TAPNumeric", "TAPFloat", "TAPColor", "TAPColorCombo", "TAPFileName",
-                             "TAPBoolean", "TAPComboList", "TAPBevel", "TAPColorOption"})
+    for (const char* kind : {"TAPString", "TAPNumeric", "TAPFloat", "TAPColor", "TAPColorCombo",
+                             "TAPFileName", "TAPBoolean", "TAPComboList", "TAPBevel", "TAPColorOption"})
         EXPECT_TRUE(kinds.count(kind)) << kind;
 }
 

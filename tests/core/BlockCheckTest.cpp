@@ -23,8 +23,9 @@ class BlockCheck : public ::testing::Test {
 protected:
     // A tag whose basic section gets `basic` and whose parameters are (name, section lines).
     void Load(const std::string& basic, const std::vector<std::pair<std::string, std::string>>& params) {
-        std::string text = "[Applet Basic Parameters]\r\nCode=Demo.class\r\nTemplateFile=1\r\nCodeBase=" +
-                           dir.dir() + "cb\r\n" + basic + "\r\n[Applet Parameters]\r\n";
+        std::string text =
+            "[Applet Basic Parameters]\r\nCode=Demo.class\r\nTemplateFile=1\r\nCodeBase=" + dir.dir() +
+            "cb\r\n" + basic + "\r\n[Applet Parameters]\r\n";
         for (std::size_t i = 0; i < params.size(); ++i)
             text += "Param" + std::to_string(i) + "=" + params[i].first + "\r\n";
         for (const auto& [name, body] : params)
@@ -51,8 +52,8 @@ protected:
 TEST_F(BlockCheck, NamesThatMatchNoMacroAreTracedToTheirParameter) {
     struct Case {
         std::string value;
-        std::vector<std::string> noted;  // runs the compile notes for the parameter "text"
-        std::size_t warnings;            // what the look lists for it
+        std::vector<std::string> noted; // runs the compile notes for the parameter "text"
+        std::size_t warnings;           // what the look lists for it
     } cases[] = {
         {"$nothing here", {"nothing"}, 1},
         {"$speed and $WIDTH", {}, 0}, // a parameter and a basic attribute
@@ -95,8 +96,9 @@ TEST_F(BlockCheck, LooksAtTheCodeBaseAndTheValuesWithoutWritingAnything) {
               std::vector<std::string>{"Support file gone.gif is missing from the code base"});
     EXPECT_EQ(Texts(TBlockWarningKind::MissingClassFile),
               std::vector<std::string>{"Class file Demo.class is missing from the code base"});
-    EXPECT_EQ(Texts(TBlockWarningKind::RefusedValue),
-              (std::vector<std::string>{"speed: 120 is not between 0 and 99", "mode: entry 5 is not in the list"}));
+    EXPECT_EQ(
+        Texts(TBlockWarningKind::RefusedValue),
+        (std::vector<std::string>{"speed: 120 is not between 0 and 99", "mode: entry 5 is not in the list"}));
     // The code base check only looked.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "cb"), fs::directory_iterator()), 1);
     EXPECT_EQ(LookAtBlock(tag).code, tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot));
@@ -109,7 +111,8 @@ TEST_F(BlockCheck, APlugInCompilesTheSameValueButWritesNoDataFile) {
     SetPluginSearchPath({ZARN_BIN_DIR});
     fs::create_directory(dir.path() / "site");
     Load("WebRoot=" + dir.file("site"),
-         {{"notes", "Class=TAPPlugin\r\nPlugin=memlet.dll\r\nLineCount=1\r\nLine0=hi\r\nFName=notes\r\next=.txt"}});
+         {{"notes",
+           "Class=TAPPlugin\r\nPlugin=memlet.dll\r\nLineCount=1\r\nLine0=hi\r\nFName=notes\r\next=.txt"}});
     const TBlockLook look = LookAtBlock(tag);
     EXPECT_NE(look.code.find("<PARAM NAME=notes VALUE=notes.txt>"), std::string::npos) << look.code;
     EXPECT_FALSE(fs::exists(dir.file("site/notes.txt")));

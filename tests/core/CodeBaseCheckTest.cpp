@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
+#include "support/ScriptedPrompt.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
-#include "support/ScriptedPrompt.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +140,8 @@ TEST_F(CodeBaseCheck, NamesLeadingOutOfTheTemplateFolderAreListedButNotCopied) {
     WriteFile(dir.file("secret.txt"), "secret");
     fs::create_directories(dir.path() / "site/cb");
     tag.BasicParams.CodeBase = CodeBase("site/cb");
-    tag.FileList = {"Demo.class", "../secret.txt", dir.file("secret.txt"), "C:\\secret.txt", "sub\\..\\..\\x"};
+    tag.FileList = {"Demo.class", "../secret.txt", dir.file("secret.txt"), "C:\\secret.txt",
+                    "sub\\..\\..\\x"};
     ScriptedPrompt prompt({true});
 
     EXPECT_TRUE(CheckFiles(tag, prompt));
@@ -149,7 +150,8 @@ TEST_F(CodeBaseCheck, NamesLeadingOutOfTheTemplateFolderAreListedButNotCopied) {
     EXPECT_EQ(prompt.Texts()[1], "ZARN did not copy the following files, because their names lead out of the "
                                  "template's folder : \r../secret.txt\r" +
 #ifdef _WIN32
-                                     std::string("C:\\secret.txt\r") + dir.file("secret.txt") + "\rsub\\..\\..\\x\r");
+                                     std::string("C:\\secret.txt\r") + dir.file("secret.txt") +
+                                     "\rsub\\..\\..\\x\r");
 #else
                                      dir.file("secret.txt") + "\rC:\\secret.txt\rsub\\..\\..\\x\r");
 #endif

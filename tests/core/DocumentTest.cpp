@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
+#include "profile/Errors.h"
 #include "tag/Document.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,8 @@ protected:
 // A failed load keeps the document as it was; Save As writes through a link to the file it names,
 // and what the document reads afterwards (element templates) comes from the file just written.
 TEST_F(DocumentTest, LoadAndSaveAsKeepTheDocumentWhole) {
-    WriteFile(dir.file("Broken.zrt"), Ini({"[Applet Parameters]", "Param0=x", "[x parameter]", "Class=TAPNoSuchKind"}));
+    WriteFile(dir.file("Broken.zrt"),
+              Ini({"[Applet Parameters]", "Param0=x", "[x parameter]", "Class=TAPNoSuchKind"}));
     TJavaAppletTag* const before = document.AppletTag.get();
     EXPECT_THROW(document.Load(dir.file("Broken.zrt")), EZarnError);
     EXPECT_EQ(document.AppletTag.get(), before);
@@ -59,7 +60,8 @@ TEST_F(DocumentTest, LoadAndSaveAsKeepTheDocumentWhole) {
 
     fs::remove(dir.file("Demo.zrt"));
     EXPECT_EQ(Vector().AddFromTemplate("item").Field->GetValue(), "new");
-    EXPECT_EQ(fs::directory_iterator(dir.path() / "real")->path().filename(), "doc.zrd"); // nothing left beside it
+    EXPECT_EQ(fs::directory_iterator(dir.path() / "real")->path().filename(),
+              "doc.zrd"); // nothing left beside it
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "profile/Errors.h"
 #include "model/FormatPattern.h"
+#include "profile/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -28,15 +28,17 @@ TEST(FormatPattern, WidthPrecisionAndUnsignedForms) {
 }
 
 TEST(FormatPattern, PatternsItCannotFillFailWithThePattern) {
-    const char* bad[] = {"%",      "abc%",   "%2:s",  "%1:d%s", "%d",        "%0:d",     "%1:s",
-                         "%q",     "%0:",    "%-",    "%5",     "%.",        "%5%",      "%2000s",
-                         "%.2000d", "%99999999999999999999:s", "%*d", "%e", "%0:-"};
+    const char* bad[] = {
+        "%",   "abc%", "%2:s", "%1:d%s", "%d",  "%0:d",   "%1:s",    "%q",
+        "%0:", "%-",   "%5",   "%.",     "%5%", "%2000s", "%.2000d", "%99999999999999999999:s",
+        "%*d", "%e",   "%0:-"};
     for (const char* pattern : bad) {
         try {
             FormatPattern(pattern, {"img", 1});
             ADD_FAILURE() << "accepted " << pattern;
         } catch (const EConvertError& error) {
-            EXPECT_EQ(error.Message(), std::string("Format '") + pattern + "' invalid or incompatible with argument");
+            EXPECT_EQ(error.Message(),
+                      std::string("Format '") + pattern + "' invalid or incompatible with argument");
         }
     }
 }

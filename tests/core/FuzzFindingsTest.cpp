@@ -2,8 +2,8 @@
 
 #include "TestUtil.h"
 
-#include "profile/IniFile.h"
 #include "model/KelmFile.h"
+#include "profile/IniFile.h"
 #include "tag/AppletTag.h"
 
 #include <gtest/gtest.h>
@@ -50,9 +50,9 @@ TEST_F(FuzzFindingsTest, ANulByteEndsAValueSoTheDocumentSavesAgain) {
     EXPECT_EQ(ini.ReadString("A", "z", "-"), "");
 
     const std::string doc = dir.file("doc.zrd");
-    const std::string content = "[Applet Basic Parameters]\r\nCode=A.class\r\nWebRoot=" + nul + nul +
-                                "\r\n[Applet Parameters]\r\nParam0=p\r\n[p parameter]\r\nClass=TAPString\r\nValue=v" +
-                                nul + "w\r\n";
+    const std::string content =
+        "[Applet Basic Parameters]\r\nCode=A.class\r\nWebRoot=" + nul + nul +
+        "\r\n[Applet Parameters]\r\nParam0=p\r\n[p parameter]\r\nClass=TAPString\r\nValue=v" + nul + "w\r\n";
     WriteFile(doc, content);
     TKelmFile file(doc);
     TJavaAppletTag tag;

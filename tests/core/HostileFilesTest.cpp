@@ -3,18 +3,18 @@
 
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
-#include "profile/IniFile.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
+#include "platform/SettingsStore.h"
 #include "plugins/PluginFolders.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
+#include "support/ScriptedPrompt.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
 #include "tag/Prompt.h"
-#include "support/ScriptedPrompt.h"
-#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -43,13 +43,13 @@ constexpr std::size_t Shrink = 1;
 constexpr double SecondsAllowed = 60;
 #endif
 
-
 std::string Basic(const std::string& extra = "") {
     return Ini({"[Applet Basic Parameters]", "Code=Hostile.class", "Width=250", "Height=100"}) + extra;
 }
 
 std::string OneParam(const std::string& kind, const std::string& body, const std::string& basicExtra = "") {
-    return Basic(basicExtra) + Ini({"[Applet Parameters]", "Param0=p", "[p parameter]", "Class=" + kind}) + body;
+    return Basic(basicExtra) + Ini({"[Applet Parameters]", "Param0=p", "[p parameter]", "Class=" + kind}) +
+           body;
 }
 
 double SecondsSince(std::chrono::steady_clock::time_point start) {
@@ -62,7 +62,8 @@ std::map<std::string, std::string> Tree(const fs::path& root) {
     for (const auto& entry : fs::recursive_directory_iterator(root)) {
         std::string content = entry.is_regular_file() ? ReadFile(entry.path().string()) : "/";
         if (content.size() > 256)
-            content = std::to_string(content.size()) + " bytes, digest " + std::to_string(std::hash<std::string>()(content));
+            content = std::to_string(content.size()) + " bytes, digest " +
+                      std::to_string(std::hash<std::string>()(content));
         files[fs::relative(entry.path(), root).generic_string()] = std::move(content);
     }
     return files;
@@ -161,11 +162,13 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
     ExpectLoadError(garbage, "Could not get the [Applet parameters] section");
     ExpectLoadError(std::string(64 * 1024, '\0'), "Could not get the [Applet parameters] section");
     const std::string nul("\0", 1);
-    ExpectLoadError("[Applet Parameters]" + nul + "Param0=p", "Could not get the [Applet parameters] section");
+    ExpectLoadError("[Applet Parameters]" + nul + "Param0=p",
+                    "Could not get the [Applet parameters] section");
 
     // A value ends at its first NUL, as the C strings of the format's origin do; names too.
-    LoadCompileSave(Ini({"[Applet Basic Parameters]", "Code=Nul" + nul + ".class", "[Applet Parameters]", "Param0=p" + nul + "junk", "[p parameter]", "Class=TAPString",
-                               "Value=ab" + nul + "cd", "UFName=" + nul}),
+    LoadCompileSave(Ini({"[Applet Basic Parameters]", "Code=Nul" + nul + ".class", "[Applet Parameters]",
+                         "Param0=p" + nul + "junk", "[p parameter]", "Class=TAPString",
+                         "Value=ab" + nul + "cd", "UFName=" + nul}),
                     [](TJavaAppletTag& tag) {
                         EXPECT_EQ(tag.BasicParams.Code, "Nul");
                         EXPECT_EQ(tag.ParamList->Count(), 1u);
@@ -175,12 +178,14 @@ TEST_F(HostileFilesTest, BinaryGarbageAndNulBytesGiveAClearErrorOrLoad) {
 
     // Bare CR and LF line ends, lines without "=", stray brackets and high bytes between the keys;
     // behind a UTF-8 mark, bytes that are no UTF-8 read as "?".
-    LoadCompileSave("\xEF\xBB\xBF[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
-                    "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
-                    [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "??"); });
-    LoadCompileSave("[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
-                    "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
-                    [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "\x80\x81"); });
+    LoadCompileSave(
+        "\xEF\xBB\xBF[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
+        "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
+        [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "??"); });
+    LoadCompileSave(
+        "[Applet Basic Parameters]\rCode=A.class\n\xFF\xFE garbage\r\n]\r\n[\r\n"
+        "[Applet Parameters]\nParam0=p\r=orphan\n[p parameter]\rClass=TAPString\rValue=\x80\x81\n",
+        [](TJavaAppletTag& tag) { EXPECT_EQ((*tag.ParamList)[0].GetValue(), "\x80\x81"); });
 }
 
 TEST_F(HostileFilesTest, HugeValuesAndParameterCountsStayInBoundedTime) {
@@ -197,7 +202,8 @@ TEST_F(HostileFilesTest, HugeValuesAndParameterCountsStayInBoundedTime) {
     for (std::size_t i = 0; i < count; ++i)
         many += "\r\n";
     for (std::size_t i = 0; i < count; ++i)
-        many += Ini({"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i), ""});
+        many += Ini(
+            {"[p" + std::to_string(i) + " parameter]", "Class=TAPNumeric", "Value=" + std::to_string(i), ""});
     LoadCompileSave(many, [&](TJavaAppletTag& tag) {
         ASSERT_EQ(tag.ParamList->Count(), count);
         EXPECT_EQ((*tag.ParamList)[count - 1].GetValue(), std::to_string(count - 1));
@@ -213,18 +219,20 @@ TEST_F(HostileFilesTest, NewKeysGoBeforeAGapBetweenSectionsButAfterALongRunOfBla
     TIniFile ini(path);
     ini.WriteString("gap", "b", "2");
     ini.WriteString("run", "b", "2");
-    EXPECT_EQ(ReadFile(path), "[gap]\r\na=1\r\nb=2\r\n\r\n\r\n[run]\r\na=1\r\n" + runOfBlanks + "b=2\r\n[end]\r\n");
+    EXPECT_EQ(ReadFile(path),
+              "[gap]\r\na=1\r\nb=2\r\n\r\n\r\n[run]\r\na=1\r\n" + runOfBlanks + "b=2\r\n[end]\r\n");
 }
 
 TEST_F(HostileFilesTest, HugeCountsAndDeepVectorsFailWithTheirMessages) {
-    const std::string elements = Ini({"[p.0 parameter]", "Class=TAPString", "Value=a", "[p.1 parameter]",
-                                        "Class=TAPString", "Value=b"});
+    const std::string elements = Ini(
+        {"[p.0 parameter]", "Class=TAPString", "Value=a", "[p.1 parameter]", "Class=TAPString", "Value=b"});
     // The count is not trusted for memory: the first missing element ends the load.
     ExpectLoadError(OneParam("TAPParamVector", Ini({"FieldCount=2147483647"}) + elements),
                     "List index out of bounds in section [p parameter] loading class TAPParamVector");
-    LoadCompileSave(OneParam("TAPParamVector", Ini({"FieldCount=-2147483647"}) + elements), [](TJavaAppletTag& tag) {
-        EXPECT_TRUE(dynamic_cast<TAPParamVector&>((*tag.ParamList)[0]).Containers.empty());
-    });
+    LoadCompileSave(OneParam("TAPParamVector", Ini({"FieldCount=-2147483647"}) + elements),
+                    [](TJavaAppletTag& tag) {
+                        EXPECT_TRUE(dynamic_cast<TAPParamVector&>((*tag.ParamList)[0]).Containers.empty());
+                    });
 
     // Element sections are named after their parents, so each level costs two more bytes per name:
     // a file describing 100,000 levels would hold 10 GB. The loader must stop at its limit long
@@ -236,8 +244,9 @@ TEST_F(HostileFilesTest, HugeCountsAndDeepVectorsFailWithTheirMessages) {
         deep += Ini({"[" + stem + " parameter]", "Class=TAPParamVector", "FieldCount=1"});
         stem += ".0";
     }
-    ExpectLoadError(deep, "Parameter vectors nested deeper than 32 levels in section [v parameter] loading class "
-                          "TAPParamVector");
+    ExpectLoadError(deep,
+                    "Parameter vectors nested deeper than 32 levels in section [v parameter] loading class "
+                    "TAPParamVector");
 
     // Element templates nest the same way when an element is added.
     std::string chain = OneParam("TAPParamVector", Ini({"ValidTemplates=t*", "FieldCount=0"}));
@@ -259,7 +268,7 @@ TEST_F(HostileFilesTest, MacroStormsStopAtTheGrowthLimit) {
         storm += "$A";
     TJavaAppletTag tag;
     ASSERT_FALSE(Load(Basic() + Ini({"[Applet Parameters]", "Param0=A", "[A parameter]", "Class=TAPString",
-                                       "Value=" + storm}),
+                                     "Value=" + storm}),
                       tag));
     const auto start = std::chrono::steady_clock::now();
     try {
@@ -286,11 +295,13 @@ TEST_F(HostileFilesTest, OutOfRangeIndicesPagesAndAlignmentsLoadAsTheRulesSay) {
         LoadCompileSave(OneParam("TAPComboList", Ini({"Items=a|b", "Value=" + std::string(index)})),
                         [&](TJavaAppletTag& tag) {
                             EXPECT_EQ((*tag.ParamList)[0].GetValue(), index);
-                            EXPECT_EQ(tag.CompileToHTML(PurposeClipboard, "").find("<PARAM"), std::string::npos);
+                            EXPECT_EQ(tag.CompileToHTML(PurposeClipboard, "").find("<PARAM"),
+                                      std::string::npos);
                         });
     }
-    ExpectLoadError(OneParam("TAPComboList", Ini({"Items=a|b", "Value=first"})),
-                    "'first' is not a valid integer value in section [p parameter] loading class TAPComboList");
+    ExpectLoadError(
+        OneParam("TAPComboList", Ini({"Items=a|b", "Value=first"})),
+        "'first' is not a valid integer value in section [p parameter] loading class TAPComboList");
 
     for (const char* page : {"-1", "-2147483647", "2147483647"}) {
         SCOPED_TRACE(page);
@@ -341,11 +352,11 @@ TEST_F(HostileFilesTest, MemletDataNamesStayInTheWebRoot) {
         SCOPED_TRACE(fName);
         const auto before = Tree(site / "outside");
         TJavaAppletTag tag;
-        ASSERT_FALSE(Load(OneParam("TAPPlugin",
-                                   Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=" + fName,
-                                          "ext=.txt"}),
-                                   "WebRoot=" + webRoot.string() + "/\r\n"),
-                          tag));
+        ASSERT_FALSE(Load(
+            OneParam("TAPPlugin",
+                     Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=" + fName, "ext=.txt"}),
+                     "WebRoot=" + webRoot.string() + "/\r\n"),
+            tag));
         const std::string html = tag.CompileToHTML(PurposeClipboard, webRoot.string() + "/");
         EXPECT_EQ(html.find(".."), std::string::npos) << html;
         EXPECT_EQ(Tree(site / "outside"), before);
@@ -363,11 +374,11 @@ TEST_F(HostileFilesTest, CopyEntriesLeavingTheTemplateFolderAreNotCopied) {
     WriteFile((site / "secret.txt").string(), "secret");
     const fs::path codeBase = site / "cb";
     const std::string templatePath = (tpl / "t.zrt").string();
-    WriteFile(templatePath,
-              OneParam("TAPString", Ini({"Value=x"}),
-                       "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
-                           "/\r\nCopy=good.gif sub/inner.gif ../secret.txt ..\\secret.txt " + (site / "secret.txt").string() +
-                           " C:\\secret.txt sub/../../secret.txt sub\\..\\..\\secret.txt\r\n"));
+    WriteFile(templatePath, OneParam("TAPString", Ini({"Value=x"}),
+                                     "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
+                                         "/\r\nCopy=good.gif sub/inner.gif ../secret.txt ..\\secret.txt " +
+                                         (site / "secret.txt").string() +
+                                         " C:\\secret.txt sub/../../secret.txt sub\\..\\..\\secret.txt\r\n"));
     TJavaAppletTag tag;
     TKelmFile file(templatePath);
     tag.Load(file);
@@ -380,8 +391,9 @@ TEST_F(HostileFilesTest, CopyEntriesLeavingTheTemplateFolderAreNotCopied) {
     EXPECT_EQ(report.copied, (TStrings{"good.gif", "sub/inner.gif"}));
     EXPECT_EQ(report.refused.size(), 6u);
     EXPECT_TRUE(report.failed.empty());
-    EXPECT_EQ(Tree(codeBase), (std::map<std::string, std::string>{
-                                  {"good.gif", "good.gif"}, {"sub", "/"}, {"sub/inner.gif", "sub/inner.gif"}}));
+    EXPECT_EQ(Tree(codeBase),
+              (std::map<std::string, std::string>{
+                  {"good.gif", "good.gif"}, {"sub", "/"}, {"sub/inner.gif", "sub/inner.gif"}}));
     EXPECT_EQ(Tree(site / "outside"), outside);
     EXPECT_EQ(ReadFile((site / "secret.txt").string()), "secret");
 }
@@ -401,9 +413,10 @@ TEST_F(HostileFilesTest, LinksLeavingATemplatePackAreRefused) {
     fs::create_directory_symlink("sub", tpl / "sublink");
     fs::create_directory_symlink(tpl, site / "pack");
     const fs::path codeBase = site / "cb";
-    const std::string body = OneParam("TAPString", Ini({"Value=x"}),
-                                      "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
-                                          "/\r\nCopy=good.gif readme.txt img/keep.txt alias.gif sublink/inner.gif\r\n");
+    const std::string body =
+        OneParam("TAPString", Ini({"Value=x"}),
+                 "TemplateFile=1\r\nCodeBase=" + codeBase.string() +
+                     "/\r\nCopy=good.gif readme.txt img/keep.txt alias.gif sublink/inner.gif\r\n");
     for (const fs::path& folder : {tpl, site / "pack"}) {
         SCOPED_TRACE(folder.string());
         fs::remove_all(codeBase);
@@ -416,12 +429,13 @@ TEST_F(HostileFilesTest, LinksLeavingATemplatePackAreRefused) {
         ScriptedPrompt yes({}, true);
         CheckFiles(tag, yes);
         ASSERT_EQ(yes.Entries().size(), 3u);
-        EXPECT_EQ(yes.Texts()[1], "ZARN did not copy the following files, because their names lead out of the "
-                                  "template's folder : \rimg/keep.txt\rreadme.txt\r");
+        EXPECT_EQ(yes.Texts()[1],
+                  "ZARN did not copy the following files, because their names lead out of the "
+                  "template's folder : \rimg/keep.txt\rreadme.txt\r");
         EXPECT_EQ(Tree(codeBase), (std::map<std::string, std::string>{{"alias.gif", "good"},
-                                                                       {"good.gif", "good"},
-                                                                       {"sublink", "/"},
-                                                                       {"sublink/inner.gif", "inner"}}));
+                                                                      {"good.gif", "good"},
+                                                                      {"sublink", "/"},
+                                                                      {"sublink/inner.gif", "inner"}}));
     }
 }
 
@@ -438,24 +452,25 @@ TEST_F(HostileFilesTest, MemletDataFilesAreNeverLinksOrHiddenFiles) {
     struct Case {
         std::string fName, ext, value; // "MLT" in `value`: a generated name with what follows
     };
-    for (const Case& c : {Case{"notes", ".txt", "notes.txt"}, Case{".bashrc", "", "MLT."},
-                          Case{".bashrc", ".txt", "MLT.txt"}, Case{"bashrc", "", "bashrc."},
-                          Case{"notes", "txt", "notes."}, Case{"notes", ".t xt", "notes."},
-                          Case{"notes", ".tar.gz", "notes."}, Case{"notes", ".", "notes."},
-                          Case{"notes", "..", "notes."}, Case{"notes", ".TXT2", "notes.TXT2"},
-                          Case{"a.b", ".gif", "a.b.gif"}}) {
+    for (const Case& c :
+         {Case{"notes", ".txt", "notes.txt"}, Case{".bashrc", "", "MLT."}, Case{".bashrc", ".txt", "MLT.txt"},
+          Case{"bashrc", "", "bashrc."}, Case{"notes", "txt", "notes."}, Case{"notes", ".t xt", "notes."},
+          Case{"notes", ".tar.gz", "notes."}, Case{"notes", ".", "notes."}, Case{"notes", "..", "notes."},
+          Case{"notes", ".TXT2", "notes.TXT2"}, Case{"a.b", ".gif", "a.b.gif"}}) {
         SCOPED_TRACE(c.fName + " " + c.ext);
         const auto outside = Tree(site / "outside");
         TJavaAppletTag tag;
-        ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text",
-                                                     "FName=" + c.fName, "ext=" + c.ext}),
+        ASSERT_FALSE(Load(OneParam("TAPPlugin",
+                                   Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=" + c.fName,
+                                        "ext=" + c.ext}),
                                    "WebRoot=" + home.string() + "/\r\n"),
                           tag));
         const std::string html = tag.CompileToHTML(PurposeClipboard, home.string() + "/");
         const size_t at = html.find("VALUE=") + 6;
         const std::string value = html.substr(at, html.find('>', at) - at);
         if (c.value.starts_with("MLT"))
-            EXPECT_TRUE(value.starts_with("MLT") && value.ends_with(c.value.substr(3)) && value[3] != '.') << value;
+            EXPECT_TRUE(value.starts_with("MLT") && value.ends_with(c.value.substr(3)) && value[3] != '.')
+                << value;
         else
             EXPECT_EQ(value, c.value);
         EXPECT_FALSE(fs::is_symlink(home / value));
@@ -463,7 +478,8 @@ TEST_F(HostileFilesTest, MemletDataFilesAreNeverLinksOrHiddenFiles) {
         EXPECT_EQ(Tree(site / "outside"), outside);
         EXPECT_EQ(ReadFile((home / ".bashrc").string()), "shell start-up");
         for (const auto& entry : fs::directory_iterator(home))
-            EXPECT_FALSE(entry.path().filename().string().starts_with(".mlt")) << "temporary file left behind";
+            EXPECT_FALSE(entry.path().filename().string().starts_with(".mlt"))
+                << "temporary file left behind";
     }
     EXPECT_EQ(ReadFile((site / "outside" / "keep.txt").string()), "untouched");
 
@@ -471,8 +487,8 @@ TEST_F(HostileFilesTest, MemletDataFilesAreNeverLinksOrHiddenFiles) {
     const fs::path odd = site / "odd\\";
     fs::create_directories(odd);
     TJavaAppletTag tag;
-    ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=n",
-                                                 "ext=.txt"}),
+    ASSERT_FALSE(Load(OneParam("TAPPlugin",
+                               Ini({"Plugin=memlet.dll", "LineCount=1", "Line0=text", "FName=n", "ext=.txt"}),
                                "WebRoot=" + odd.string() + "\r\n"),
                       tag));
     tag.CompileToHTML(PurposeClipboard, odd.string());
@@ -492,8 +508,9 @@ TEST_F(HostileFilesTest, MemletHugeLineCountWithOneFarLineKeyStaysBounded) {
         SCOPED_TRACE(far);
         const auto start = std::chrono::steady_clock::now();
         TJavaAppletTag tag;
-        ASSERT_FALSE(Load(OneParam("TAPPlugin", Ini({"Plugin=memlet.dll", "LineCount=2147483647", "Line0=first",
-                                                     far + "=last", "FName=far", "ext=.txt"}),
+        ASSERT_FALSE(Load(OneParam("TAPPlugin",
+                                   Ini({"Plugin=memlet.dll", "LineCount=2147483647", "Line0=first",
+                                        far + "=last", "FName=far", "ext=.txt"}),
                                    "WebRoot=" + webRoot.string() + "/\r\n"),
                           tag));
         tag.CompileToHTML(PurposeClipboard, webRoot.string() + "/");
@@ -513,18 +530,20 @@ TEST_F(HostileFilesTest, MemletHugeLineCountWithOneFarLineKeyStaysBounded) {
 TEST_F(HostileFilesTest, SettingsWithWrongTypesAndGarbageKeepTheirDefaults) {
     const std::string settingsFile = (site / "settings.conf").string();
     const std::string garbage = std::string("\0\xFF\xFE", 3) + " garbage without a line end";
-    WriteFile(settingsFile, Ini({"; ZARN settings", "[Software\\Trelvix\\ZARN\\1.0]", "\"AppletViewer\"=dword:00000001",
-                                   "\"PathnamesKind\"=\"two\"", "\"RealNames\"=dword:zz", "\"ShowHints\"=dword:123456789",
-                                   "\"DefaultWebRoot\"=\"unterminated", "\"UseWebAsAV\"=hex:01,02", "=\"no name\"",
-                                   "\"WaitForAVToClose\"=dword:00000000"}) +
-                                garbage);
+    WriteFile(settingsFile,
+              Ini({"; ZARN settings", "[Software\\Trelvix\\ZARN\\1.0]", "\"AppletViewer\"=dword:00000001",
+                   "\"PathnamesKind\"=\"two\"", "\"RealNames\"=dword:zz", "\"ShowHints\"=dword:123456789",
+                   "\"DefaultWebRoot\"=\"unterminated", "\"UseWebAsAV\"=hex:01,02", "=\"no name\"",
+                   "\"WaitForAVToClose\"=dword:00000000"}) +
+                  garbage);
     FileSettingsStore store(settingsFile);
     ASSERT_TRUE(store.Open());
     TAppSettings settings;
     std::vector<std::string> reports;
     ReadSettings(settings, store, [&](const std::string& message) { reports.push_back(message); });
     ASSERT_EQ(reports.size(), 1u);
-    for (const char* name : {"AppletViewer", "PathnamesKind", "RealNames", "ShowHints", "DefaultWebRoot", "UseWebAsAV"})
+    for (const char* name :
+         {"AppletViewer", "PathnamesKind", "RealNames", "ShowHints", "DefaultWebRoot", "UseWebAsAV"})
         EXPECT_NE(reports[0].find(std::string("'") + name + "' in " + settingsFile + " has the wrong type"),
                   std::string::npos)
             << name;
@@ -572,10 +591,14 @@ TEST_F(HostileFilesTest, FailedSavesLeaveTheDocumentAsItWas) {
     for (int i = 0; i < 2000; ++i)
         many += "Param" + std::to_string(i + 1) + "=f\r\n";
     for (const std::string& content :
-         {Basic() + Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
-                           "Value=a" + nul + "b"}) + failing,
-          Basic() + Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
-                           "Value=" + std::string(1024 * 1024, 'x')}) + failing,
+         {Basic() +
+              Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
+                   "Value=a" + nul + "b"}) +
+              failing,
+          Basic() +
+              Ini({"[Applet Parameters]", "Param0=p", "Param1=f", "[p parameter]", "Class=TAPString",
+                   "Value=" + std::string(1024 * 1024, 'x')}) +
+              failing,
           Basic("Align=255\r\n") + "[Applet Parameters]\r\nParam0=f\r\n" + many + failing}) {
         TJavaAppletTag tag;
         ASSERT_FALSE(Load(content, tag));

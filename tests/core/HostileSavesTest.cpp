@@ -3,9 +3,9 @@
 
 #include "TestUtil.h"
 
+#include "model/KelmFile.h"
 #include "profile/Errors.h"
 #include "profile/IniFile.h"
-#include "model/KelmFile.h"
 #include "tag/AppletTag.h"
 
 #include <gtest/gtest.h>
@@ -28,9 +28,9 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string Document = Ini({"[Applet Basic Parameters]", "Code=Save.class", "Width=250", "Height=100",
-                                  "[Applet Parameters]", "Param0=p", "[p parameter]", "Class=TAPString",
-                                  "Value=old"});
+const std::string Document =
+    Ini({"[Applet Basic Parameters]", "Code=Save.class", "Width=250", "Height=100", "[Applet Parameters]",
+         "Param0=p", "[p parameter]", "Class=TAPString", "Value=old"});
 
 // Names in a folder, for leftovers of a save.
 std::vector<std::string> Names(const fs::path& folder) {
@@ -43,14 +43,16 @@ std::vector<std::string> Names(const fs::path& folder) {
 
 #ifndef _WIN32
 struct stat StatOf(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
     return st;
 }
 #endif
 
 // The two ways a document is saved: one key through the profile file, the whole tag.
-void WriteKey(const std::string& name) { TIniFile(name).WriteString("p parameter", "Value", "new"); }
+void WriteKey(const std::string& name) {
+    TIniFile(name).WriteString("p parameter", "Value", "new");
+}
 void SaveTag(const std::string& name) {
     TJavaAppletTag tag;
     TKelmFile file(name);
@@ -174,7 +176,8 @@ TEST_F(HostileSavesTest, FilesWithByteOrderMarksKeepTheirEncoding) {
     EXPECT_EQ(saved.rfind(bom + "[Applet Basic Parameters]\r\n", 0), 0u);
     EXPECT_NE(saved.find("Value=Th\xC3\xA9\r\n"), std::string::npos);
     EXPECT_NE(saved.find("; \xE4\xB8\xAD stays as it was"), std::string::npos);
-    EXPECT_EQ(saved.find("[Applet Basic Parameters]", 4), std::string::npos) << "a second copy of the section";
+    EXPECT_EQ(saved.find("[Applet Basic Parameters]", 4), std::string::npos)
+        << "a second copy of the section";
 
     // UTF-16: unreadable, and no write may damage it.
     for (const std::string& mark : {std::string("\xFF\xFE"), std::string("\xFE\xFF")}) {

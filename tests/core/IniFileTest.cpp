@@ -1,6 +1,6 @@
+#include "profile/IniFile.h"
 #include "TestUtil.h"
 #include "profile/Errors.h"
-#include "profile/IniFile.h"
 
 #include <gtest/gtest.h>
 
@@ -188,9 +188,12 @@ TEST_F(IniFileTest, LineBreaksAreRefusedAndChangeNothing) {
     ini.WriteString("s", "k", "v");
     const std::string before = ReadFile(path);
     const std::string message = "Unable to write to " + path;
-    for (auto [section, key, value] : std::initializer_list<std::array<std::string, 3>>{
-             {"s", "k", "a\r\n[evil]\r\nx=1"}, {"s", "k\n", "v"}, {"s\r", "k", "v"}, {"s", "a=b", "v"},
-             {"s", "k", std::string("nul\0byte", 8)}}) {
+    for (auto [section, key, value] :
+         std::initializer_list<std::array<std::string, 3>>{{"s", "k", "a\r\n[evil]\r\nx=1"},
+                                                           {"s", "k\n", "v"},
+                                                           {"s\r", "k", "v"},
+                                                           {"s", "a=b", "v"},
+                                                           {"s", "k", std::string("nul\0byte", 8)}}) {
         try {
             ini.WriteString(section, key, value);
             ADD_FAILURE() << "accepted a line break";
@@ -237,7 +240,7 @@ TEST_F(IniFileTest, WritesKeepPermissionsAndReplaceAtomically) {
 #endif
     ini.WriteString("s", "k", "2");
 #ifndef _WIN32
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 #endif
@@ -283,12 +286,14 @@ TEST_F(IniFileTest, UpdatesAreSeenAtOnceAndWrittenOnce) {
 }
 
 TEST_F(IniFileTest, BytesLineEndsAndUnknownLinesAreKept) {
-    const std::string content = std::string("junk line\r[a]\rk=\xA4\x07\xFF\r") + "x=1\n[b]\r\n=nokey\r\nk2=v";
+    const std::string content =
+        std::string("junk line\r[a]\rk=\xA4\x07\xFF\r") + "x=1\n[b]\r\n=nokey\r\nk2=v";
     WriteFile(path, content);
     EXPECT_EQ(ini.ReadString("a", "k", ""), "\xA4\x07\xFF");
     ini.WriteString("a", "x", "2");
     ini.WriteString("b", "k3", "w");
-    EXPECT_EQ(ReadFile(path), std::string("junk line\r[a]\rk=\xA4\x07\xFF\r") + "x=2\n[b]\r\n=nokey\r\nk2=v\rk3=w\r");
+    EXPECT_EQ(ReadFile(path),
+              std::string("junk line\r[a]\rk=\xA4\x07\xFF\r") + "x=2\n[b]\r\n=nokey\r\nk2=v\rk3=w\r");
 }
 
 TEST_F(IniFileTest, HostileContentLoadsWithoutHarm) {
@@ -334,7 +339,11 @@ TEST_F(IniFileTest, HeadersAndEndMarksAsOtherEditorsWriteThem) {
         {"[s]\r\nk=1\r\n[broken\r\nm=2\r\n", "broken", "m", "-"},
         {"[s]\r\nk=v\x1A", "s", "k", "v"},
         {"[s]\r\nk=v\r\n\x1A", "s", "k", "v"},
-        {"[s]\r\nk=a\x1A" "b\r\n", "s", "k", "a\x1A" "b"},
+        {"[s]\r\nk=a\x1A"
+         "b\r\n",
+         "s", "k",
+         "a\x1A"
+         "b"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.content);

@@ -1,16 +1,16 @@
+#include "TestUtil.h"
 #include "support/RecordingActions.h"
 #include "support/ScriptedPrompt.h"
-#include "TestUtil.h"
 
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
-#include "tag/AppSettings.h"
-#include "tag/AppletTag.h"
 #include "platform/JavaRuntime.h"
 #include "platform/PlatformActions.h"
+#include "platform/SettingsStore.h"
+#include "tag/AppSettings.h"
+#include "tag/AppletTag.h"
 #include "tag/Preview.h"
 #include "tag/Prompt.h"
-#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -30,7 +30,8 @@ TEST(JavaRuntimeTest, VersionsFromReleaseFilesAndVersionTexts) {
         {"1.8.0_392", 8}, {"17.0.15", 17}, {"25", 25}, {"26-ea", 26}, {"1.4.2", 4}, {"", 0}, {"abc", 0}};
     for (const auto& [text, major] : versions)
         EXPECT_EQ(JavaMajorVersion(text), major) << text;
-    EXPECT_EQ(ReleaseFileVersion("IMPLEMENTOR=\"Someone\"\nJAVA_VERSION=\"21.0.2\"\nOS_NAME=\"Linux\"\n"), "21.0.2");
+    EXPECT_EQ(ReleaseFileVersion("IMPLEMENTOR=\"Someone\"\nJAVA_VERSION=\"21.0.2\"\nOS_NAME=\"Linux\"\n"),
+              "21.0.2");
     EXPECT_EQ(ReleaseFileVersion("JAVA_RUNTIME_VERSION=\"21\"\n"), "");
 }
 
@@ -125,7 +126,9 @@ TEST(ZarnViewerSettingsTest, AFreshInstallChoosesTheViewerOnlyWhenItRunsAndNothi
 TEST(ZarnViewerSettingsTest, PreviewStartsJavaWithTheJarAndThePageWithoutWaiting) {
     TempDir dir;
     WriteFile(dir.file("Demo.class"), "class");
-    WriteFile(dir.file("demo.zrd"), "[Applet Basic Parameters]\nCode=Demo.class\nWidth=20\nHeight=10\n[Applet Parameters]\nParam0=a\n[a parameter]\nClass=TAPString\nValue=x\n");
+    WriteFile(dir.file("demo.zrd"),
+              "[Applet Basic Parameters]\nCode=Demo.class\nWidth=20\nHeight=10\n[Applet "
+              "Parameters]\nParam0=a\n[a parameter]\nClass=TAPString\nValue=x\n");
     TJavaAppletTag tag;
     TKelmFile file(dir.file("demo.zrd"));
     tag.Load(file);
@@ -139,10 +142,11 @@ TEST(ZarnViewerSettingsTest, PreviewStartsJavaWithTheJarAndThePageWithoutWaiting
     // gets the document's folder, absolute, as its base.
     const fs::path current = fs::current_path();
     fs::current_path(dir.path().parent_path());
-    const TPreviewResult result = RunPreview(tag, dir.path().filename().string() + "/demo.zrd", settings, prompt,
-                                             actions, pages, dir.dir());
+    const TPreviewResult result = RunPreview(tag, dir.path().filename().string() + "/demo.zrd", settings,
+                                             prompt, actions, pages, dir.dir());
     fs::current_path(current);
-    EXPECT_NE(ReadFile(result.page).find("<BASE HREF=\"" + ToFileURL(dir.dir())), std::string::npos) << ReadFile(result.page);
+    EXPECT_NE(ReadFile(result.page).find("<BASE HREF=\"" + ToFileURL(dir.dir())), std::string::npos)
+        << ReadFile(result.page);
     const TZarnViewerLaunch launch = ZarnViewerLaunch();
     if (!launch.problem.empty()) {
         EXPECT_TRUE(actions.starts.empty());

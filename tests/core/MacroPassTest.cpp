@@ -17,7 +17,9 @@ TMacroTable table(std::initializer_list<std::pair<const char*, const char*>> ent
 
 // The final character of a whole text is never examined, so every case ends in a carriage return
 // as a compiled block does.
-std::string expand(const std::string& text, const TMacroTable& macros) { return ExpandMacros(text + "\r", macros); }
+std::string expand(const std::string& text, const TMacroTable& macros) {
+    return ExpandMacros(text + "\r", macros);
+}
 
 } // namespace
 
@@ -63,8 +65,12 @@ TEST(MacroPassTest, FirstEntryWinsAndUnreachableNamesNeverMatch) {
 }
 
 TEST(MacroPassTest, InsertedValuesLoseBackslashesAndAreNotScannedAgain) {
-    const auto macros = table({{"path", "c:\\x"}, {"doubled", "a\\\\b"}, {"tail", "end\\"}, {"ref", "$path\\t"},
-                               {"A", "$B"}, {"B", "b"}});
+    const auto macros = table({{"path", "c:\\x"},
+                               {"doubled", "a\\\\b"},
+                               {"tail", "end\\"},
+                               {"ref", "$path\\t"},
+                               {"A", "$B"},
+                               {"B", "b"}});
     EXPECT_EQ(expand("$path", macros), "c:x\r");
     EXPECT_EQ(expand("$doubled", macros), "a\\b\r");
     EXPECT_EQ(expand("$tail!", macros), "end\\!\r");

@@ -1,12 +1,12 @@
 // Applet blocks read from broken pages, and documents made from them that compile back to the page.
 
+#include "tag/PageImport.h"
 #include "TestUtil.h"
 #include "model/ColorParams.h"
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
-#include "tag/AppletTag.h"
 #include "startup/CoreStartup.h"
-#include "tag/PageImport.h"
+#include "tag/AppletTag.h"
 
 #include <gtest/gtest.h>
 
@@ -27,20 +27,45 @@ struct PageCase {
 
 TEST(PageImport, ReadsBlocksOfBrokenPages) {
     const std::vector<PageCase> cases = {
-        {"upper case, entities", "<HTML><BODY><APPLET CODE=\"A.class\" WIDTH=10 HEIGHT=20>"
-                                 "<PARAM NAME=\"x\" VALUE=\"a &amp; b &lt;c&gt; &eacute;&#8364;\">No Java</APPLET>",
-         1, "A.class", "10", {{"x", "a & b <c> \xE9\x80"}}, "No Java"},
-        {"lower case, single-quoted and unquoted", "<applet code='B' width=5 height=6>"
-                                                    "<param name=y value='say \"hi\"'><param name=z value=plain></applet>",
-         1, "B", "5", {{"y", "say \"hi\""}, {"z", "plain"}}, ""},
-        {"unclosed tags, PARAM inside other markup", "<p><b><applet code=C width=1 height=2><p><param name=x value=1>"
-                                                     "<i>get\n  Java",
-         1, "C", "1", {{"x", "1"}}, "<p><i>get Java</i></p>"},
-        {"several blocks", "<applet code=D width=3><param name=a value=1></applet><p>text"
-                           "<APPLET code=E><PARAM name=b value=2></APPLET>",
-         2, "D", "3", {{"a", "1"}}, ""},
-        {"Windows-1252 without a declaration", "<applet code=F><param name=q value=\"\x93quoted\x94\"></applet>", 1,
-         "F", "", {{"q", "\x93quoted\x94"}}, ""},
+        {"upper case, entities",
+         "<HTML><BODY><APPLET CODE=\"A.class\" WIDTH=10 HEIGHT=20>"
+         "<PARAM NAME=\"x\" VALUE=\"a &amp; b &lt;c&gt; &eacute;&#8364;\">No Java</APPLET>",
+         1,
+         "A.class",
+         "10",
+         {{"x", "a & b <c> \xE9\x80"}},
+         "No Java"},
+        {"lower case, single-quoted and unquoted",
+         "<applet code='B' width=5 height=6>"
+         "<param name=y value='say \"hi\"'><param name=z value=plain></applet>",
+         1,
+         "B",
+         "5",
+         {{"y", "say \"hi\""}, {"z", "plain"}},
+         ""},
+        {"unclosed tags, PARAM inside other markup",
+         "<p><b><applet code=C width=1 height=2><p><param name=x value=1>"
+         "<i>get\n  Java",
+         1,
+         "C",
+         "1",
+         {{"x", "1"}},
+         "<p><i>get Java</i></p>"},
+        {"several blocks",
+         "<applet code=D width=3><param name=a value=1></applet><p>text"
+         "<APPLET code=E><PARAM name=b value=2></APPLET>",
+         2,
+         "D",
+         "3",
+         {{"a", "1"}},
+         ""},
+        {"Windows-1252 without a declaration",
+         "<applet code=F><param name=q value=\"\x93quoted\x94\"></applet>",
+         1,
+         "F",
+         "",
+         {{"q", "\x93quoted\x94"}},
+         ""},
         {"no blocks at all", "<<<>>&&\x01</applet><param name=x>", 0, "", "", {}, ""},
     };
     for (const PageCase& c : cases) {
@@ -61,7 +86,8 @@ TEST(PageImport, ReadsBlocksOfBrokenPages) {
 }
 
 TEST(PageImport, CharactersWithoutWindows1252FormAreReportedNotMangled) {
-    const auto applets = ReadPageApplets("<applet code=Ticker.class><param name=message value=\"&#x4E2D;\"></applet>");
+    const auto applets =
+        ReadPageApplets("<applet code=Ticker.class><param name=message value=\"&#x4E2D;\"></applet>");
     ASSERT_EQ(applets.size(), 1u);
     EXPECT_FALSE(applets[0].params[0].representable);
     RegisterStandardParamClasses();
@@ -69,9 +95,10 @@ TEST(PageImport, CharactersWithoutWindows1252FormAreReportedNotMangled) {
     TKelmFile file(TemplatesRoot + "/Text/Ticker.zrt");
     tag.Load(file);
     const TStrings lines = NoteLines(ImportApplet(tag, applets[0], "/srv/site/page.html"));
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "refused: PARAM message: characters that Windows-1252 cannot hold (not taken as it is)"),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(),
+                  "refused: PARAM message: characters that Windows-1252 cannot hold (not taken as it is)"),
+        lines.end());
     EXPECT_EQ(tag.ParamList->items()[0]->GetValue().substr(0, 3), "+++"); // the template's text is kept
 }
 
@@ -109,8 +136,14 @@ TEST(PageImport, EachKindReadsItsOwnForm) {
         const char* name;
         std::string value;
     } values[] = {
-        {"message", "costs \\$5 \\\\ more"}, {"font", "2"},        {"bold", "0"},      {"pauseonmouse", "1"},
-        {"fgcolor", "#FF0000"},             {"bgcolor", "#00FF00"}, {"fontsize", "7"}, {"easing", "0.5"},
+        {"message", "costs \\$5 \\\\ more"},
+        {"font", "2"},
+        {"bold", "0"},
+        {"pauseonmouse", "1"},
+        {"fgcolor", "#FF0000"},
+        {"bgcolor", "#00FF00"},
+        {"fontsize", "7"},
+        {"easing", "0.5"},
         {"target", "0"},
     };
     for (const auto& v : values)
@@ -135,8 +168,8 @@ TEST(PageImport, EachKindReadsItsOwnForm) {
 // A block made from a template, hidden in a messy page, comes back as exactly the same block.
 TEST(PageImport, BlocksRoundTripThroughMessyPages) {
     RegisterStandardParamClasses();
-    const char* templates[] = {"Text/Ticker.zrt", "Vectors/SlideShow.zrt", "Vectors/Gallery.zrt", "Clocks/AnalogClock.zrt",
-                               "Images/ImageFader.zrt"};
+    const char* templates[] = {"Text/Ticker.zrt", "Vectors/SlideShow.zrt", "Vectors/Gallery.zrt",
+                               "Clocks/AnalogClock.zrt", "Images/ImageFader.zrt"};
     for (const char* name : templates) {
         SCOPED_TRACE(name);
         TempDir dir;
@@ -152,7 +185,8 @@ TEST(PageImport, BlocksRoundTripThroughMessyPages) {
         for (std::size_t at = messy.find('\r'); at != std::string::npos; at = messy.find('\r', at))
             messy.replace(at, 1, "\n  ");
         const std::string page = "<html><head><title>Old & broken</title><body><p>Before <b>bold\n"
-                                 "<applet code=\"Nothing.class\"></applet><table><tr><td>" + messy + "<p>after";
+                                 "<applet code=\"Nothing.class\"></applet><table><tr><td>" +
+                                 messy + "<p>after";
         WriteFile(dir.file("page.html"), page);
         const auto applets = ReadPageFile(dir.file("page.html"));
         ASSERT_EQ(applets.size(), 2u);

@@ -1,7 +1,7 @@
 #include "TestUtil.h"
 #include "model/AppletParam.h"
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
+#include "profile/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -64,9 +64,11 @@ TEST_F(ParamModelTest, ClassesAreFoundWithoutLetterCase) {
 }
 
 TEST_F(ParamModelTest, ListFollowsSectionOrderAndSavesAsParamN) {
-    WriteFile(path, "[Applet Parameters]\r\na=x\r\nempty=\r\nb=y\r\nA=dup\r\n"
-                    "[x parameter]\r\nClass=TTestParam\r\nValue=1\r\n"
-                    "[y parameter]\r\nClass=ttestparam\r\nValue=two words\r\nUFName=Why\r\nVisible=0\r\nPage=2\r\n");
+    WriteFile(
+        path,
+        "[Applet Parameters]\r\na=x\r\nempty=\r\nb=y\r\nA=dup\r\n"
+        "[x parameter]\r\nClass=TTestParam\r\nValue=1\r\n"
+        "[y parameter]\r\nClass=ttestparam\r\nValue=two words\r\nUFName=Why\r\nVisible=0\r\nPage=2\r\n");
     auto list = file.LoadParamList();
     ASSERT_EQ(list->Count(), 2u);
     EXPECT_EQ((*list)[0].Name, "x");
@@ -129,8 +131,8 @@ TEST_F(ParamModelTest, LargeListSurvivesRoundTrip) {
     for (int i = 0; i < 2000; ++i)
         content += "Key" + std::to_string(i) + "=param" + std::to_string(i) + "\r\n";
     for (int i = 0; i < 2000; ++i)
-        content += "[param" + std::to_string(i) + " parameter]\r\nClass=TTestParam\r\nValue=" +
-                   std::string(i == 7 ? 5000 : 3, 'v') + "\r\n";
+        content += "[param" + std::to_string(i) +
+                   " parameter]\r\nClass=TTestParam\r\nValue=" + std::string(i == 7 ? 5000 : 3, 'v') + "\r\n";
     WriteFile(path, content);
     auto list = file.LoadParamList();
     ASSERT_EQ(list->Count(), 2000u);

@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
+#include "profile/Errors.h"
 #include "startup/CoreStartup.h"
 
 #include <gtest/gtest.h>
@@ -17,7 +17,6 @@ using test::Ini;
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
-
 
 // A string element section.
 std::string StringElement(const std::string& stem, const std::string& subName, const std::string& value) {
@@ -36,7 +35,8 @@ protected:
     // The only parameter of a file: a vector, named v unless told.
     TAPParamVector& LoadVector(const std::string& vectorKeys, const std::string& elements = "",
                                const std::string& name = "v") {
-        list = Load(Ini({"[Applet Parameters]", "Param0=" + name, "[" + name + " parameter]", "Class=TAPParamVector"}) +
+        list = Load(Ini({"[Applet Parameters]", "Param0=" + name, "[" + name + " parameter]",
+                         "Class=TAPParamVector"}) +
                     vectorKeys + elements);
         auto* vector = dynamic_cast<TAPParamVector*>(&(*list)[0]);
         EXPECT_NE(vector, nullptr);
@@ -62,17 +62,16 @@ TEST_F(ParamVectorTest, JoinedFormFollowsNamesValuesAndCouples) {
     v.ShowValues = false;
     EXPECT_EQ(v.GetHTMLValue("", 2), "x | y");
 
-    TAPParamVector& couples = LoadVector(
-        Ini({"FieldCount=2", "CoupleOpen=.(.", "CoupleClose=.).", "CanBeforeListText=1", "BeforeListText=menu:"}),
-        TwoElements);
+    TAPParamVector& couples = LoadVector(Ini({"FieldCount=2", "CoupleOpen=.(.", "CoupleClose=.).",
+                                              "CanBeforeListText=1", "BeforeListText=menu:"}),
+                                         TwoElements);
     EXPECT_EQ(couples.GetHTMLValue("", 2), "menu:(x=a) | (y=b)");
 }
 
 TEST_F(ParamVectorTest, SkippedElementsKeepTheSeparatorOfTheirPosition) {
-    TAPParamVector& v = LoadVector(Ini({"FieldCount=3"}), StringElement("v.0", "x", "") +
-                                                              StringElement("v.1", "y", "b") +
-                                                              StringElement("v.2", "z", "c") +
-                                                              Ini({"DefaultValue=c"}));
+    TAPParamVector& v =
+        LoadVector(Ini({"FieldCount=3"}), StringElement("v.0", "x", "") + StringElement("v.1", "y", "b") +
+                                              StringElement("v.2", "z", "c") + Ini({"DefaultValue=c"}));
     // The first element is empty and the third equals its own default: both are left out.
     EXPECT_EQ(v.GetHTMLValue("", 2), " | y=b");
     v.DontKill = true;
@@ -112,7 +111,8 @@ TEST_F(ParamVectorTest, StandaloneFormCountsSkippedElements) {
 }
 
 TEST_F(ParamVectorTest, StandaloneFormFailsSafely) {
-    TAPParamVector& v = LoadVector(Ini({"StandaloneFields=1", "CounterParamName=", "FieldCount=2"}), TwoElements);
+    TAPParamVector& v =
+        LoadVector(Ini({"StandaloneFields=1", "CounterParamName=", "FieldCount=2"}), TwoElements);
     EXPECT_EQ(v.CounterParamName, "");
     // The index wraps in 32 bits instead of overflowing.
     v.BaseIndex = INT32_MAX;
@@ -134,8 +134,8 @@ TEST_F(ParamVectorTest, StandaloneFormFailsSafely) {
 }
 
 TEST_F(ParamVectorTest, NestedVectorsCompileByTheOuterForm) {
-    const std::string inner = Ini({"[v.0 parameter]", "Class=TAPParamVector", "subname=in", "StandaloneFields=1",
-                                   "Separator=.,.", "FieldCount=2"}) +
+    const std::string inner = Ini({"[v.0 parameter]", "Class=TAPParamVector", "subname=in",
+                                   "StandaloneFields=1", "Separator=.,.", "FieldCount=2"}) +
                               StringElement("v.0.0", "p", "1") + StringElement("v.0.1", "q", "2");
     // A standalone vector inside a joined one contributes its joined form.
     TAPParamVector& joined = LoadVector(Ini({"FieldCount=2"}), inner + StringElement("v.1", "y", "b"));
@@ -180,7 +180,8 @@ TEST_F(ParamVectorTest, HostileCountsAndNestingFailCleanly) {
         LoadVector(Ini({"FieldCount=2147483647"}), TwoElements);
         FAIL();
     } catch (const EListError& error) {
-        EXPECT_EQ(error.Message(), "List index out of bounds in section [v parameter] loading class TAPParamVector");
+        EXPECT_EQ(error.Message(),
+                  "List index out of bounds in section [v parameter] loading class TAPParamVector");
     }
 
     std::string deep = Ini({"[Applet Parameters]", "Param0=v"});
@@ -193,8 +194,8 @@ TEST_F(ParamVectorTest, HostileCountsAndNestingFailCleanly) {
         Load(deep);
         FAIL();
     } catch (const EZarnError& error) {
-        EXPECT_EQ(error.Message(),
-                  "Parameter vectors nested deeper than 32 levels in section [v parameter] loading class TAPParamVector");
+        EXPECT_EQ(error.Message(), "Parameter vectors nested deeper than 32 levels in section [v parameter] "
+                                   "loading class TAPParamVector");
     }
 
     // Exactly the limit loads.
@@ -209,12 +210,13 @@ TEST_F(ParamVectorTest, HostileCountsAndNestingFailCleanly) {
 }
 
 TEST_F(ParamVectorTest, SaveAndLoadKeepElementsInOrder) {
-    TAPParamVector& v = LoadVector(
-        Ini({"ValidTemplates=image*|title", "CoupleOpen=. (.", "Separator=.;.", "BeforeListText=head", "FieldCount=3"}),
-        StringElement("v.0", "x", "a") + Ini({"Template=image"}) +
-            Ini({"[v.1 parameter]", "Class=TAPNumeric", "subname=n", "Value=42"}) +
-            Ini({"[v.2 parameter]", "Class=TAPParamVector", "subname=sub", "FieldCount=1"}) +
-            StringElement("v.2.0", "deep", "d"));
+    TAPParamVector& v =
+        LoadVector(Ini({"ValidTemplates=image*|title", "CoupleOpen=. (.", "Separator=.;.",
+                        "BeforeListText=head", "FieldCount=3"}),
+                   StringElement("v.0", "x", "a") + Ini({"Template=image"}) +
+                       Ini({"[v.1 parameter]", "Class=TAPNumeric", "subname=n", "Value=42"}) +
+                       Ini({"[v.2 parameter]", "Class=TAPParamVector", "subname=sub", "FieldCount=1"}) +
+                       StringElement("v.2.0", "deep", "d"));
     v.Move(0, 2);
     TKelmFile file(path);
     file.SaveParamList(*list);
@@ -251,10 +253,10 @@ TEST_F(ParamVectorTest, SaveAndLoadKeepElementsInOrder) {
 }
 
 const std::string Templates =
-    Ini({"[image template parameter]", "Class=TAPString", "subname=pic", "Value=new.gif", "Description=An image",
-         "[title template parameter]", "Class=TAPString", "UFName=Title", "Value=t",
-         "[group template parameter]", "Class=TAPParamVector", "subname=g", "ValidTemplates=image*", "FieldCount=1",
-         "[group template.0 parameter]", "Class=TAPString", "Value=first.gif"});
+    Ini({"[image template parameter]", "Class=TAPString", "subname=pic", "Value=new.gif",
+         "Description=An image", "[title template parameter]", "Class=TAPString", "UFName=Title", "Value=t",
+         "[group template parameter]", "Class=TAPParamVector", "subname=g", "ValidTemplates=image*",
+         "FieldCount=1", "[group template.0 parameter]", "Class=TAPString", "Value=first.gif"});
 
 TEST_F(ParamVectorTest, ElementsComeFromTemplates) {
     TAPParamVector& v = LoadVector(Ini({"ValidTemplates=image*|title|group", "FieldCount=1"}),
@@ -307,15 +309,17 @@ TEST_F(ParamVectorTest, ElementOperationsKeepNamesInStepWithPositions) {
         {"move down", [&] { EXPECT_TRUE(v.MoveElement(0, 4)); }, "y z x g pic"},
         {"move up", [&] { EXPECT_TRUE(v.MoveElement(4, 1)); }, "y pic z x g"},
         {"move beyond the end", [&] { EXPECT_FALSE(v.MoveElement(1, 5)); }, "y pic z x g"},
-        {"a scalar in the deepest vector", [&] { v.AddElement("image", 5, MaxVectorNesting); }, "y pic z x g pic"},
+        {"a scalar in the deepest vector", [&] { v.AddElement("image", 5, MaxVectorNesting); },
+         "y pic z x g pic"},
         {"a vector one level too deep",
          [&] {
              try {
                  v.AddElement("group", 0, MaxVectorNesting);
                  ADD_FAILURE() << "not refused";
              } catch (const EZarnError& error) {
-                 EXPECT_EQ(error.Message(), "Cannot add this element: lists may be nested at most 32 levels deep, "
-                                            "and it would make level 33");
+                 EXPECT_EQ(error.Message(),
+                           "Cannot add this element: lists may be nested at most 32 levels deep, "
+                           "and it would make level 33");
              }
          },
          "y pic z x g pic"},
@@ -364,8 +368,9 @@ TEST(ParamVectorSamples, CompileAndSurviveASave) {
     const std::pair<const char*, const char*> samples[] = {
         {"SlideShow.zrt", "<PARAM NAME=imgCount VALUE=3>\r<PARAM NAME=img1 VALUE=slide1.gif>\r"
                           "<PARAM NAME=img2 VALUE=slide2.gif>\r<PARAM NAME=img3 VALUE=slide3.gif>\r\n"},
-        {"MenuBar.zrt", "<PARAM NAME=menu VALUE=menu:{Home=index.html};{News=news.html};{Contact=contact.html}>\n"
-                        "<PARAM NAME=style VALUE=\"font:Helvetica; size:12\">\n"},
+        {"MenuBar.zrt",
+         "<PARAM NAME=menu VALUE=menu:{Home=index.html};{News=news.html};{Contact=contact.html}>\n"
+         "<PARAM NAME=style VALUE=\"font:Helvetica; size:12\">\n"},
         {"Gallery.zrt", "<PARAM NAME=albumCount VALUE=2>\r<PARAM NAME=album1 VALUE=beach.gif|dunes.gif>\r"
                         "<PARAM NAME=album2 VALUE=forest.gif>\r\n"},
     };

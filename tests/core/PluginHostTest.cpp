@@ -1,9 +1,9 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "plugins/Plugin.h"
 #include "plugins/PluginFolders.h"
+#include "profile/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,6 @@ bool IsGeneratedDataName(const std::string& name, const std::string& ext = "") {
         return false;
     return stem.find_first_not_of("0123456789ABCDEF", 3) == std::string::npos;
 }
-
 
 namespace fs = std::filesystem;
 using test::ReadFile;
@@ -193,8 +192,7 @@ TEST_F(PluginHostTest, DataFilesStayInTheWebRoot) {
         auto list = load(
             pluginDoc("Plugin=memlet.dll\r\nLineCount=1\r\nLine0=x\r\nFName=" + fName + "\r\next=.txt\r\n"));
         const std::string value = plugin(*list, 0).GetHTMLValue(site_, 2);
-        EXPECT_TRUE(IsGeneratedDataName(value, ".txt"))
-            << fName << " gave " << value;
+        EXPECT_TRUE(IsGeneratedDataName(value, ".txt")) << fName << " gave " << value;
         EXPECT_EQ(ReadFile(site_ + "/" + value), "x\r\n");
     }
     auto list = load(pluginDoc("Plugin=memlet.dll\r\nFName=n\r\next=/../../x\r\n"));

@@ -1,15 +1,15 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
-#include "tag/AppSettings.h"
-#include "tag/AppletTag.h"
 #include "paths/PathForms.h"
-#include "tag/Preview.h"
 #include "platform/ProcessActions.h"
+#include "profile/Errors.h"
 #include "support/RecordingActions.h"
 #include "support/ScriptedPrompt.h"
+#include "tag/AppSettings.h"
+#include "tag/AppletTag.h"
+#include "tag/Preview.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -85,7 +85,8 @@ protected:
     }
 
     void WriteDocument(const std::string& paths) {
-        WriteFile(documentPath, "[Applet Basic Parameters]\nWidth=300\nHeight=120\nCode=Demo.class\n" + paths +
+        WriteFile(documentPath, "[Applet Basic Parameters]\nWidth=300\nHeight=120\nCode=Demo.class\n" +
+                                    paths +
                                     "Align=0\nTemplateFile=0\nAlternateText=No applets here\n"
                                     "[Applet Parameters]\nParam0=greeting\nParam1=picture\n"
                                     "[greeting parameter]\nClass=TAPString\nValue=Hello $WIDTH\n"
@@ -113,16 +114,18 @@ TEST_F(PreviewFixture, PageHoldsTheBlockCompiledAgainstTheWebRoot) {
     const TPreviewResult result = Preview();
 
     EXPECT_EQ(ReadFile(result.page), "<HTML> <HEAD> <TITLE> Applet test </TITLE>\r\n"
-                                     "<BASE HREF=\"" + BaseURL(web) + "\">\r\n"
-                                     "</HEAD> <BODY>\r\n"
-                                     "<APPLET CODE=\"Demo.class\" WIDTH=300 HEIGHT=120 ALIGN=LEFT "
-                                     "CODEBASE=\"classes/\" >\r\n"
-                                     "<PARAM NAME=greeting VALUE=\"Hello 300\">\r\n"
-                                     "<PARAM NAME=picture VALUE=images/a.gif>\r\n"
-                                     "No applets here\r\n"
-                                     "</APPLET>\r\n"
-                                     "\r\n"
-                                     "</BODY></HTML>\r\n");
+                                     "<BASE HREF=\"" +
+                                         BaseURL(web) +
+                                         "\">\r\n"
+                                         "</HEAD> <BODY>\r\n"
+                                         "<APPLET CODE=\"Demo.class\" WIDTH=300 HEIGHT=120 ALIGN=LEFT "
+                                         "CODEBASE=\"classes/\" >\r\n"
+                                         "<PARAM NAME=greeting VALUE=\"Hello 300\">\r\n"
+                                         "<PARAM NAME=picture VALUE=images/a.gif>\r\n"
+                                         "No applets here\r\n"
+                                         "</APPLET>\r\n"
+                                         "\r\n"
+                                         "</BODY></HTML>\r\n");
     EXPECT_TRUE(prompt.Texts().empty());
     EXPECT_EQ(tag.BasicParams.WebRoot, web);
     EXPECT_EQ(tag.BasicParams.CodeBase, Native(web + "classes/"));
@@ -148,8 +151,9 @@ TEST_F(PreviewFixture, ViewerGetsThePageInTheChosenForm) {
         // Drive paths: their forms are checked one by one below.
         const std::string expected = PreviewPathForViewer(result.page, kind);
 #else
-        const std::string expected =
-            kind == 1 ? "file://" + result.page : kind == 2 ? "file:" + result.page : result.page;
+        const std::string expected = kind == 1   ? "file://" + result.page
+                                     : kind == 2 ? "file:" + result.page
+                                                 : result.page;
 #endif
         ASSERT_EQ(actions.starts.size(), 1u) << kind;
         EXPECT_EQ(actions.starts[0].program, "viewer");
@@ -235,8 +239,8 @@ TEST_F(PreviewFixture, RelativeCodeBaseAndTheBaseURLFollowTheWebRoot) {
         const fs::path current = fs::current_path();
         fs::current_path(dir.path() / "docs");
         ScriptedPrompt quiet;
-        const std::string page =
-            ReadFile(RunPreview(tag, documentPath, settings, quiet, actions, tempFiles, dir.dir() + "tmp").page);
+        const std::string page = ReadFile(
+            RunPreview(tag, documentPath, settings, quiet, actions, tempFiles, dir.dir() + "tmp").page);
         fs::current_path(current);
         EXPECT_TRUE(quiet.Texts().empty()) << quiet.Texts().front();
         EXPECT_NE(page.find("<BASE HREF=\"" + c.base + "\">"), std::string::npos) << page;
@@ -249,8 +253,9 @@ TEST_F(PreviewFixture, RelativeCodeBaseAndTheBaseURLFollowTheWebRoot) {
 TEST_F(PreviewFixture, MissingAppletIsWarnedAndThePreviewGoesOn) {
     tag.BasicParams.Code = "Nowhere.class";
     Preview();
-    EXPECT_EQ(prompt.Texts(), TStrings{"Warning : ZARN cannot find the applet file \"Nowhere.class\", which is "
-                                       "required to preview the applet"});
+    EXPECT_EQ(prompt.Texts(),
+              TStrings{"Warning : ZARN cannot find the applet file \"Nowhere.class\", which is "
+                       "required to preview the applet"});
     EXPECT_EQ(actions.starts.size(), 1u);
 }
 
@@ -277,7 +282,8 @@ TEST_F(PreviewFixture, FailureRestoresTheDocumentAndTheCurrentFolder) {
         RunPreview(tag, documentPath, settings, prompt, actions, none, dir.dir() + "gone");
         FAIL() << "no error";
     } catch (const EZarnError& error) {
-        EXPECT_TRUE(std::string(error.what()).starts_with("Cannot create the preview page in " + dir.dir() + "gone"));
+        EXPECT_TRUE(
+            std::string(error.what()).starts_with("Cannot create the preview page in " + dir.dir() + "gone"));
     }
     EXPECT_TRUE(none.Files().empty());
 }
@@ -292,7 +298,8 @@ public:
         served.push_back({page, webRoot, codeBase});
         if (!works)
             return std::nullopt;
-        return TServedPreview{"http://h/~zarn/preview/" + ExtractFileName(page), "http://h/", "http://h/~zarn/code/"};
+        return TServedPreview{"http://h/~zarn/preview/" + ExtractFileName(page), "http://h/",
+                              "http://h/~zarn/code/"};
     }
 };
 
@@ -344,9 +351,11 @@ TEST_F(PreviewFixture, CheerpJOptionChangesThePreviewPageOnly) {
     for (bool browser : {true, false}) {
         settings.UseWebAsAV = browser;
         FakeHost host;
-        const std::string page =
-            ReadFile(RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host).page);
-        const size_t loader = page.find(std::string("<SCRIPT SRC=\"") + CheerpJLoaderURL + "\"></SCRIPT>\r\n</HEAD>");
+        const std::string page = ReadFile(
+            RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host)
+                .page);
+        const size_t loader =
+            page.find(std::string("<SCRIPT SRC=\"") + CheerpJLoaderURL + "\"></SCRIPT>\r\n</HEAD>");
         const size_t start = page.find("</APPLET>\r\n\r\n<SCRIPT>cheerpjInit();</SCRIPT>\r\n</BODY>");
         EXPECT_EQ(loader != std::string::npos, browser) << page;
         EXPECT_EQ(start != std::string::npos, browser) << page;
@@ -372,9 +381,10 @@ TEST_F(PreviewFixture, GeneratedCodeGoesToTheClipboardWithCRLF) {
     tag.BasicParams.TemplateFile = false;
     EXPECT_TRUE(CopyActualCode(tag, prompt, actions));
     ASSERT_EQ(actions.clipboard.size(), 1u);
-    EXPECT_EQ(actions.clipboard[0], "<APPLET CODE=\"Demo.class\" WIDTH=300 HEIGHT=120 ALIGN=LEFT "
-                                    "CODEBASE=\"classes/\" >\r\n<PARAM NAME=greeting VALUE=\"Hello 300\">\r\n"
-                                    "<PARAM NAME=picture VALUE=images/a.gif>\r\nNo applets here\r\n</APPLET>\r\n");
+    EXPECT_EQ(actions.clipboard[0],
+              "<APPLET CODE=\"Demo.class\" WIDTH=300 HEIGHT=120 ALIGN=LEFT "
+              "CODEBASE=\"classes/\" >\r\n<PARAM NAME=greeting VALUE=\"Hello 300\">\r\n"
+              "<PARAM NAME=picture VALUE=images/a.gif>\r\nNo applets here\r\n</APPLET>\r\n");
     EXPECT_EQ(prompt.Texts(), TStrings{"Generated HTML code is now in the clipboard.\r"
                                        "You may now paste it into your favorite HTML editor."});
     EXPECT_EQ(ShowHTMLCode(tag).find("\n"), std::string::npos);
@@ -405,7 +415,8 @@ protected:
         WriteFile(dir.file("secret.html"), "");
     }
     std::string CouldNotOpen(const std::string& path) {
-        return "Could not open " + path + ". Please check that you have a properly configured default Web browser.";
+        return "Could not open " + path +
+               ". Please check that you have a properly configured default Web browser.";
     }
 
     TempDir dir;
@@ -418,13 +429,14 @@ protected:
 TEST_F(HelpPages, PageOpensAsFileURLWithItsAnchor) {
     EXPECT_TRUE(OpenHelpPage(dir.dir(), "index.html", prompt, actions));
     EXPECT_TRUE(OpenHelpPage(dir.path().string(), "applets\\demo.html#Using it", prompt, actions));
-    EXPECT_EQ(actions.opened,
-              (TStrings{HelpURL(dir.dir() + "Docs/index.html"), HelpURL(dir.dir() + "Docs/applets/demo.html") + "#Using%20it"}));
+    EXPECT_EQ(actions.opened, (TStrings{HelpURL(dir.dir() + "Docs/index.html"),
+                                        HelpURL(dir.dir() + "Docs/applets/demo.html") + "#Using%20it"}));
     EXPECT_TRUE(prompt.Texts().empty());
 }
 
 TEST_F(HelpPages, NamesOutsideTheDocsFolderOrNotPagesAreRefused) {
-    for (const std::string& name : TStrings{"../secret.html", dir.file("secret.html"), "run.sh", "missing.html", "#top"}) {
+    for (const std::string& name :
+         TStrings{"../secret.html", dir.file("secret.html"), "run.sh", "missing.html", "#top"}) {
         ScriptedPrompt refused;
         EXPECT_FALSE(OpenHelpPage(dir.dir(), name, refused, actions)) << name;
         EXPECT_EQ(refused.Texts(), TStrings{CouldNotOpen(docs + name.substr(0, name.find('#')))});

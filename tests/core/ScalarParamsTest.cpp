@@ -1,8 +1,8 @@
+#include "model/ScalarParams.h"
 #include "TestUtil.h"
 #include "model/ColorParams.h"
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
-#include "model/ScalarParams.h"
+#include "profile/Errors.h"
 
 #include <gtest/gtest.h>
 
@@ -127,8 +127,8 @@ TEST(FloatTextTest, StrictReadingAcceptsPointOrCommaOnly) {
     EXPECT_EQ(TryStrToFloat("5."), 5.0);
     EXPECT_EQ(TryStrToFloat("-1.5E-2"), -0.015);
     EXPECT_EQ(TryStrToFloat("2e+3"), 2000.0);
-    for (const char* bad : {"", " 1", "1 ", "+", ".", "e5", "1e", "1e+", "1.2.3", "1,2.3", "inf", "nan", "INF",
-                            "0x1p3", "1e400", "1_000", "--1"})
+    for (const char* bad : {"", " 1", "1 ", "+", ".", "e5", "1e", "1e+", "1.2.3", "1,2.3", "inf", "nan",
+                            "INF", "0x1p3", "1e400", "1_000", "--1"})
         EXPECT_FALSE(TryStrToFloat(bad).has_value()) << bad;
     try {
         StrToFloat("abc");
@@ -202,10 +202,13 @@ TEST_F(ScalarParamsTest, ColourPrefixAndDefaultInEitherForm) {
     EXPECT_EQ(bare.HexPrefix, "");
     EXPECT_EQ(Html(bare), "FF0000");
     EXPECT_EQ(Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red")), "#FF0000");
-    EXPECT_EQ(Html(LoadOne<TAPColorCombo>("c", "Class=TAPColorCombo\nValue=red\nHexPrefix=.0x.")), "0xFF0000");
+    EXPECT_EQ(Html(LoadOne<TAPColorCombo>("c", "Class=TAPColorCombo\nValue=red\nHexPrefix=.0x.")),
+              "0xFF0000");
 
-    EXPECT_EQ(Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red\nHexPrefix=.0x.\nDefaultValue=0xFF0000")), "");
-    EXPECT_EQ(Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red\nHexPrefix=.0x.\nDefaultValue=#FF0000")), "");
+    EXPECT_EQ(
+        Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red\nHexPrefix=.0x.\nDefaultValue=0xFF0000")), "");
+    EXPECT_EQ(Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red\nHexPrefix=.0x.\nDefaultValue=#FF0000")),
+              "");
     EXPECT_EQ(Html(LoadOne<TAPColor>("c", "Class=TAPColor\nValue=red\nHexPrefix=.0x.\nDefaultValue=#ff0000")),
               "0xFF0000");
 
@@ -263,7 +266,8 @@ TEST_F(ScalarParamsTest, ComboListSplitsAndChoosesItems) {
 }
 
 TEST_F(ScalarParamsTest, ComboListWritesItsListsBack) {
-    auto& combo = LoadOne<TAPComboList>("k", "Class=TAPComboList\nItems=a||b\nUFItems=a||b\nValue=2\nWidth=80");
+    auto& combo =
+        LoadOne<TAPComboList>("k", "Class=TAPComboList\nItems=a||b\nUFItems=a||b\nValue=2\nWidth=80");
     EXPECT_EQ(combo.Items.size(), 3u);
     combo.SaveToFile(file);
     EXPECT_EQ(file.ReadString("k parameter", "Items", "?"), "a||b");
@@ -358,7 +362,8 @@ TEST_F(ScalarParamsTest, FileNameExpandsADriveFolder) {
 }
 
 TEST_F(ScalarParamsTest, FileNameFormRelativeToWebRoot) {
-    auto& f = LoadOne<TAPFileName>("img", "Class=TAPFileName\nValue=c:\\site\\img\\a.gif\nDefaultValue=img/a.gif");
+    auto& f =
+        LoadOne<TAPFileName>("img", "Class=TAPFileName\nValue=c:\\site\\img\\a.gif\nDefaultValue=img/a.gif");
     EXPECT_EQ(Html(f, "c:\\site\\"), "img/a.gif"); // DefaultValue is not consulted
     EXPECT_EQ(Html(f, "C:\\Site\\html\\"), "../img/a.gif");
     EXPECT_EQ(Html(f, "d:\\other\\"), "file:/c:/site/img/a.gif");

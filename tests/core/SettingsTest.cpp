@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
+#include "platform/SettingsStore.h"
 #include "profile/Errors.h"
 #include "tag/AppSettings.h"
-#include "platform/SettingsStore.h"
 
 #include <gtest/gtest.h>
 
@@ -250,8 +250,9 @@ TEST_F(SettingsTest, WriteSettingsStoresAllValuesOrNone) {
         TAppSettings settings;
         settings.AppletViewer = "new viewer";
         settings.ShowHints = true;
-        (broken == 0 ? settings.AppletViewer : broken == 1 ? settings.DefaultWebRoot : settings.DefaultCodeBase) =
-            "two\rlines";
+        (broken == 0   ? settings.AppletViewer
+         : broken == 1 ? settings.DefaultWebRoot
+                       : settings.DefaultCodeBase) = "two\rlines";
         const char* name = broken == 0 ? "AppletViewer" : broken == 1 ? "DefaultWebRoot" : "DefaultCodeBase";
         try {
             WriteSettings(settings, store);

@@ -154,9 +154,9 @@ TEST(StoreSessionTest, KeysStandAsWrittenOnlyWhenARewriteChangesNothing) {
     } cases[] = {
         {"[L]\r\nParam0=a\r\nParam1=b\r\n\r\n", true},
         {"[L]\r\nParam0=a\r\nParam1=b\r\n", true},
-        {"[L]\r\nParam0 = a\r\nParam1=b\r\n", false},      // spacing is rewritten
-        {"[L]\r\nparam0=a\r\nParam1=b\r\n", false},        // so is the key's letter case
-        {"[L]\r\nParam0=a\nParam1=b\r\n", false},           // and a line end of another kind
+        {"[L]\r\nParam0 = a\r\nParam1=b\r\n", false}, // spacing is rewritten
+        {"[L]\r\nparam0=a\r\nParam1=b\r\n", false},   // so is the key's letter case
+        {"[L]\r\nParam0=a\nParam1=b\r\n", false},     // and a line end of another kind
         {"[L]\r\nParam0=a\r\n; note\r\nParam1=b\r\n", false},
         {"[L]\r\nParam0=a\r\nParam1=b\r\nOther=c\r\n", false},
         {"[L]\r\nParam0=a\r\nParam1=b\r\n; after\r\n", false},

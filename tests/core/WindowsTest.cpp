@@ -4,16 +4,16 @@
 
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
-#include "profile/IniFile.h"
-#include "plugins/DynamicLibrary.h"
 #include "platform/ProcessActions.h"
 #include "platform/SettingsStore.h"
+#include "plugins/DynamicLibrary.h"
+#include "profile/Errors.h"
+#include "profile/IniFile.h"
 
 #include <gtest/gtest.h>
 
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <filesystem>
 
@@ -79,14 +79,22 @@ TEST(ProfileReplacementTest, WritesReplaceTheFileAndLeaveNothingBeside) {
     ini.WriteString("s", "other", "2");
     EXPECT_EQ(test::ReadFile(path), "[s]\r\nk=new\r\nother=2\r\n");
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
-
 }
 
 // Every argument comes back whole in the started program, as its runtime splits the line.
 TEST(WindowsProcessTest, CommandLinesSplitBackIntoTheArgumentsAndNoShellRuns) {
     const std::vector<std::wstring> arguments = {
-        L"plain", L"", L"with blank", L"tab\there", L"quote\"inside", L"\"", L"trailing\\",
-        L"blank and trailing\\", L"back\\\\slashes\\\"quote", L"C:\\Program Files\\x\\", L"\\\\server\\share",
+        L"plain",
+        L"",
+        L"with blank",
+        L"tab\there",
+        L"quote\"inside",
+        L"\"",
+        L"trailing\\",
+        L"blank and trailing\\",
+        L"back\\\\slashes\\\"quote",
+        L"C:\\Program Files\\x\\",
+        L"\\\\server\\share",
     };
     const std::wstring line = WindowsCommandLine(L"C:\\My Tools\\viewer.exe", arguments);
     int count = 0;

@@ -14,7 +14,8 @@ class AppletSizeFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         QObject::connect(&form, &TAppletSizeForm::AppletWidthChosen, [this](int w) { widths.push_back(w); });
-        QObject::connect(&form, &TAppletSizeForm::AppletHeightChosen, [this](int h) { heights.push_back(h); });
+        QObject::connect(&form, &TAppletSizeForm::AppletHeightChosen,
+                         [this](int h) { heights.push_back(h); });
     }
 
     // What the main window does when Resize is pressed or a value changes: tracking off around it.

@@ -1,8 +1,8 @@
 // "Import from page...": the made document opens unsaved, with what the page could not give listed.
 
-#include "support/ScriptedDialogs.h"
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
+#include "support/ScriptedDialogs.h"
 
 #include "tag/AppSettings.h"
 #include "ui/ImportPage.h"
@@ -46,7 +46,8 @@ protected:
 };
 
 TEST_F(ImportPage, OneBlockOpensAsAnUnsavedDocumentWithItsNotes) {
-    Import("<applet code=Ticker.class width=321 height=22><param name=speed value=5><param name=extra value=x>");
+    Import(
+        "<applet code=Ticker.class width=321 height=22><param name=speed value=5><param name=extra value=x>");
     ASSERT_TRUE(form->AppletTag) << dialogs.errors.join(QStringLiteral("; ")).toStdString();
     EXPECT_TRUE(form->Modified);
     EXPECT_TRUE(form->BasicParams->TemplateFile); // Save asks for a name
@@ -58,7 +59,8 @@ TEST_F(ImportPage, OneBlockOpensAsAnUnsavedDocumentWithItsNotes) {
 }
 
 TEST_F(ImportPage, SeveralBlocksAreChosenInTheDialogAndUnknownCodesAreExplained) {
-    const std::string page = "<APPLET CODE=Nothing.class></APPLET><APPLET CODE=Ticker.class WIDTH=99></APPLET>";
+    const std::string page =
+        "<APPLET CODE=Nothing.class></APPLET><APPLET CODE=Ticker.class WIDTH=99></APPLET>";
     WhenModalShows([](QWidget* dialog) {
         auto* blocks = dialog->findChild<QListWidget*>(QStringLiteral("BlockList"));
         EXPECT_EQ(blocks->count(), 2);
@@ -74,7 +76,8 @@ TEST_F(ImportPage, SeveralBlocksAreChosenInTheDialogAndUnknownCodesAreExplained)
     form->Modified = false;
     Import("<applet code=Nothing.class>");
     EXPECT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors.value(0).contains(QStringLiteral("No template has the code Nothing.class"))) << dialogs.errors.value(0).toStdString();
+    EXPECT_TRUE(dialogs.errors.value(0).contains(QStringLiteral("No template has the code Nothing.class")))
+        << dialogs.errors.value(0).toStdString();
     EXPECT_EQ(form->BasicParams->Width, 99); // the document on screen stays
 }
 

@@ -1,5 +1,5 @@
-#include "support/ScriptedDialogs.h"
 #include "TestUtil.h"
+#include "support/ScriptedDialogs.h"
 
 #include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
@@ -37,10 +37,26 @@ namespace fs = std::filesystem;
 
 // "label" on the second page refers to a name nobody defines; the template needs a support file.
 std::string Template(const std::string& codeBase) {
-    return Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=1", "CodeBase=" + codeBase,
-                "Copy=Demo.class pic.gif", "[Pages]", "Page0=First", "Page1=Second", "[Applet Parameters]",
-                "Param0=speed", "Param1=label", "[speed parameter]", "Class=TAPNumeric", "UFName=Speed", "Value=3",
-                "Page=0", "[label parameter]", "Class=TAPString", "UFName=Label", "Value=hello $nobody",
+    return Ini({"[Applet Basic Parameters]",
+                "Code=Demo.class",
+                "TemplateFile=1",
+                "CodeBase=" + codeBase,
+                "Copy=Demo.class pic.gif",
+                "[Pages]",
+                "Page0=First",
+                "Page1=Second",
+                "[Applet Parameters]",
+                "Param0=speed",
+                "Param1=label",
+                "[speed parameter]",
+                "Class=TAPNumeric",
+                "UFName=Speed",
+                "Value=3",
+                "Page=0",
+                "[label parameter]",
+                "Class=TAPString",
+                "UFName=Label",
+                "Value=hello $nobody",
                 "Page=1"});
 }
 
@@ -100,9 +116,11 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem"))->trigger();
     ASSERT_FALSE(pane->isHidden());
     ASSERT_TRUE(form->LoadDocument(tpl));
-    EXPECT_TRUE(pane->Code->toPlainText().contains(QStringLiteral("<PARAM NAME=label VALUE=\"hello $nobody\">")));
-    EXPECT_EQ(WarningTexts(), (QStringList{QStringLiteral("$nobody in Label matches no value and stays as typed"),
-                                           QStringLiteral("Support file pic.gif is missing from the code base")}));
+    EXPECT_TRUE(
+        pane->Code->toPlainText().contains(QStringLiteral("<PARAM NAME=label VALUE=\"hello $nobody\">")));
+    EXPECT_EQ(WarningTexts(),
+              (QStringList{QStringLiteral("$nobody in Label matches no value and stays as typed"),
+                           QStringLiteral("Support file pic.gif is missing from the code base")}));
 
     // Typing waits for the pause, then the block follows.
     QLineEdit* editor = LabelEditor();
@@ -112,7 +130,8 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     EXPECT_TRUE(pane->UpdateTimer->isActive());
     EXPECT_FALSE(pane->Code->toPlainText().contains(QStringLiteral("bye")));
     QTRY_VERIFY_WITH_TIMEOUT(pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")), 2000);
-    EXPECT_EQ(WarningTexts(), QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
+    EXPECT_EQ(WarningTexts(),
+              QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
     // Only the changed line was replaced; the text is still the whole block.
     EXPECT_EQ(pane->Code->toPlainText(), DisplayLines(pane->Look().code));
 
@@ -151,7 +170,8 @@ TEST_F(Comfort, RecentFilesKeepTheirOrderDropMissingOnesAndSurviveARestart) {
         ASSERT_TRUE(form->LoadDocument(path.c_str()));
     }
     ASSERT_TRUE(form->LoadDocument(files[5].toStdString())); // opened again: first once more
-    const QStringList expected{files[5], files[9], files[8], files[7], files[6], files[4], files[3], files[2]};
+    const QStringList expected{files[5], files[9], files[8], files[7],
+                               files[6], files[4], files[3], files[2]};
     EXPECT_EQ(form->RecentFiles->Files(), expected);
 
     Restart();
@@ -175,8 +195,8 @@ TEST_F(Comfort, RecentFilesKeepTheirOrderDropMissingOnesAndSurviveARestart) {
 TEST_F(Comfort, StoredListsSurviveAwkwardNamesAndABrokenValue) {
     const QStringList names{QStringLiteral("/a|b/c%20.zrd"), QStringLiteral("/x/é y.zrt")};
     EXPECT_EQ(DecodeRecentFiles(EncodeRecentFiles(names)), names);
-    EXPECT_EQ(DecodeRecentFiles("/a||/b|%zz|"), (QStringList{QStringLiteral("/a"), QStringLiteral("/b"),
-                                                            QStringLiteral("%zz")}));
+    EXPECT_EQ(DecodeRecentFiles("/a||/b|%zz|"),
+              (QStringList{QStringLiteral("/a"), QStringLiteral("/b"), QStringLiteral("%zz")}));
 }
 
 TEST_F(Comfort, ADroppedFileOpensThroughTheSaveQuestion) {
@@ -190,8 +210,8 @@ TEST_F(Comfort, ADroppedFileOpensThroughTheSaveQuestion) {
         TAnswer answer;
         std::string opened;
     } cases[] = {
-        {QStringLiteral("notes.txt"), TAnswer::No, tpl},                  // not ours: refused
-        {QString::fromStdString(other), TAnswer::Cancel, tpl},            // the user keeps the document
+        {QStringLiteral("notes.txt"), TAnswer::No, tpl},       // not ours: refused
+        {QString::fromStdString(other), TAnswer::Cancel, tpl}, // the user keeps the document
         {QString::fromStdString(other), TAnswer::No, other},
     };
     for (const Case& c : cases) {

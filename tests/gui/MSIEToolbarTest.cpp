@@ -177,7 +177,8 @@ TEST_F(MSIEToolbarTest, ClickNeedsPressAndReleaseOverOneEnabledButton) {
                 break;
             case Drag:
                 QTest::mouseMove(bar.get(), at);
-                EXPECT_EQ(bar->IsInside(), bar->HotIndex() == a.button && !bar->IsDisabled(a.button)) << c.name;
+                EXPECT_EQ(bar->IsInside(), bar->HotIndex() == a.button && !bar->IsDisabled(a.button))
+                    << c.name;
                 break;
             case Release:
                 QTest::mouseRelease(bar.get(), Qt::LeftButton, {}, at);
@@ -235,7 +236,8 @@ TEST_F(MSIEToolbarTest, ParentGetsWhatTheButtonsDoNotUse) {
     for (const Case& c : cases) {
         parent.seen.clear();
         const QPoint pos(c.x, 5);
-        const Qt::MouseButtons held = c.type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(c.button);
+        const Qt::MouseButtons held =
+            c.type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::MouseButtons(c.button);
         QMouseEvent event(c.type, pos, bar->mapToGlobal(pos), c.button, held, Qt::NoModifier);
         QApplication::sendEvent(bar.get(), &event);
         EXPECT_EQ(parent.seen.contains(c.type), c.parentSees) << c.type << " at " << c.x;
@@ -325,7 +327,9 @@ TEST(MSIEToolbarImage, DisabledLookAndTransparentBlit) {
 
 TEST(MSIEToolbarPictures, StripsAndTexturesShip) {
     const auto lightness = [](const QImage& image) {
-        return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation).pixelColor(0, 0).lightness();
+        return image.scaled(1, 1, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+            .pixelColor(0, 0)
+            .lightness();
     };
     const QImage normal = ToolbarBackground(false), selected = ToolbarBackground(true);
     EXPECT_EQ(normal.size(), QSize(80, 80));

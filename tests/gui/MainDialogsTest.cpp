@@ -1,12 +1,12 @@
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
 
-#include "tag/AppSettings.h"
 #include "paths/PathForms.h"
+#include "support/RecordingActions.h"
+#include "support/ScriptedDialogs.h"
+#include "tag/AppSettings.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
-#include "support/ScriptedDialogs.h"
-#include "support/RecordingActions.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/Main.h"
 #include "ui/PreviewServer.h"
@@ -43,10 +43,10 @@ protected:
         AppSettings = TAppSettings{};
         SetWindowActions(&actions);
         documentPath = dir.file("demo.zrd");
-        WriteFile(documentPath, test::Ini({"[Applet Basic Parameters]", "Width=200", "Height=100", "HSpace=10",
-                                           "VSpace=5", "Code=Demo.class", "WebRoot=" + dir.dir(), "Doc=demo.html",
-                                           "TemplateFile=0", "[Applet Parameters]", "Param0=a",
-                                           "[a parameter]", "Class=TAPString", "Value=x"}));
+        WriteFile(documentPath, test::Ini({"[Applet Basic Parameters]", "Width=200", "Height=100",
+                                           "HSpace=10", "VSpace=5", "Code=Demo.class", "WebRoot=" + dir.dir(),
+                                           "Doc=demo.html", "TemplateFile=0", "[Applet Parameters]",
+                                           "Param0=a", "[a parameter]", "Class=TAPString", "Value=x"}));
         WriteFile(dir.file("Demo.class"), "class");
         form.ShowStep({});
         ASSERT_TRUE(form.LoadDocument(documentPath));
@@ -161,7 +161,8 @@ TEST_F(MainDialogsFixture, PreviewHandsThePageOn) {
     ASSERT_TRUE(server.IsListening());
     EXPECT_EQ(pageURL, prefix + ExtractFileName(TempFiles().Files().back()));
     const std::string path = pageURL.substr(server.Origin().size());
-    EXPECT_EQ(server.Resolve(QByteArray::fromStdString(path)).fileName.toStdString(), TempFiles().Files().back());
+    EXPECT_EQ(server.Resolve(QByteArray::fromStdString(path)).fileName.toStdString(),
+              TempFiles().Files().back());
 
     actions.startWorks = false;
     AppSettings.UseWebAsAV = false;
@@ -193,8 +194,9 @@ TEST_F(MainDialogsFixture, CodeAndHelpCommands) {
     form.Generateactualcode1->trigger();
     ASSERT_EQ(actions.clipboard.size(), 1u);
     EXPECT_NE(actions.clipboard[0].find("\r\n</APPLET>"), std::string::npos);
-    EXPECT_EQ(answers.prompt.Texts().back(),
-              "Generated HTML code is now in the clipboard.\rYou may now paste it into your favorite HTML editor.");
+    EXPECT_EQ(
+        answers.prompt.Texts().back(),
+        "Generated HTML code is now in the clipboard.\rYou may now paste it into your favorite HTML editor.");
 
     form.UsingZARN1->trigger();
     ASSERT_EQ(actions.opened.size(), 1u);
@@ -202,7 +204,8 @@ TEST_F(MainDialogsFixture, CodeAndHelpCommands) {
     // The applet's own page is missing from the program's Docs: told, not opened.
     form.UA->trigger();
     EXPECT_EQ(actions.opened.size(), 1u);
-    EXPECT_TRUE(answers.prompt.Texts().back().starts_with("Could not open ")) << answers.prompt.Texts().back();
+    EXPECT_TRUE(answers.prompt.Texts().back().starts_with("Could not open "))
+        << answers.prompt.Texts().back();
 }
 
 } // namespace

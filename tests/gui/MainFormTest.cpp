@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
 #include "model/KelmFile.h"
-#include "tag/AppSettings.h"
 #include "support/ScriptedDialogs.h"
+#include "tag/AppSettings.h"
 #include "ui/Main.h"
 #include "ui/Startup.h"
 #include "views/Dialogs.h"
@@ -37,10 +37,11 @@ struct TParamLines {
 };
 
 std::string Template(const std::string& basic, const TParamLines& lines = {}) {
-    return Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=1", basic, "[Pages]", "Page0=First",
-                "Page1=Second", "[Applet Parameters]", "Param0=speed", "Param1=label", "[speed parameter]",
-                "Class=" + lines.speedClass, "UFName=Speed", "Value=3", "Page=" + lines.speedPage,
-                "[label parameter]", "Class=TAPString", "Value=hello", "Page=" + lines.labelPage});
+    return Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=1", basic, "[Pages]",
+                "Page0=First", "Page1=Second", "[Applet Parameters]", "Param0=speed", "Param1=label",
+                "[speed parameter]", "Class=" + lines.speedClass, "UFName=Speed", "Value=3",
+                "Page=" + lines.speedPage, "[label parameter]", "Class=TAPString", "Value=hello",
+                "Page=" + lines.labelPage});
 }
 
 // A real main window on a temporary folder, its dialogs answered by a script.
@@ -54,9 +55,7 @@ protected:
     }
     void TearDown() override { form.reset(); }
 
-    static void RegisterEverythingForTests() {
-        RegisterBaseParamView();
-    }
+    static void RegisterEverythingForTests() { RegisterBaseParamView(); }
 
     std::string Write(const std::string& name, const std::string& content) {
         WriteFile(dir.file(name), content);
@@ -104,11 +103,16 @@ TEST_F(MainForm, CaptionsTitlesAndMenuStates) {
         bool enabled;
         bool visible;
     } items[] = {
-        {"New1", "&New...", true, true},         {"FileOpenItem", "&Open...", true, true},
-        {"FileSaveItem", "&Save", false, true},  {"FileSaveAsItem", "Save &As...", false, true},
-        {"FileExitItem", "E&xit", true, true},   {"Runpreview1", "&Run preview", true, true},
-        {"Paths1", "&Paths....", true, true},    {"Options2", "&Options...", true, true},
-        {"UsingZARN1", "&Using ZARN", true, true}, {"UA", "&Using Applet", false, false},
+        {"New1", "&New...", true, true},
+        {"FileOpenItem", "&Open...", true, true},
+        {"FileSaveItem", "&Save", false, true},
+        {"FileSaveAsItem", "Save &As...", false, true},
+        {"FileExitItem", "E&xit", true, true},
+        {"Runpreview1", "&Run preview", true, true},
+        {"Paths1", "&Paths....", true, true},
+        {"Options2", "&Options...", true, true},
+        {"UsingZARN1", "&Using ZARN", true, true},
+        {"UA", "&Using Applet", false, false},
         {"HelpAboutItem", "&About...", true, true},
     };
     for (const Item& item : items) {
@@ -144,8 +148,8 @@ TEST_F(MainForm, CaptionsTitlesAndMenuStates) {
 }
 
 TEST_F(MainForm, LoadedValuesAreClampedAndNothingIsModifiedAfterTheLoad) {
-    const std::string path =
-        Write("Demo.zrd", Template("Width=9000\r\nHeight=1500\r\nHSpace=-5\r\nVSpace=7\r\nAlign=9\r\nWebRoot=/w"));
+    const std::string path = Write(
+        "Demo.zrd", Template("Width=9000\r\nHeight=1500\r\nHSpace=-5\r\nVSpace=7\r\nAlign=9\r\nWebRoot=/w"));
     form->SetModified();
     dialogs.answers = {TAnswer::No};
     ASSERT_TRUE(form->LoadDocument(path));
@@ -266,7 +270,7 @@ TEST_F(MainForm, SaveOnATemplateGoesToSaveAsAndTheCheckRunsOnce) {
     EXPECT_EQ(saved.ReadInteger("Applet Basic Parameters", "Width", 0), 120);
     EXPECT_FALSE(saved.ReadBool("Applet Basic Parameters", "TemplateFile", true));
     EXPECT_EQ(saved.ReadString("speed parameter", "Class", ""), "TAPNumeric"); // the template's copy
-    EXPECT_EQ(dialogs.prompt.Entries().size(), 1u); // the missing class file
+    EXPECT_EQ(dialogs.prompt.Entries().size(), 1u);                            // the missing class file
 
     // A document: Save writes in place; Save As (also onto itself) runs no check.
     form->AppletWidth->setValue(130);

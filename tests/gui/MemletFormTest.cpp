@@ -160,7 +160,8 @@ TEST(MemletNamesTest, DataFileNamesAndWebRoots) {
 
 TEST(MemletNamesTest, LinesReadStayInLineWithTheFile) {
     const TStrings keys{"Class", "LineCount", "Line0", "line1", "Line07", "Line9x", "FName"};
-    EXPECT_EQ(LineIndexesToRead(5, keys), (std::vector<int64_t>{0, 1, 2, 3, 4})) << "within the key count: exact";
+    EXPECT_EQ(LineIndexesToRead(5, keys), (std::vector<int64_t>{0, 1, 2, 3, 4}))
+        << "within the key count: exact";
     EXPECT_EQ(LineIndexesToRead(2147483647, {"Line0", "Line4000"}), (std::vector<int64_t>{0, 4000}));
     EXPECT_TRUE(LineIndexesToRead(-3, keys).empty());
 }

@@ -1,9 +1,9 @@
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
 
-#include "tag/AppSettings.h"
 #include "platform/SettingsStore.h"
 #include "support/ScriptedDialogs.h"
+#include "tag/AppSettings.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"
 
@@ -13,8 +13,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QToolButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 

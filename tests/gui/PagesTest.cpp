@@ -1,8 +1,8 @@
 #include "TestUtil.h"
 
-#include "profile/Errors.h"
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
+#include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "views/ParamViewList.h"
@@ -61,8 +61,8 @@ protected:
 
 TEST_F(Pages, OnePagePerCaptionViewsOnTheirPageAlternateTextLastOnTheFirst) {
     Load({"[Pages]", "Page0=Look", "Page1=Motion", "[Applet Parameters]", "Param0=a", "Param1=b", "Param2=c",
-          "[a parameter]", "Class=TAPString", "Page=1", "[b parameter]", "Class=TAPString", "Page=0", "Visible=0",
-          "[c parameter]", "Class=TAPFloat", "Value=1", "Page=1"});
+          "[a parameter]", "Class=TAPString", "Page=1", "[b parameter]", "Class=TAPString", "Page=0",
+          "Visible=0", "[c parameter]", "Class=TAPFloat", "Value=1", "Page=1"});
     ASSERT_EQ(pages.size(), 2u);
     EXPECT_EQ(control.tabText(0), "Look");
     EXPECT_EQ(control.tabText(1), "Motion");

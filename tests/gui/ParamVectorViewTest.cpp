@@ -46,22 +46,24 @@ struct ViewEnvironment : testing::Environment {
         ReleaseGlyphs();
     }
 };
-[[maybe_unused]] testing::Environment* const viewEnvironment = testing::AddGlobalTestEnvironment(new ViewEnvironment);
+[[maybe_unused]] testing::Environment* const viewEnvironment =
+    testing::AddGlobalTestEnvironment(new ViewEnvironment);
 
 // A vector "v" of string elements ("item*" unless told), followed by a string "after" on one panel.
 std::string VectorTemplate(const std::vector<std::string>& vectorKeys, int elements = 0,
                            const std::string& extraSections = {}) {
-    std::string text = Ini({"[Applet Parameters]", "Param0=v", "Param1=after", "[v parameter]", "Class=TAPParamVector",
-                            "FieldCount=" + std::to_string(elements)});
+    std::string text = Ini({"[Applet Parameters]", "Param0=v", "Param1=after", "[v parameter]",
+                            "Class=TAPParamVector", "FieldCount=" + std::to_string(elements)});
     for (const std::string& key : vectorKeys)
         text += key + "\r\n";
     for (int i = 0; i < elements; ++i)
         text += Ini({"[v." + std::to_string(i) + " parameter]", "Class=TAPString", "Template=item",
                      "Value=e" + std::to_string(i)});
     return text +
-           Ini({"[item template parameter]", "Class=TAPString", "Description=An item", "Value=new", "[title template parameter]",
-                "Class=TAPString", "Description=The title", "[author template parameter]", "Class=TAPString",
-                "[after parameter]", "Class=TAPString", "Value=x"}) +
+           Ini({"[item template parameter]", "Class=TAPString", "Description=An item", "Value=new",
+                "[title template parameter]", "Class=TAPString", "Description=The title",
+                "[author template parameter]", "Class=TAPString", "[after parameter]", "Class=TAPString",
+                "Value=x"}) +
            extraSections;
 }
 
@@ -165,7 +167,8 @@ void ExpectNamesAndRows(TAPVParamVector& view) {
         EXPECT_EQ(view.ElementViews()[i]->Param, vector.Containers[i]->Field.get()) << "view " << i;
         // Rows line up with the views inside the grid's border.
         const int top = view.ElementViews()[i]->y();
-        EXPECT_EQ(view.RowGrid->CellRect(1, int(i)).top(), i == 0 ? TRowGrid::BorderWidth : top) << "row " << i;
+        EXPECT_EQ(view.RowGrid->CellRect(1, int(i)).top(), i == 0 ? TRowGrid::BorderWidth : top)
+            << "row " << i;
     }
 }
 
@@ -274,7 +277,8 @@ TEST(ParamVectorViewTest, CaptionRowShowsWhatTheVectorAllows) {
         EXPECT_EQ(!view.BeforeListEdit->isHidden(), c.edit);
         // Hidden controls keep their place: the buttons end HGap from the right edge.
         EXPECT_EQ(view.DelButton->geometry().right() + 1, view.width() - view.HGap);
-        EXPECT_EQ(view.DelButton->width(), view.DelButton->fontMetrics().horizontalAdvance(view.DelButton->text()) + 20);
+        EXPECT_EQ(view.DelButton->width(),
+                  view.DelButton->fontMetrics().horizontalAdvance(view.DelButton->text()) + 20);
         EXPECT_EQ(view.NameLabel->geometry().bottom(), view.GetBaseline() - 1);
         const QImage shot = view.grab().toImage();
         const QRgb background = page.Panel().palette().color(QPalette::Window).rgb();
@@ -309,7 +313,8 @@ TEST(ParamVectorViewTest, DraggingANumberCellReordersTheElements) {
         QTest::mouseRelease(grid, Qt::LeftButton, {}, grid->CellRect(0, c.to).center());
         EXPECT_EQ(Values(page.Vector()), c.values);
         EXPECT_EQ(page.Vector().GetHTMLValue("", 0), c.html);
-        EXPECT_EQ(grid->SelectedRow(), std::string(c.keys) == "CanMove=1" ? c.to : c.from) << "selection follows";
+        EXPECT_EQ(grid->SelectedRow(), std::string(c.keys) == "CanMove=1" ? c.to : c.from)
+            << "selection follows";
         ExpectNamesAndRows(view);
     }
 }
@@ -332,13 +337,15 @@ TEST(ParamVectorViewTest, RowNumbersFitTheirColumn) {
 
 // Vectors of vectors: a "box*" template whose elements are boxes again.
 std::string NestedTemplate(int outerBoxes) {
-    std::string text = Ini({"[Applet Parameters]", "Param0=v", "Param1=after", "[v parameter]", "Class=TAPParamVector",
-                            "ValidTemplates=box*", "FieldCount=" + std::to_string(outerBoxes)});
+    std::string text =
+        Ini({"[Applet Parameters]", "Param0=v", "Param1=after", "[v parameter]", "Class=TAPParamVector",
+             "ValidTemplates=box*", "FieldCount=" + std::to_string(outerBoxes)});
     for (int i = 0; i < outerBoxes; ++i)
         text += Ini({"[v." + std::to_string(i) + " parameter]", "Class=TAPParamVector", "Template=box",
                      "ValidTemplates=box*|leaf*", "FieldCount=0"});
     return text + Ini({"[box template parameter]", "Class=TAPParamVector", "ValidTemplates=box*|leaf*",
-                       "[leaf template parameter]", "Class=TAPString", "Value=l", "[after parameter]", "Class=TAPString"});
+                       "[leaf template parameter]", "Class=TAPString", "Value=l", "[after parameter]",
+                       "Class=TAPString"});
 }
 
 TEST(ParamVectorViewTest, InnerVectorsGrowOutward) {
@@ -381,7 +388,8 @@ TEST(ParamVectorViewTest, AddRefusesTheLevelThatCouldNotBeOpened) {
     EXPECT_TRUE(innermost->Vector->Containers.empty());
     EXPECT_TRUE(innermost->ElementViews().empty());
     ASSERT_EQ(messages.texts().size(), 1);
-    EXPECT_TRUE(messages.texts()[0].contains(QString::number(MaxVectorNesting + 1))) << messages.texts()[0].toStdString();
+    EXPECT_TRUE(messages.texts()[0].contains(QString::number(MaxVectorNesting + 1)))
+        << messages.texts()[0].toStdString();
     // A scalar element still fits at the deepest level.
     dialog.answers = {1};
     innermost->AddClick();
@@ -433,7 +441,8 @@ TEST(ParamVectorViewTest, DialogIsOneWindowThatRunsModally) {
 // The program's own output for a file: what a user pasting the block would get.
 QString CliBlock(const std::string& path) {
     QProcess cli;
-    cli.start(QStringLiteral(ZARN_BIN_DIR "/zarn-cli"), {QStringLiteral("html"), QString::fromStdString(path)});
+    cli.start(QStringLiteral(ZARN_BIN_DIR "/zarn-cli"),
+              {QStringLiteral("html"), QString::fromStdString(path)});
     if (!cli.waitForFinished(60000)) {
         cli.kill();
         cli.waitForFinished();
@@ -500,7 +509,8 @@ TEST(ParamVectorViewTest, EditedSamplesCompileAsShown) {
          "<PARAM NAME=menu VALUE=items:{Home=index.html};{Contact=contact.html};{Link=shop.html}>\r\n"
          "<PARAM NAME=style VALUE=\"font:Helvetica; size:12; color:000080\">\r\n"
          "<PARAM NAME=background VALUE=file:DIR/menu-bg.gif>\r\n"
-         "<A HREF=\"index.html\">Home</A> | <A HREF=\"news.html\">News</A> | <A HREF=\"contact.html\">Contact</A>\r\n"
+         "<A HREF=\"index.html\">Home</A> | <A HREF=\"news.html\">News</A> | <A "
+         "HREF=\"contact.html\">Contact</A>\r\n"
          "</APPLET>\r\n"},
         {"Gallery",
          [](Page& v) {
@@ -522,12 +532,16 @@ TEST(ParamVectorViewTest, EditedSamplesCompileAsShown) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sample);
-        Page page(std::filesystem::path(ZARN_SOURCE_DIR) / "Templates" / "Vectors" / (std::string(c.sample) + ".zrt"));
+        Page page(std::filesystem::path(ZARN_SOURCE_DIR) / "Templates" / "Vectors" /
+                  (std::string(c.sample) + ".zrt"));
         c.edit(page);
         TKelmFile file(page.Path());
         page.Tag().Save(file);
         // File names are made absolute from the document's folder.
-        EXPECT_EQ(CliBlock(page.Path()).replace(QString::fromStdString(page.Dir()), QStringLiteral("DIR")).toStdString(), c.block);
+        EXPECT_EQ(CliBlock(page.Path())
+                      .replace(QString::fromStdString(page.Dir()), QStringLiteral("DIR"))
+                      .toStdString(),
+                  c.block);
     }
 }
 

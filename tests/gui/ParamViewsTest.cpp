@@ -4,8 +4,8 @@
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
 #include "plugins/Plugin.h"
-#include "tag/AppSettings.h"
 #include "support/ScriptedDialogs.h"
+#include "tag/AppSettings.h"
 #include "views/ColorViews.h"
 #include "views/Dialogs.h"
 #include "views/Glyphs.h"
@@ -140,9 +140,9 @@ TEST_F(ParamViewsTest, ShowingAViewWritesNothingAndMarksNothing) {
     list->UFItems = list->Items = {"a", "b"};
     list->ItemIndex = 1;
 
-    const std::vector<TAppletParam*> params{text.get(),  file.get(),  number.get(), outside.get(),
-                                            real.get(),  color.get(), combo.get(),  option.get(),
-                                            flag.get(),  list.get()};
+    const std::vector<TAppletParam*> params{text.get(), file.get(),  number.get(), outside.get(),
+                                            real.get(), color.get(), combo.get(),  option.get(),
+                                            flag.get(), list.get()};
     for (TAppletParam* param : params) {
         const std::string before = param->GetValue();
         ASSERT_NE(Show<TAppletParamView>(*param), nullptr);
@@ -444,7 +444,8 @@ TEST_F(ParamViewsTest, PluginEditOkChangesTheBlockAndCancelChangesNothing) {
     TempDir dir;
     const std::string doc = dir.file("doc.zrd");
     WriteFile(doc, test::Ini({"[Applet Parameters]", "Param0=text", "[text parameter]", "Class=TAPPlugin",
-                              "UFName=Notes", "Plugin=memlet.dll", "LineCount=1", "Line0=old", "FName=t", "ext=.txt"}));
+                              "UFName=Notes", "Plugin=memlet.dll", "LineCount=1", "Line0=old", "FName=t",
+                              "ext=.txt"}));
     TKelmFile file(doc);
     auto list = file.LoadParamList();
     auto& param = dynamic_cast<TAPPlugin&>((*list)[0]);
@@ -492,7 +493,8 @@ TEST_F(ParamViewsTest, PluginThatCannotLoadIsReportedAndChangesNothing) {
     ASSERT_NE(view, nullptr);
     QTest::mouseClick(view->PropertiesButton, Qt::LeftButton);
     ASSERT_EQ(dialogs.errors.size(), 1);
-    EXPECT_TRUE(dialogs.errors[0].startsWith("could not load plugin nosuchplugin.dll")) << dialogs.errors[0].toStdString();
+    EXPECT_TRUE(dialogs.errors[0].startsWith("could not load plugin nosuchplugin.dll"))
+        << dialogs.errors[0].toStdString();
     EXPECT_EQ(modified, 0);
 }
 

@@ -100,13 +100,18 @@ TEST_F(PreviewServerFixture, ServesThePageAndFilesWithRanges) {
     };
     const QByteArray cls = "/classes/Demo.class";
     for (const Case& c : {
-             Case{"/~zarn/preview/ZARpage.html", {}, 200, "<HTML>page</HTML>", "text/html; charset=windows-1252", {}},
+             Case{"/~zarn/preview/ZARpage.html",
+                  {},
+                  200,
+                  "<HTML>page</HTML>",
+                  "text/html; charset=windows-1252",
+                  {}},
              Case{cls, {}, 200, "0123456789", "application/java-vm", {}},
              Case{cls, "bytes=2-4", 206, "234", "application/java-vm", "bytes 2-4/10"},
              Case{cls, "bytes=7-", 206, "789", "application/java-vm", "bytes 7-9/10"},
              Case{cls, "bytes=-3", 206, "789", "application/java-vm", "bytes 7-9/10"},
              Case{cls, "bytes=5-100", 206, "56789", "application/java-vm", "bytes 5-9/10"},
-             Case{cls, "bytes=4-2", 200, "0123456789", "application/java-vm", {}},  // invalid: ignored
+             Case{cls, "bytes=4-2", 200, "0123456789", "application/java-vm", {}},     // invalid: ignored
              Case{cls, "bytes=0-1,4-5", 200, "0123456789", "application/java-vm", {}}, // several: whole
              Case{cls, "bytes=10-", 416, "416 Range Not Satisfiable\n", "text/plain", "bytes */10"},
              Case{cls, "bytes=-0", 416, "416 Range Not Satisfiable\n", "text/plain", "bytes */10"},
@@ -132,15 +137,16 @@ TEST_F(PreviewServerFixture, RefusesWhatLiesOutsideItsFolders) {
         QByteArray path;
         int status;
     };
-    for (const Case& c : {Case{"/../outside/secret.txt", 403}, Case{"/classes/../../outside/secret.txt", 403},
-                          Case{"/%2e%2e/outside/secret.txt", 403}, Case{"/%2E%2E%2Foutside%2Fsecret.txt", 403},
-                          Case{"/..\\outside\\secret.txt", 403}, Case{"/..%5Coutside%5Csecret.txt", 403},
-                          Case{"/~zarn/code/../web/classes/Demo.class", 403},
-                          Case{"//" + QFile::encodeName(QString::fromStdString(dir.file("outside/secret.txt"))), 403},
-                          Case{"/%2F" + QFile::encodeName(QString::fromStdString(dir.file("outside/secret.txt"))), 403},
-                          Case{"/link.txt", 403}, Case{"/linkdir/secret.txt", 403},
-                          Case{"http://127.0.0.1/link.txt", 400}, Case{"/~zarn/preview/ZARother.html", 404},
-                          Case{"/~zarn/other", 404}, Case{"/classes/", 404}, Case{"/missing.class", 404}}) {
+    for (const Case& c :
+         {Case{"/../outside/secret.txt", 403}, Case{"/classes/../../outside/secret.txt", 403},
+          Case{"/%2e%2e/outside/secret.txt", 403}, Case{"/%2E%2E%2Foutside%2Fsecret.txt", 403},
+          Case{"/..\\outside\\secret.txt", 403}, Case{"/..%5Coutside%5Csecret.txt", 403},
+          Case{"/~zarn/code/../web/classes/Demo.class", 403},
+          Case{"//" + QFile::encodeName(QString::fromStdString(dir.file("outside/secret.txt"))), 403},
+          Case{"/%2F" + QFile::encodeName(QString::fromStdString(dir.file("outside/secret.txt"))), 403},
+          Case{"/link.txt", 403}, Case{"/linkdir/secret.txt", 403}, Case{"http://127.0.0.1/link.txt", 400},
+          Case{"/~zarn/preview/ZARother.html", 404}, Case{"/~zarn/other", 404}, Case{"/classes/", 404},
+          Case{"/missing.class", 404}}) {
         SCOPED_TRACE(c.path.toStdString());
         const TReply reply = Get(c.path);
         EXPECT_EQ(reply.status, c.status);
@@ -149,9 +155,10 @@ TEST_F(PreviewServerFixture, RefusesWhatLiesOutsideItsFolders) {
     // Only GET and HEAD, and only for this host: a page elsewhere that resolves to 127.0.0.1 is refused.
     EXPECT_EQ(Get("/classes/Demo.class", {}, "POST").status, 405);
     const QByteArray port = QByteArray::number(server.Port());
-    EXPECT_EQ(Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.1\r\nHost: evil.test:" + port + "\r\n\r\n")
-                  .status,
-              403);
+    EXPECT_EQ(
+        Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.1\r\nHost: evil.test:" + port + "\r\n\r\n")
+            .status,
+        403);
     EXPECT_EQ(Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.1\r\n\r\n").status, 400);
     EXPECT_EQ(Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.0\r\n\r\n").status, 200);
 }
@@ -159,7 +166,8 @@ TEST_F(PreviewServerFixture, RefusesWhatLiesOutsideItsFolders) {
 // A client that sends too much, or too little, is answered and dropped; others are still served.
 TEST_F(PreviewServerFixture, HostileClientsNeitherHangNorStopIt) {
     server.SetTimeout(300);
-    EXPECT_EQ(Exchange(server.Port(), "GET /" + QByteArray(TPreviewServer::MaxRequestSize + 10, 'a')).status, 431);
+    EXPECT_EQ(Exchange(server.Port(), "GET /" + QByteArray(TPreviewServer::MaxRequestSize + 10, 'a')).status,
+              431);
 
     QTcpSocket slow;
     slow.connectToHost(QHostAddress::LocalHost, server.Port());

@@ -2,10 +2,10 @@
 #include "TestUtil.h"
 
 #include "model/KelmFile.h"
+#include "support/ScriptedPrompt.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"
-#include "support/ScriptedPrompt.h"
 #include "tag/Prompt.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/QtPlatformActions.h"
@@ -55,15 +55,17 @@ protected:
     void SetUp() override {
         fs::create_directories(dir.path() / "tmp");
         documentPath = dir.file("demo.zrd");
-        WriteFile(documentPath, "[Applet Basic Parameters]\nWidth=300\nHeight=120\nCode=Demo.class\nWebRoot=" +
-                                    dir.dir() + "\nAlternateText=None\n[Applet Parameters]\nParam0=a\n"
-                                                "[a parameter]\nClass=TAPString\nValue=x\n");
+        WriteFile(documentPath,
+                  "[Applet Basic Parameters]\nWidth=300\nHeight=120\nCode=Demo.class\nWebRoot=" + dir.dir() +
+                      "\nAlternateText=None\n[Applet Parameters]\nParam0=a\n"
+                      "[a parameter]\nClass=TAPString\nValue=x\n");
         WriteFile(dir.file("Demo.class"), "class");
         TKelmFile file(documentPath);
         tag.Load(file);
         viewer = dir.file("viewer.sh");
-        WriteFile(viewer, "#!/bin/sh\nsleep \"${ZARN_STUB_SLEEP:-0}\"\ncat \"$1\" > \"" + dir.file("seen.part") +
-                              "\"\nmv \"" + dir.file("seen.part") + "\" \"" + dir.file("seen") + "\"\n");
+        WriteFile(viewer, "#!/bin/sh\nsleep \"${ZARN_STUB_SLEEP:-0}\"\ncat \"$1\" > \"" +
+                              dir.file("seen.part") + "\"\nmv \"" + dir.file("seen.part") + "\" \"" +
+                              dir.file("seen") + "\"\n");
         fs::permissions(viewer, fs::perms::owner_all);
         settings.UseWebAsAV = false;
         settings.PathnamesKind = 0;

@@ -38,8 +38,8 @@ protected:
     void SetUp() override {
         for (const char* folder : {"Clocks", "Misc", "Empty/Deeper"})
             fs::create_directories(dir.path() / folder);
-        WriteFile(dir.file("Clocks/Analog.zrt"),
-                  test::Ini({"[Description]", "JavaAuthor=ab", "Copyright=cd", "Comment=Ticks", "Zarnifier=zz"}));
+        WriteFile(dir.file("Clocks/Analog.zrt"), test::Ini({"[Description]", "JavaAuthor=ab", "Copyright=cd",
+                                                            "Comment=Ticks", "Zarnifier=zz"}));
         WriteFile(dir.file("Misc/readme.txt"), "not a template");
         WriteFile(dir.file("Banner.ZrT"), "[Applet Basic Parameters]\r\n");
         WriteFile(dir.file("Banner.zrt.bak"), "");

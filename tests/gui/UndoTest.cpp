@@ -1,5 +1,5 @@
-#include "support/ScriptedDialogs.h"
 #include "TestUtil.h"
+#include "support/ScriptedDialogs.h"
 
 #include "DialogTestUtil.h"
 #include "model/KelmFile.h"
@@ -41,14 +41,51 @@ using test::WriteFile;
 // A saved document: a number and a switch on the second page, a text and a list of two texts on
 // the first.
 std::string Document() {
-    return Ini({"[Applet Basic Parameters]", "Code=Demo.class", "Width=200", "Height=100", "[Pages]", "Page0=First",
-                "Page1=Second", "[Applet Parameters]", "Param0=speed", "Param1=label", "Param2=flag", "Param3=v",
-                "[speed parameter]", "Class=TAPNumeric", "UFName=Speed", "Value=3", "Min=0", "Max=9999", "Page=1",
-                "[label parameter]", "Class=TAPString", "Value=hello", "Page=0", "[flag parameter]",
-                "Class=TAPBoolean", "UFName=Flag", "Value=0", "Page=1", "[v parameter]", "Class=TAPParamVector",
-                "UFName=Items", "ValidTemplates=item*", "FieldCount=2", "Page=0", "[v.0 parameter]",
-                "Class=TAPString", "Template=item", "Value=e0", "[v.1 parameter]", "Class=TAPString",
-                "Template=item", "Value=e1", "[item template parameter]", "Class=TAPString", "Value=new"});
+    return Ini({"[Applet Basic Parameters]",
+                "Code=Demo.class",
+                "Width=200",
+                "Height=100",
+                "[Pages]",
+                "Page0=First",
+                "Page1=Second",
+                "[Applet Parameters]",
+                "Param0=speed",
+                "Param1=label",
+                "Param2=flag",
+                "Param3=v",
+                "[speed parameter]",
+                "Class=TAPNumeric",
+                "UFName=Speed",
+                "Value=3",
+                "Min=0",
+                "Max=9999",
+                "Page=1",
+                "[label parameter]",
+                "Class=TAPString",
+                "Value=hello",
+                "Page=0",
+                "[flag parameter]",
+                "Class=TAPBoolean",
+                "UFName=Flag",
+                "Value=0",
+                "Page=1",
+                "[v parameter]",
+                "Class=TAPParamVector",
+                "UFName=Items",
+                "ValidTemplates=item*",
+                "FieldCount=2",
+                "Page=0",
+                "[v.0 parameter]",
+                "Class=TAPString",
+                "Template=item",
+                "Value=e0",
+                "[v.1 parameter]",
+                "Class=TAPString",
+                "Template=item",
+                "Value=e1",
+                "[item template parameter]",
+                "Class=TAPString",
+                "Value=new"});
 }
 
 class Undo : public ::testing::Test {
@@ -269,9 +306,9 @@ TEST(UndoPlugin, APluginEditIsUndoneAndRedoneInItsInstance) {
     RegisterBaseParamView();
     RegisterScalarViews();
     TempDir dir;
-    WriteFile(dir.file("doc.zrd"), Ini({"[Applet Parameters]", "Param0=text", "[text parameter]", "Class=TAPPlugin",
-                                        "UFName=Notes", "Plugin=memlet.dll", "LineCount=1", "Line0=old", "FName=t",
-                                        "ext=.txt"}));
+    WriteFile(dir.file("doc.zrd"),
+              Ini({"[Applet Parameters]", "Param0=text", "[text parameter]", "Class=TAPPlugin",
+                   "UFName=Notes", "Plugin=memlet.dll", "LineCount=1", "Line0=old", "FName=t", "ext=.txt"}));
     TKelmFile file(dir.file("doc.zrd"));
     auto list = file.LoadParamList();
     auto& param = dynamic_cast<TAPPlugin&>((*list)[0]);

@@ -1,9 +1,9 @@
-#include "support/ScriptedDialogs.h"
 #include "DialogTestUtil.h"
 #include "TestUtil.h"
+#include "support/ScriptedDialogs.h"
 
-#include "tag/AppSettings.h"
 #include "platform/SettingsStore.h"
+#include "tag/AppSettings.h"
 #include "ui/ViewerOutput.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"
@@ -48,12 +48,16 @@ protected:
 };
 
 TEST_F(ZarnViewerOptionsTest, ChosenStoredAndShownAgainWithTheJavaItRunsOn) {
-    dialog.SearchJava = [] { return Found({{"/jdk26/bin/java", "26", 26}}, TJavaRuntime{"/usr/bin/java", "17.0.15", 17}); };
+    dialog.SearchJava = [] {
+        return Found({{"/jdk26/bin/java", "26", 26}}, TJavaRuntime{"/usr/bin/java", "17.0.15", 17});
+    };
     dialog.show();
     EXPECT_TRUE(dialog.UseWWW->isChecked());
     EXPECT_TRUE(dialog.UseZAV->isEnabled());
-    EXPECT_TRUE(dialog.JavaNote->text().startsWith("Java 17.0.15: /usr/bin/java\n")) << dialog.JavaNote->text().toStdString();
-    EXPECT_TRUE(dialog.JavaNote->text().contains("Java 26 (/jdk26/bin/java) cannot run")) << dialog.JavaNote->text().toStdString();
+    EXPECT_TRUE(dialog.JavaNote->text().startsWith("Java 17.0.15: /usr/bin/java\n"))
+        << dialog.JavaNote->text().toStdString();
+    EXPECT_TRUE(dialog.JavaNote->text().contains("Java 26 (/jdk26/bin/java) cannot run"))
+        << dialog.JavaNote->text().toStdString();
     QTest::mouseClick(dialog.UseZAV, Qt::LeftButton);
     EXPECT_FALSE(dialog.AVPath->isEnabled());
     QTest::mouseClick(dialog.Button1, Qt::LeftButton);
@@ -73,7 +77,8 @@ TEST_F(ZarnViewerOptionsTest, WithoutAJavaThatRunsItTheChoiceIsOffAndSaysWhy) {
     dialog.SearchJava = [] { return Found({{"/jdk26/bin/java", "26.0.1", 26}}, std::nullopt); };
     dialog.show();
     EXPECT_FALSE(dialog.UseZAV->isEnabled());
-    EXPECT_TRUE(dialog.JavaNote->text().contains("Java 26 and later have no applet classes")) << dialog.JavaNote->text().toStdString();
+    EXPECT_TRUE(dialog.JavaNote->text().contains("Java 26 and later have no applet classes"))
+        << dialog.JavaNote->text().toStdString();
     dialog.hide();
 
     dialog.SearchJava = [] { return Found({}, TJavaRuntime{"/usr/bin/java", "17", 17}); };
@@ -82,7 +87,8 @@ TEST_F(ZarnViewerOptionsTest, WithoutAJavaThatRunsItTheChoiceIsOffAndSaysWhy) {
     AppSettings.UseWebAsAV = false;
     dialog.show();
     EXPECT_TRUE(dialog.UseZAV->isChecked() && dialog.UseZAV->isEnabled()) << "a stored choice stays visible";
-    EXPECT_TRUE(dialog.JavaNote->text().contains("zarn-viewer.jar) is not installed")) << dialog.JavaNote->text().toStdString();
+    EXPECT_TRUE(dialog.JavaNote->text().contains("zarn-viewer.jar) is not installed"))
+        << dialog.JavaNote->text().toStdString();
 }
 
 // Waits for the viewer to end; a viewer that does not end fails the test.
@@ -110,7 +116,8 @@ TEST(ViewerOutputTest, ShowsWhatTheViewerReportsAndHowItEnded) {
     EXPECT_TRUE(pane->isVisible());
     const QString text = pane->Text->toPlainText();
     EXPECT_TRUE(text.contains("class Missing not found")) << text.toStdString();
-    EXPECT_TRUE(text.contains("ended with exit code 5: the applet's class cannot be found")) << text.toStdString();
+    EXPECT_TRUE(text.contains("ended with exit code 5: the applet's class cannot be found"))
+        << text.toStdString();
 
     EXPECT_FALSE(pane->Start("/nonexistent/java", {"-jar", "x.jar", "p.html"}));
     EXPECT_TRUE(pane->Text->toPlainText().contains("/nonexistent/java could not be started"));

@@ -36,7 +36,8 @@ QImage Stencil(QImage mask, QColor color) {
 }
 
 int Clamped(qint64 value) {
-    return int(std::clamp<qint64>(value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
+    return int(
+        std::clamp<qint64>(value, std::numeric_limits<int>::min() / 2, std::numeric_limits<int>::max() / 2));
 }
 
 } // namespace
@@ -90,7 +91,8 @@ void TileTexture(QPainter& painter, const QPixmap& texture, const QRect& rect) {
     if (size.isEmpty())
         return;
     const auto wrap = [](int value, int period) { return ((value % period) + period) % period; };
-    painter.drawTiledPixmap(rect, texture, QPoint(wrap(rect.x(), size.width()), wrap(rect.y(), size.height())));
+    painter.drawTiledPixmap(rect, texture,
+                            QPoint(wrap(rect.x(), size.width()), wrap(rect.y(), size.height())));
 }
 
 TMSIEToolbar::TMSIEToolbar(QWidget* parent) : QWidget(parent) {
@@ -155,7 +157,8 @@ int TMSIEToolbar::ButtonWidth() const {
     const QFontMetrics metrics = fontMetrics();
     for (const QString& caption : captions_)
         content = std::max(content, metrics.horizontalAdvance(caption));
-    const int frame = std::max(style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this), MinFrameWidth);
+    const int frame =
+        std::max(style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this), MinFrameWidth);
     return content + 2 * frame;
 }
 
