@@ -7,6 +7,10 @@ sh scripts/deps.sh
 export QT_QPA_PLATFORM=offscreen
 jobs="$(nproc)"
 
+# The sources stay as .clang-format lays them out (the "format" target applies it).
+echo "== format check"
+find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
+
 echo "== build and test"
 sh scripts/build.sh build -DZARN_WERROR=ON -DZARN_GUI=ON -DZARN_BENCH=ON
 ctest --test-dir build --output-on-failure -j "$jobs"
