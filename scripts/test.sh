@@ -9,7 +9,7 @@ jobs="$(nproc)"
 
 # The sources stay as .clang-format lays them out (the "format" target applies it).
 echo "== format check"
-find src tests bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 | xargs -0 clang-format --dry-run --Werror
+sh scripts/format.sh --check
 
 echo "== build and test"
 sh scripts/build.sh build -DZARN_WERROR=ON -DZARN_GUI=ON -DZARN_BENCH=ON
