@@ -9,11 +9,12 @@
 #include "plugins/DynamicLibrary.h"
 #include "profile/Errors.h"
 #include "profile/IniFile.h"
+#include "profile/WinApi.h"
 
 #include <gtest/gtest.h>
 
+// Needs <windows.h> first, which profile/WinApi.h brings.
 #include <shellapi.h>
-#include <windows.h>
 
 #include <filesystem>
 
