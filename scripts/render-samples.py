@@ -150,7 +150,7 @@ def main():
     write_gif("Text/notepaper.gif", 64, 16, lambda x, y: (150, 180, 230) if y == 15 else (255, 252, 225))
     write_gif("Text/ticker-sep.gif", 12, 12, lambda x, y: (255, 220, 0) if abs(x - 5.5) + abs(y - 5.5) < 5 else (0, 0, 128))
     picture("Vectors/beach.gif", 320, 240, landscape(SKY, BLUE, 0.5, SEA, (20, 70, 140),
-            [box(0, 0.72, 1, 1, SAND), disc(0.2, 0.18, 0.08, (255, 240, 150)), waves(0.5, (200, 230, 255))]))
+            [waves(0.5, (200, 230, 255)), box(0, 0.72, 1, 1, SAND), disc(0.2, 0.18, 0.08, (255, 240, 150))]))
     picture("Vectors/dunes.gif", 320, 240, landscape((120, 170, 230), (240, 220, 200), 0.55, SAND, (200, 160, 90),
             [lambda x, y, c: (225, 190, 120) if y > 0.45 + 0.1 * math.sin(x * 7) else c,
              lambda x, y, c: (190, 150, 80) if y > 0.7 + 0.08 * math.sin(x * 11 + 1) else c]))
