@@ -1,7 +1,8 @@
 #!/bin/sh
 # Takes the pictures of the help pages from the real program on a virtual display, so they can be
 # renewed whenever a window changes: Docs/images/*.png, made small (8-bit palette).
-# Needs xvfb, xauth, xdotool, imagemagick (import) and pngquant. Usage: scripts/screenshots.sh [BUILD_DIR]
+# Needs xvfb, xauth, xdotool, imagemagick (import), pngquant and a Java runtime with windows.
+# Usage: scripts/screenshots.sh [BUILD_DIR]
 set -eu
 cd "$(dirname "$0")/.."
 if [ "${ZARN_SHOTS_INNER:-}" != 1 ]; then
@@ -14,6 +15,8 @@ if [ "${ZARN_SHOTS_INNER:-}" != 1 ]; then
 fi
 
 bin="$(pwd)/${1:-build}/bin/zarn"
+cli="$(pwd)/${1:-build}/bin/zarn-cli"
+viewerJar="$(pwd)/${1:-build}/bin/zarn-viewer.jar"
 out="Docs/images"
 mkdir -p "$out"
 pid=""
@@ -81,3 +84,36 @@ start Templates/Text/Notepad.zrt Notepad
 keys ctrl+Tab alt+p
 shoot memlet "Note pad text"
 stop
+
+# Runs TEMPLATE's applet in the ZARN applet viewer from the preview page of a document on a site of
+# its own, as a user would make it, and saves its window as SHOT.
+applet() {
+    name="$(basename "$1" .zrt)"
+    site="$ZARN_SHOTS_WORK/site-$name"
+    mkdir -p "$site"
+    "$cli" new "$1" "$site/$name.zrd" --webroot "$site" --codebase "$site" > /dev/null
+    "$cli" check "$site/$name.zrd" --copy --from "$(dirname "$1")" > /dev/null || true
+    page="$("$cli" preview "$site/$name.zrd" --no-launch)"
+    java -jar "$viewerJar" "$page" > "$ZARN_SHOTS_WORK/viewer.txt" 2>&1 &
+    pid=$!
+    main="$(timeout 30 xdotool search --sync --onlyvisible --name "^Applet viewer: " | head -n 1 || true)"
+    if [ -z "$main" ]; then
+        echo "screenshots: $name did not show: $(cat "$ZARN_SHOTS_WORK/viewer.txt")"
+        stop
+        return 1
+    fi
+    # Long enough for the pictures to load and the animations to move.
+    sleep 3
+    shoot "$2" ""
+    stop
+}
+
+failed=0
+applet Templates/Text/Ticker.zrt applet-ticker || failed=1
+applet Templates/Text/Notepad.zrt applet-notepad || failed=1
+applet Templates/Clocks/AnalogClock.zrt applet-clock || failed=1
+applet Templates/Images/ImageFader.zrt applet-fader || failed=1
+applet Templates/Vectors/Gallery.zrt applet-gallery || failed=1
+applet Templates/Vectors/MenuBar.zrt applet-menubar || failed=1
+applet Templates/Vectors/SlideShow.zrt applet-slideshow || failed=1
+exit "$failed"

@@ -34,7 +34,7 @@ QString ViewerExitMeaning(int exitCode) {
     case 4:
         return "the page holds no applet";
     case 5:
-        return "the applet's class cannot be found, or is no applet";
+        return "the applet's class cannot be found, is not a valid class file, or is not an applet";
     case 6:
         return "there is no display to show the applet on (or only the headless Java runtime is installed)";
     case 7:

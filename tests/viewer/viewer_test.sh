@@ -78,7 +78,7 @@ viewer "$site/fail.html"
 expect_rc 7 "failing init"
 grep -q "asked to fail" "$work/err" || fail "failing init: no reason on stderr: $(cat "$work/err")"
 
-# Error cases: no page argument, a page that cannot be read, no applet, no class, no display.
+# Error cases: no page argument, a page that cannot be read, no applet, no class, a bad class, no display.
 timeout 30 "$java" -jar "$viewer" >/dev/null 2>"$work/err"
 rc=$?
 expect_rc 2 "no argument"
@@ -92,6 +92,19 @@ echo "<applet code=Missing.class codebase=classes width=5 height=5></applet>" >"
 viewer "$site/missing.html"
 expect_rc 5 "missing class"
 grep -q "class Missing not found" "$work/err" || fail "missing class: $(cat "$work/err")"
+# Classes that are found but cannot run, each with its reason: code, expected message.
+printf 'This is no class file.\n' >"$site/classes/Text.class"
+head -c 40 "$site/classes/ProbeApplet.class" >"$site/classes/Truncated.class"
+while read -r code message; do
+    echo "<applet code=$code codebase=classes width=5 height=5></applet>" >"$site/bad.html"
+    viewer "$site/bad.html"
+    expect_rc 5 "$code"
+    grep -q "$message" "$work/err" || fail "$code: expected '$message': $(cat "$work/err")"
+done <<CASES
+Text.class class Text is not a valid class file: .*magic
+Truncated class Truncated is not a valid class file: .
+java.lang.String class java.lang.String is not an applet
+CASES
 viewer "$site/page.html" -Djava.awt.headless=true
 expect_rc 6 "headless runtime"
 grep -q "no display" "$work/err" || fail "headless runtime: $(cat "$work/err")"

@@ -5,6 +5,7 @@ import java.awt.Font;
 import java.awt.FontMetrics;
 import java.awt.Graphics;
 import java.awt.Image;
+import java.awt.MediaTracker;
 import java.awt.event.MouseEvent;
 import java.awt.event.MouseListener;
 import java.net.URL;
@@ -16,13 +17,19 @@ public class Ticker extends Applet implements Runnable, MouseListener {
     private Color foreground;
     private Color background;
     private Font font;
+    private Image separator;
+    private double easing;
+    private int lineHeight;
     private int speed;
     private int delay;
     private boolean pauseOnMouse;
     private volatile boolean paused;
     private volatile Thread runner;
     private int offset;
+    private volatile boolean tailShown;
     private Image buffer;
+    // The page shows the window before init has run: paint waits for it.
+    private volatile boolean ready;
 
     private String param(String name, String fallback) {
         String value = getParameter(name);
@@ -59,13 +66,36 @@ public class Ticker extends Applet implements Runnable, MouseListener {
         background = colour(getParameter("bgcolor"), Color.blue.darker());
         int size = Math.max(6, Math.min(72, number("fontsize", 12)));
         boolean bold = "yes".equalsIgnoreCase(param("bold", "no")) || "true".equalsIgnoreCase(param("bold", "no"));
-        font = new Font(param("font", "Helvetica"), bold ? Font.BOLD : Font.PLAIN, size);
+        font = TickerFont.make(param("font", "Helvetica"), size, bold);
+        String picture = param("separator", "");
+        if (!picture.isEmpty()) {
+            separator = getImage(getCodeBase(), picture);
+            MediaTracker tracker = new MediaTracker(this);
+            tracker.addImage(separator, 0);
+            try {
+                tracker.waitForAll();
+            } catch (InterruptedException e) {
+                Thread.currentThread().interrupt();
+            }
+            if (tracker.isErrorAny()) {
+                System.err.println("Ticker: cannot load the separator picture " + picture);
+                separator = null;
+            }
+        }
+        try {
+            easing = Math.max(0.05, Math.min(1, Double.parseDouble(param("easing", "1"))));
+        } catch (NumberFormatException e) {
+            easing = 1;
+        }
+        lineHeight = number("lineheight", 0);
         speed = Math.max(1, number("speed", 2));
         delay = Math.max(10, number("delay", 50));
         pauseOnMouse = !"false".equalsIgnoreCase(param("pauseonmouse", "true"));
         offset = getSize().width;
         addMouseListener(this);
         showStatus(param("status", ""));
+        ready = true;
+        repaint();
     }
 
     // One class file, as the template's support files list it: the applet hears its own mouse.
@@ -116,7 +146,8 @@ public class Ticker extends Applet implements Runnable, MouseListener {
         Thread self = Thread.currentThread();
         while (runner == self) {
             if (!paused) {
-                offset -= speed;
+                // The end of the headlines passes more slowly, so the last item can be read.
+                offset -= tailShown ? Math.max(1, (int) Math.round(speed * easing)) : speed;
                 repaint();
             }
             try {
@@ -135,7 +166,7 @@ public class Ticker extends Applet implements Runnable, MouseListener {
     @Override
     public void paint(Graphics screen) {
         Dimension size = getSize();
-        if (size.width <= 0 || size.height <= 0)
+        if (size.width <= 0 || size.height <= 0 || !ready)
             return;
         if (buffer == null || buffer.getWidth(this) != size.width || buffer.getHeight(this) != size.height)
             buffer = createImage(size.width, size.height);
@@ -146,10 +177,28 @@ public class Ticker extends Applet implements Runnable, MouseListener {
         g.setColor(foreground);
         FontMetrics metrics = g.getFontMetrics();
         int width = metrics.stringWidth(message);
-        if (offset < -width)
+        int gap = separator == null ? 0 : separator.getWidth(this) + 8;
+        if (offset < -width - gap)
             offset = size.width;
-        g.drawString(message, offset, (size.height + metrics.getAscent() - metrics.getDescent()) / 2);
+        tailShown = offset + width < size.width;
+        int line = lineHeight > 0 ? Math.min(lineHeight, size.height) : size.height;
+        int top = (size.height - line) / 2;
+        g.drawString(message, offset, top + (line + metrics.getAscent() - metrics.getDescent()) / 2);
+        if (separator != null)
+            g.drawImage(separator, offset + width + 4, top + (line - separator.getHeight(this)) / 2, this);
         g.dispose();
         screen.drawImage(buffer, 0, 0, this);
+    }
+}
+
+/** The ticker's font: the named family, or the platform's sans serif where the family is unknown. */
+final class TickerFont {
+    private TickerFont() {
+    }
+
+    static Font make(String name, int size, boolean bold) {
+        Font font = new Font(name, bold ? Font.BOLD : Font.PLAIN, size);
+        return "Dialog".equals(font.getFamily()) && !"Dialog".equalsIgnoreCase(name)
+                   ? new Font("SansSerif", font.getStyle(), size) : font;
     }
 }

@@ -68,6 +68,14 @@ final class AppletWindow implements AppletStub, AppletContext {
         return failed;
     }
 
+    boolean started() {
+        return active;
+    }
+
+    void closeLater() {
+        EventQueue.invokeLater(this::close);
+    }
+
     /** Builds the window on the event thread, then runs init and start on a thread of the applet's own,
      *  as browsers did, so a slow init does not freeze the window. */
     void open(String title) {

@@ -26,7 +26,7 @@ import java.util.List;
  *   2  wrong arguments
  *   3  the page cannot be read
  *   4  the page holds no applet
- *   5  an applet's class cannot be found, or is no applet
+ *   5  an applet's class cannot be found, is not a valid class file, or is not an applet
  *   6  no display to show the applet on
  *   7  an applet failed in init or start (its windows were then closed)
  */
@@ -65,8 +65,11 @@ public final class Main implements AppletWindow.Page {
     }
 
     private void run(String[] args) throws Failure {
+        boolean quitAfterShow = args.length == 2 && args[0].equals("--quit-after-show");
+        if (quitAfterShow)
+            args = new String[] {args[1]};
         if (args.length != 1 || args[0].isEmpty())
-            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar PAGE (a file or a URL)");
+            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--quit-after-show] PAGE (a file or a URL)");
         URL pageURL = pageURL(args[0]);
         PageReader.Page page = PageReader.read(readPage(pageURL), pageURL);
         if (page.applets.isEmpty())
@@ -89,6 +92,38 @@ public final class Main implements AppletWindow.Page {
             }
             for (AppletWindow window : windows)
                 window.open("Applet viewer: " + window.applet().getClass().getName());
+        }
+        if (quitAfterShow) {
+            Thread quit = new Thread(this::quitAfterShow, "quit after show");
+            quit.setDaemon(true);
+            quit.start();
+        }
+    }
+
+    /** For scripts and tests: once every applet has started and shown for a moment, says which
+     *  windows showed and closes them all, so the exit code tells how the applets fared. */
+    private void quitAfterShow() {
+        List<AppletWindow> open;
+        synchronized (this) {
+            open = new ArrayList<AppletWindow>(windows);
+        }
+        try {
+            long deadline = System.currentTimeMillis() + 30000;
+            for (AppletWindow window : open)
+                while (!window.started() && !window.failed() && System.currentTimeMillis() < deadline)
+                    Thread.sleep(50);
+            // Long enough for the first frames of an animation, and for a fault in them to surface.
+            Thread.sleep(1500);
+        } catch (InterruptedException e) {
+            Thread.currentThread().interrupt();
+        }
+        for (AppletWindow window : open) {
+            if (window.started() && window.applet().isShowing())
+                System.err.println("zarn-viewer: shown: " + window.applet().getClass().getName() + " "
+                                   + window.applet().getWidth() + "x" + window.applet().getHeight());
+            else if (!window.failed())
+                System.err.println("zarn-viewer: " + window.applet().getClass().getName() + " did not show");
+            window.closeLater();
         }
     }
 
@@ -165,11 +200,19 @@ public final class Main implements AppletWindow.Page {
         Class<?> loaded;
         try {
             loaded = Class.forName(name, false, loader);
-        } catch (ClassNotFoundException | LinkageError e) {
-            throw new Failure(EXIT_CLASS, "class " + name + " not found in " + path + " (" + e + ")");
+        } catch (ClassNotFoundException e) {
+            throw new Failure(EXIT_CLASS, "class " + name + " not found in " + path);
+        } catch (UnsupportedClassVersionError e) {
+            throw new Failure(EXIT_CLASS, "class " + name + " needs a newer Java than " + System.getProperty("java.version")
+                                              + ": " + e.getMessage());
+        } catch (ClassFormatError e) {
+            // Found, but its bytes are no class: a damaged upload, a text file under a class name.
+            throw new Failure(EXIT_CLASS, "class " + name + " is not a valid class file: " + e.getMessage());
+        } catch (LinkageError e) {
+            throw new Failure(EXIT_CLASS, "class " + name + " cannot be loaded: " + e);
         }
         if (!Applet.class.isAssignableFrom(loaded))
-            throw new Failure(EXIT_CLASS, "class " + name + " is no applet (it does not extend java.applet.Applet)");
+            throw new Failure(EXIT_CLASS, "class " + name + " is not an applet (it does not extend java.applet.Applet)");
         return loaded;
     }
 
