@@ -143,10 +143,13 @@ TClassLookup LookForClass(const std::string& folder, std::string_view code, std:
     lookup.className = AppletClassName(code);
     lookup.folder = folder;
     const std::string& entry = lookup.className.entry;
-    const bool inFolder = FileExists(folder + entry);
-    lookup.places.push_back({entry, inFolder ? "" : "not there"});
-    if (inFolder)
-        lookup.foundIn = folder + entry;
+    // A file named exactly as CODE still counts, as it always did.
+    const std::string asWritten(trimmed(code));
+    const std::string inFolder = FileExists(folder + entry)                             ? folder + entry
+                                 : !asWritten.empty() && FileExists(folder + asWritten) ? folder + asWritten
+                                                                                        : std::string();
+    lookup.places.push_back({entry, inFolder.empty() ? "not there" : ""});
+    lookup.foundIn = inFolder;
     // Every archive is read, also after a find: one that cannot be read is worth telling anyway.
     for (const std::string& name : ArchiveNames(archive)) {
         const std::string path = folder + name;
