@@ -15,7 +15,6 @@ namespace zarn {
 namespace {
 
 const std::string_view ClassSuffix = ".class";
-const char* const EmptyArchive = "the file is empty";
 
 std::string_view trimmed(std::string_view text) {
     const auto first = text.find_first_not_of(" \t\r\n");
@@ -25,6 +24,8 @@ std::string_view trimmed(std::string_view text) {
 }
 
 #ifdef ZARN_ARCHIVES
+const char* const EmptyArchive = "the file is empty";
+
 struct ArchiveCloser {
     void operator()(zip_t* archive) const { zip_discard(archive); }
 };
@@ -57,8 +58,8 @@ TClassName AppletClassName(std::string_view code) {
         SameText(std::string_view(name).substr(name.size() - ClassSuffix.size()), ClassSuffix))
         name.resize(name.size() - ClassSuffix.size());
     // Packages are folders: "org.example.Viewer" and "org/example/Viewer" are the same class.
-    std::replace(name.begin(), name.end(), '\\', '/');
-    std::replace(name.begin(), name.end(), '/', '.');
+    std::replace_if(
+        name.begin(), name.end(), [](char c) { return c == '/' || c == '\\'; }, '.');
     std::string entry = name;
     std::replace(entry.begin(), entry.end(), '.', '/');
     return {name, entry + std::string(ClassSuffix)};
@@ -73,10 +74,6 @@ TStrings ArchiveNames(std::string_view archive) {
 }
 
 #ifdef ZARN_ARCHIVES
-bool CanReadArchives() {
-    return true;
-}
-
 TArchiveEntries ReadArchiveEntries(const std::string& path) {
     // The zip library takes an empty file for an empty archive; no jar is empty.
     std::error_code ec;
@@ -109,10 +106,6 @@ TArchiveEntries ReadArchiveEntries(std::span<const uint8_t> bytes) {
     return entriesOf(archive);
 }
 #else
-bool CanReadArchives() {
-    return false;
-}
-
 TArchiveEntries ReadArchiveEntries(const std::string&) {
     return {{}, "this build of ZARN does not look into archives"};
 }

@@ -28,8 +28,8 @@ struct TArchiveEntries {
     TStrings names;
     std::string problem; // empty when the list was read
 };
-// False in builds made without the zip library (the Windows build).
-bool CanReadArchives();
+// Builds without the zip library (the Windows build) give every archive the reason that they do not
+// look into archives.
 TArchiveEntries ReadArchiveEntries(const std::string& path);
 TArchiveEntries ReadArchiveEntries(std::span<const uint8_t> bytes);
 
