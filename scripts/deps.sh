@@ -5,7 +5,7 @@
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
-          libxml2-dev clang-14 libclang-rt-14-dev clang-format xvfb xauth
+          libxml2-dev libzip-dev clang-14 libclang-rt-14-dev clang-format xvfb xauth
           python3 desktop-file-utils appstream dpkg-dev file
           openjdk-17-jdk-headless openjdk-17-jre
           g++-mingw-w64-x86-64-posix googletest wine64"

@@ -55,4 +55,5 @@ done
 grep -q "/zarn/memlet.so$" "$work/deb.txt" || fail "memlet is not in the package"
 dpkg-deb -f "$deb" Depends | grep -q libqt6 || fail "the package names no Qt dependency"
 dpkg-deb -f "$deb" Depends | grep -q libxml2 || fail "the package does not name the HTML parser"
+dpkg-deb -f "$deb" Depends | grep -q libzip || fail "the package does not name the zip library"
 echo "install-check: ok ($(basename "$deb"))"

@@ -167,6 +167,12 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
     text.AppendVerbatim(basic.Code);
     text.Append("\" ");
     macros.Add("CODE", basic.Code, true);
+    // Archive names are written as the author typed them; a block without any reads as it always did.
+    if (!basic.Archive.empty()) {
+        text.Append("ARCHIVE=\"");
+        text.AppendVerbatim(basic.Archive);
+        text.Append("\" ");
+    }
 
     text.Append("WIDTH=" + IntToStr(basic.Width) + " HEIGHT=" + IntToStr(basic.Height) + " ");
     macros.Add("WIDTH", IntToStr(basic.Width));
@@ -189,6 +195,7 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
         text.Append("\" ");
     }
     macros.Add("CODEBASE", codeBase, true);
+    macros.Add("ARCHIVE", basic.Archive, true);
     text.Append(">\r");
 
     // Where each parameter's line ends in the text, so a name left as typed can be traced to it.

@@ -34,6 +34,7 @@ public:
     int32_t VSpace = 0;
     std::string Code;
     std::string CodeBase;
+    std::string Archive; // comma-separated, relative to the code base
     std::string WebRoot;
     std::string Doc;
     uint8_t Align = 0;

@@ -54,6 +54,8 @@ const TBasicAttribute Rows[] = {
      getText<&TAppletBasicParams::Code>, putText<&TAppletBasicParams::Code>},
     {TBasicField::CodeBase, TBasicKind::Text, "CodeBase", "CODEBASE", "code base", "", nullptr,
      getText<&TAppletBasicParams::CodeBase>, putText<&TAppletBasicParams::CodeBase>},
+    {TBasicField::Archive, TBasicKind::Text, "Archive", "ARCHIVE", "archive", "", "",
+     getText<&TAppletBasicParams::Archive>, putText<&TAppletBasicParams::Archive>},
     {TBasicField::WebRoot, TBasicKind::Text, "WebRoot", "WEBROOT", "web site root", "", nullptr,
      getText<&TAppletBasicParams::WebRoot>, putText<&TAppletBasicParams::WebRoot>},
     {TBasicField::Align, TBasicKind::Align, "Align", "ALIGN", "align", "6", "6", getAlign, putAlign},

@@ -13,7 +13,19 @@
 
 namespace zarn {
 
-enum class TBasicField { Width, Height, HSpace, VSpace, Code, CodeBase, WebRoot, Align, TemplateFile, Doc };
+enum class TBasicField {
+    Width,
+    Height,
+    HSpace,
+    VSpace,
+    Code,
+    CodeBase,
+    Archive,
+    WebRoot,
+    Align,
+    TemplateFile,
+    Doc
+};
 
 // How a value is held and converted: pixels, file text, an alignment index, a flag.
 enum class TBasicKind { Integer, Text, Align, Flag };

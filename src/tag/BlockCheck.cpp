@@ -48,10 +48,22 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
                                  "Support file " + (name.empty() ? std::string("(no name)") : name) +
                                      " is missing from the code base",
                                  nullptr});
-    if (ClassFileMissing(tag))
-        look.warnings.push_back({TBlockWarningKind::MissingClassFile,
-                                 "Class file " + tag.BasicParams.Code + " is missing from the code base",
-                                 nullptr});
+    if (!IsURLCodeBase(tag)) {
+        const TClassLookup lookup = LookForAppletClass(tag);
+        for (const TClassLookup::Place& place : lookup.places)
+            if (place.problem.starts_with(ArchiveUnreadable))
+                look.warnings.push_back({TBlockWarningKind::UnreadableArchive,
+                                         "Archive " + place.name + " " + place.problem, nullptr,
+                                         TBasicField::Archive});
+        const std::string& code = tag.BasicParams.Code;
+        if (lookup.Missing())
+            look.warnings.push_back({TBlockWarningKind::MissingClassFile,
+                                     lookup.PlainFile(code)
+                                         ? "Class file " + code + " is missing from the code base"
+                                         : "Class " + lookup.className.name +
+                                               " is missing from the code base. Looked for " + lookup.Where(),
+                                     nullptr});
+    }
 
     if (tag.ParamList)
         for (const auto& param : *tag.ParamList)

@@ -17,6 +17,7 @@ enum class TBlockWarningKind {
     UnresolvedMacro,
     MissingSupportFile,
     MissingClassFile,
+    UnreadableArchive,
     RefusedValue,
     CompileFailed
 };

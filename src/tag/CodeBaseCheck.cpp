@@ -2,6 +2,7 @@
 
 #include "paths/PathForms.h"
 #include "tag/AppletTag.h"
+#include "tag/ClassLookup.h"
 #include "tag/Prompt.h"
 
 #include <algorithm>
@@ -35,10 +36,14 @@ std::string RefusedFilesWarning(const TStrings& refused) {
     return text;
 }
 
-bool CopyReplacing(const std::string& source, const std::string& target) {
+bool CopyReplacing(const std::string& source, const std::string& target, const std::string& codeBase) {
     std::error_code ec;
     if (!fs::is_regular_file(source, ec))
         return false;
+    // "lib/viewer.jar" goes into the code base's own "lib" folder, made when missing; the name is
+    // known safe, so the folders stay inside the code base.
+    if (const std::string folder = ExtractFilePath(target); folder.size() > codeBase.size())
+        CreateDirectoryLevels(folder);
     // Remove what is there first: copying onto a planted link would write wherever it points.
     const fs::file_status existing = fs::symlink_status(target, ec);
     if (fs::is_symlink(existing) || fs::is_regular_file(existing))
@@ -91,7 +96,12 @@ TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
     TStrings missing;
     if (IsURLCodeBase(tag))
         return missing;
-    for (const std::string& name : tag.FileList)
+    // The archives are support files too; one the template also copies is listed once.
+    TStrings names = tag.FileList;
+    for (std::string& archive : ArchiveNames(tag.BasicParams.Archive))
+        if (!IsURL(archive) && std::find(names.begin(), names.end(), archive) == names.end())
+            names.push_back(std::move(archive));
+    for (const std::string& name : names)
         if (!FileExists(cb + name))
             missing.push_back(name);
     std::stable_sort(missing.begin(), missing.end(),
@@ -99,9 +109,12 @@ TStrings MissingSupportFiles(const TJavaAppletTag& tag) {
     return missing;
 }
 
+TClassLookup LookForAppletClass(const TJavaAppletTag& tag) {
+    return LookForClass(CodeBaseOf(tag), tag.BasicParams.Code, tag.BasicParams.Archive);
+}
+
 bool ClassFileMissing(const TJavaAppletTag& tag) {
-    const std::string cb = CodeBaseOf(tag);
-    return !IsURLCodeBase(tag) && !FileExists(cb + tag.BasicParams.Code);
+    return !IsURLCodeBase(tag) && LookForAppletClass(tag).Missing();
 }
 
 bool IsSafeSupportFileName(const std::string& name) {
@@ -130,7 +143,7 @@ TCopyReport CopySupportFiles(const TJavaAppletTag& tag, const TStrings& names) {
             report.failed.push_back(name);
         else if (!IsSafeSupportFileName(name) || !StaysInsideFolder(sourceDirectory, sourceDirectory + name))
             report.refused.push_back(name);
-        else if (CopyReplacing(sourceDirectory + name, cb + name))
+        else if (CopyReplacing(sourceDirectory + name, cb + name, cb))
             report.copied.push_back(name);
         else
             report.failed.push_back(name);
@@ -166,11 +179,15 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
             prompt.Warning(RefusedFilesWarning(report.refused));
     }
 
-    if (ClassFileMissing(tag)) {
+    if (const TClassLookup lookup = LookForAppletClass(tag); lookup.Missing()) {
         const std::string& code = tag.BasicParams.Code;
+        const std::string what = lookup.PlainFile(code)
+                                     ? "the file " + code + " is missing from your Code Base. \r"
+                                     : "the class " + lookup.className.name +
+                                           " is missing from your Code Base. Looked for " + lookup.Where() +
+                                           ". \r";
         return prompt.ConfirmWarning(
-            "Warning : the file " + code +
-            " is missing from your Code Base. \r"
+            "Warning : " + what +
             "Your applet is very unlikely to run in the current state. You will have "
             "to manually copy the files related to your applet into your code base. "
             "Continue anyway ?");

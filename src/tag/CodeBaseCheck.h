@@ -3,6 +3,7 @@
 // template in the code base, and can they be copied there from the template's folder.
 
 #include "profile/TextConv.h"
+#include "tag/ClassLookup.h"
 
 #include <string>
 
@@ -22,10 +23,12 @@ bool IsURLCodeBase(const TJavaAppletTag& tag);
 // True when the code base names a folder that does not exist (an empty one is the current folder).
 bool CodeBaseFolderMissing(const TJavaAppletTag& tag);
 
-// The support files missing from the code base, sorted ignoring letter case; empty for a URL code
-// base. An empty entry is always missing (it names the code base folder itself).
+// The support files missing from the code base, the archives among them, sorted ignoring letter
+// case; empty for a URL code base. An empty entry is always missing (it names the code base itself).
 TStrings MissingSupportFiles(const TJavaAppletTag& tag);
-// True when the code base is a folder without the applet's class file.
+// Where the applet's class was looked for in the code base folder and its archives.
+TClassLookup LookForAppletClass(const TJavaAppletTag& tag);
+// True when the code base is a folder and neither it nor an archive holds the applet's class.
 bool ClassFileMissing(const TJavaAppletTag& tag);
 
 // True for a support file name that stays inside the template's folder: not empty, not absolute,

@@ -10,6 +10,7 @@
 #include "profile/FileBytes.h"
 #include "tag/AppletTag.h"
 #include "tag/BasicAttributes.h"
+#include "tag/ClassLookup.h"
 #include "tag/MacroPass.h"
 
 #include <libxml/HTMLparser.h>
@@ -224,11 +225,9 @@ std::string DescribeApplet(const TPageApplet& applet, std::size_t shownParams) {
 
 namespace {
 
-std::string withoutClassSuffix(const std::string& code) {
-    static const std::string suffix = ".class";
-    if (code.size() > suffix.size() && SameText(code.substr(code.size() - suffix.size()), suffix))
-        return code.substr(0, code.size() - suffix.size());
-    return code;
+// "Ticker", "Ticker.class", "org.example.Viewer" and "org/example/Viewer.class" name classes alike.
+std::string classNameOf(const std::string& code) {
+    return AppletClassName(code).name;
 }
 
 } // namespace
@@ -248,7 +247,7 @@ TStrings TemplatesForCode(const std::string& root, const std::string& code) {
         TKelmFile file(it->path().string());
         try {
             const std::string templateCode = file.ReadString("Applet Basic Parameters", "Code", "");
-            if (!templateCode.empty() && withoutClassSuffix(templateCode) == withoutClassSuffix(code))
+            if (!templateCode.empty() && classNameOf(templateCode) == classNameOf(code))
                 found.push_back(it->path().string());
         } catch (const EZarnError&) {
             // An unreadable template matches nothing.
@@ -344,7 +343,7 @@ private:
 
     void basics() {
         TAppletBasicParams& basic = tag_.BasicParams;
-        if (withoutClassSuffix(applet_.code) != withoutClassSuffix(basic.Code) || applet_.code.empty())
+        if (classNameOf(applet_.code) != classNameOf(basic.Code) || applet_.code.empty())
             note(TImportNote::Kind::Refused, "CODE", applet_.code,
                  "the template's " + basic.Code + " is kept");
         else if (applet_.code != basic.Code)
@@ -362,8 +361,8 @@ private:
         else
             basic.CodeBase =
                 WithTrailingBackslash((fs::path(folder_) / codeBase).lexically_normal().string());
-        if (!applet_.archive.empty())
-            note(TImportNote::Kind::Unmatched, "ARCHIVE", applet_.archive, "documents keep no archive");
+        // Archives are relative to the code base, as the page names them; a page without any has none.
+        basic.Archive = applet_.archive;
         for (const std::string& other : applet_.otherAttributes)
             note(TImportNote::Kind::Unmatched, NameOfEntry(other), ValueOfEntry(other), "attribute not kept");
         tag_.ObsoleteText->Value = EscapeForBlock(applet_.alternateText);

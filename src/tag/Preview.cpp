@@ -7,6 +7,7 @@
 #include "profile/Errors.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
+#include "tag/ClassLookup.h"
 #include "tag/CodeBaseCheck.h"
 #include "tag/Prompt.h"
 
@@ -266,11 +267,20 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
     else if (IsRelativePath(c) && !IsURL(basic.CodeBase))
         c = w + c;
 
-    if (!FileExists(c + basic.Code)) {
+    if (const TClassLookup inCodeBase = LookForClass(c, basic.Code, basic.Archive); inCodeBase.Missing()) {
         c = documentDirectory;
-        if (!FileExists(c + basic.Code))
-            prompt.Warning("Warning : ZARN cannot find the applet file \"" + basic.Code +
-                           "\", which is required to preview the applet");
+        if (const TClassLookup inDocumentFolder = LookForClass(c, basic.Code, basic.Archive);
+            inDocumentFolder.Missing()) {
+            std::string text =
+                "Warning : ZARN cannot find the applet " +
+                (inCodeBase.PlainFile(basic.Code) ? "file \"" + basic.Code + "\""
+                                                  : "class \"" + inCodeBase.className.name + "\"") +
+                ", which is required to preview the applet";
+            if (!inCodeBase.PlainFile(basic.Code))
+                text += ". Looked for " + inCodeBase.Where(true) +
+                        (c == inCodeBase.folder ? std::string() : ", " + inDocumentFolder.Where(true));
+            prompt.Warning(text);
+        }
     }
 
     std::optional<TServedPreview> served;

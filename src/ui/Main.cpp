@@ -253,12 +253,12 @@ void TMainForm::BuildMainPage() {
     pageLayout->addWidget(scrollBox);
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("MainContent"));
-    content->setFixedSize(521, 173);
+    content->setFixedSize(521, 203);
     scrollBox->setWidget(content);
 
     GBPaths = new QGroupBox(QStringLiteral("Applet Paths"), content);
     GBPaths->setObjectName(QStringLiteral("GBPaths"));
-    GBPaths->setGeometry(4, 8, 513, 81);
+    GBPaths->setGeometry(4, 8, 513, 111);
     WebRoot = new QLineEdit(GBPaths);
     WebRoot->setObjectName(QStringLiteral("WebRoot"));
     WebRoot->setGeometry(88, 20, 393, 23);
@@ -277,6 +277,13 @@ void TMainForm::BuildMainPage() {
     CodeBrowse = new QToolButton(GBPaths);
     CodeBrowse->setObjectName(QStringLiteral("CodeBrowse"));
     CodeBrowse->setGeometry(483, 50, 25, 23);
+    Archive = new QLineEdit(GBPaths);
+    Archive->setObjectName(QStringLiteral("Archive"));
+    Archive->setGeometry(96, 80, 385, 23);
+    Archive->setToolTip(
+        QStringLiteral("The archives (.jar files) that hold your Applet's classes, separated by "
+                       "commas, relative to the Code Base"));
+    BuddyLabel(QStringLiteral("Archive : "), Archive, GBPaths, 8, 80);
     for (QToolButton* button : {WebBrowse, CodeBrowse}) {
         button->setIcon(
             QIcon(Glyph(TGlyph::Folder)
@@ -290,7 +297,7 @@ void TMainForm::BuildMainPage() {
 
     GroupBox1 = new QGroupBox(QStringLiteral("Applet Sizes"), content);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setGeometry(4, 96, 513, 73);
+    GroupBox1->setGeometry(4, 126, 513, 73);
     AppletWidth = MakeSpinner(GroupBox1, "AppletWidth", "AWEdit", false);
     AppletHeight = MakeSpinner(GroupBox1, "AppletHeight", "AHEdit", true);
     AppletHSpace = MakeSpinner(GroupBox1, "AppletHSpace", "AHSEdit", true);
@@ -334,6 +341,7 @@ void TMainForm::BuildMainPage() {
     connect(CBAlign, &QComboBox::activated, this, &TMainForm::CBAlignChange);
     connect(WebRoot, &QLineEdit::textChanged, this, &TMainForm::WebRootChange);
     connect(CodeBase, &QLineEdit::textChanged, this, &TMainForm::CodeBaseChange);
+    connect(Archive, &QLineEdit::textChanged, this, &TMainForm::ArchiveChange);
     connect(WebBrowse, &QToolButton::clicked, this, &TMainForm::WebBrowseClick);
     connect(CodeBrowse, &QToolButton::clicked, this, &TMainForm::CodeBrowseClick);
     connect(Resize, &QPushButton::toggled, this, &TMainForm::ResizeClick);
@@ -341,7 +349,7 @@ void TMainForm::BuildMainPage() {
     basicControls_ = {{TBasicField::Width, AppletWidth},   {TBasicField::Height, AppletHeight},
                       {TBasicField::HSpace, AppletHSpace}, {TBasicField::VSpace, AppletVSpace},
                       {TBasicField::Align, CBAlign},       {TBasicField::WebRoot, WebRoot},
-                      {TBasicField::CodeBase, CodeBase}};
+                      {TBasicField::CodeBase, CodeBase},   {TBasicField::Archive, Archive}};
     PC->addTab(MainPage, QStringLiteral("Main"));
 }
 
@@ -713,6 +721,10 @@ void TMainForm::WebRootChange(const QString& text) {
 
 void TMainForm::CodeBaseChange(const QString& text) {
     StorePathEdit(CodeBase, TBasicField::CodeBase, text);
+}
+
+void TMainForm::ArchiveChange(const QString& text) {
+    StorePathEdit(Archive, TBasicField::Archive, text);
 }
 
 void TMainForm::Browse(QLineEdit* edit, TDirectoryBrowser& browser) {

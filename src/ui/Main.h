@@ -96,6 +96,7 @@ public:
     QLineEdit* WebRoot = nullptr;
     QToolButton* CodeBrowse = nullptr;
     QLineEdit* CodeBase = nullptr;
+    QLineEdit* Archive = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     QSpinBox* AppletWidth = nullptr;
     QSpinBox* AppletHeight = nullptr;
@@ -221,6 +222,7 @@ public slots:
     void CBAlignChange(int index);
     void WebRootChange(const QString& text);
     void CodeBaseChange(const QString& text);
+    void ArchiveChange(const QString& text);
     void WebBrowseClick();
     void CodeBrowseClick();
     void ResizeClick(bool pressed);

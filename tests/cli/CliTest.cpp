@@ -359,6 +359,10 @@ TEST_F(CliTest, SetSavesAllValuesOrNone) {
               "ber\nshow=0\nratio=2.25\n");
     EXPECT_EQ(run({"set", "doc.zrd", "align=ABSBOTTOM"}).code, 0);
     EXPECT_EQ(run({"get", "doc.zrd", "align"}).out, "align=7\n");
+    EXPECT_EQ(run({"set", "doc.zrd", "ARCHIVE=lib/a.jar,b.jar"}).code, 0);
+    EXPECT_EQ(run({"get", "doc.zrd", "archive"}).out, "archive=lib/a.jar,b.jar\n");
+    EXPECT_NE(run({"html", "doc.zrd"}).out.find("CODE=\"Sample.class\" ARCHIVE=\"lib/a.jar,b.jar\" "),
+              std::string::npos);
 
     const std::string before = ReadFile(file("doc.zrd"));
     ExpectError(run({"set", "doc.zrd", "count=5", "WIDTH=wide"}),

@@ -230,6 +230,47 @@ TEST_F(AppletTagTest, CodeBaseDependsOnThePurpose) {
     EXPECT_EQ(codeBase("/srv/www/", 0, "/srv/www/"), "(none)");
 }
 
+// The archives follow the code, as typed, whatever the purpose; none writes no attribute at all.
+TEST_F(AppletTagTest, ArchiveFollowsTheCodeAndIsAMacro) {
+    Load(Template("Code=org.example.Viewer\r\nArchive=lib/viewer.jar,lib/util.jar\r\n"
+                  "CodeBase=C:\\web\\classes\r\n",
+                  {{"a", "$ARCHIVE"}, {"both", "$CODEBASE$ARCHIVE"}}));
+    for (int purpose : {PurposeDos, PurposeClipboard, PurposeDisplay}) {
+        SCOPED_TRACE(purpose);
+        const TStrings lines = Lines(purpose, "C:\\web\\");
+        EXPECT_EQ(lines[0], "<APPLET CODE=\"org.example.Viewer\" ARCHIVE=\"lib/viewer.jar,lib/util.jar\" "
+                            "WIDTH=250 HEIGHT=100 CODEBASE=\"classes/\" >");
+        EXPECT_EQ(lines[1], "<PARAM NAME=a VALUE=lib/viewer.jar,lib/util.jar>");
+        EXPECT_EQ(lines[2], "<PARAM NAME=both VALUE=classes/lib/viewer.jar,lib/util.jar>");
+    }
+
+    // Typed blanks stay, and a backslash is no escape.
+    tag.BasicParams.Archive = "a.jar, b\\c.jar";
+    EXPECT_EQ(Lines(PurposeClipboard, "C:\\web\\")[0],
+              "<APPLET CODE=\"org.example.Viewer\" ARCHIVE=\"a.jar, "
+              "b\\c.jar\" WIDTH=250 HEIGHT=100 CODEBASE=\"classes/\" >");
+    tag.BasicParams.Archive.clear();
+    EXPECT_EQ(Lines(PurposeClipboard, "C:\\web\\")[0],
+              "<APPLET CODE=\"org.example.Viewer\" WIDTH=250 HEIGHT=100 CODEBASE=\"classes/\" >");
+}
+
+// A template may preset the archives; a document keeps them, and one without the key has none.
+TEST_F(AppletTagTest, ArchiveIsLoadedAndSaved) {
+    Load(Template("Code=A.class\r\nArchive=a.jar,lib/b.jar\r\n", {{"p", "x"}}));
+    EXPECT_EQ(tag.BasicParams.Archive, "a.jar,lib/b.jar");
+    const std::string doc = Write(Template("Code=A.class\r\n", {{"p", "x"}}), "doc.zrd");
+    TKelmFile file(doc);
+    tag.Save(file);
+    EXPECT_NE(ReadFile(doc).find("Archive=a.jar,lib/b.jar\r\n"), std::string::npos);
+
+    TJavaAppletTag reread;
+    TKelmFile again(doc);
+    reread.Load(again);
+    EXPECT_EQ(reread.BasicParams.Archive, "a.jar,lib/b.jar");
+    Load(Template("Code=A.class\r\n", {{"p", "x"}}));
+    EXPECT_EQ(tag.BasicParams.Archive, "");
+}
+
 TEST_F(AppletTagTest, CodeIsWrittenAsStored) {
     Load(Template("Code=pkg\\Main.class\r\n", {{"c", "$CODE"}}));
     EXPECT_EQ(Lines()[0], "<APPLET CODE=\"pkg\\Main.class\" WIDTH=250 HEIGHT=100 >");

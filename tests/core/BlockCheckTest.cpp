@@ -3,6 +3,7 @@
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
 #include "plugins/PluginFolders.h"
+#include "support/TestJars.h"
 #include "tag/AppletTag.h"
 #include "tag/BlockCheck.h"
 #include "tag/Preview.h"
@@ -18,6 +19,7 @@ namespace fs = std::filesystem;
 using test::Ini;
 using test::TempDir;
 using test::WriteFile;
+using test::WriteJar;
 
 class BlockCheck : public ::testing::Test {
 protected:
@@ -102,6 +104,26 @@ TEST_F(BlockCheck, LooksAtTheCodeBaseAndTheValuesWithoutWritingAnything) {
     // The code base check only looked.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "cb"), fs::directory_iterator()), 1);
     EXPECT_EQ(LookAtBlock(tag).code, tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot));
+}
+
+TEST_F(BlockCheck, ClassesAreLookedForInTheArchivesWhichAreSupportFiles) {
+    fs::create_directories(dir.path() / "cb/lib");
+    if (!WriteJar(dir.file("cb/lib/viewer.jar"), {"org/example/Viewer.class"}))
+        GTEST_SKIP() << "this build does not look into archives";
+    WriteFile(dir.file("cb/bad.jar"), "PK");
+    Load("Archive=bad.jar,lib/viewer.jar,gone.jar", {{"p", "Class=TAPString\r\nValue=x"}});
+    tag.BasicParams.Code = "org.example.Viewer";
+    EXPECT_TRUE(Texts(TBlockWarningKind::MissingClassFile).empty());
+    EXPECT_EQ(Texts(TBlockWarningKind::UnreadableArchive),
+              std::vector<std::string>{"Archive bad.jar cannot be read: Not a zip archive"});
+    EXPECT_EQ(Texts(TBlockWarningKind::MissingSupportFile),
+              std::vector<std::string>{"Support file gone.jar is missing from the code base"});
+
+    tag.BasicParams.Code = "org/example/Other.class";
+    EXPECT_EQ(Texts(TBlockWarningKind::MissingClassFile),
+              std::vector<std::string>{"Class org.example.Other is missing from the code base. Looked for "
+                                       "org/example/Other.class (not there), bad.jar (cannot be read: Not a "
+                                       "zip archive), lib/viewer.jar (not in it), gone.jar (missing)"});
 }
 
 TEST_F(BlockCheck, APlugInCompilesTheSameValueButWritesNoDataFile) {

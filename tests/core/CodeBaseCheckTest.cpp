@@ -1,6 +1,7 @@
 #include "TestUtil.h"
 
 #include "support/ScriptedPrompt.h"
+#include "support/TestJars.h"
 #include "tag/AppletTag.h"
 #include "tag/CodeBaseCheck.h"
 
@@ -14,6 +15,7 @@ namespace {
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
+using test::WriteJar;
 namespace fs = std::filesystem;
 
 const std::string kClassWarning = "Warning : the file Demo.class is missing from your Code Base. \r"
@@ -160,6 +162,38 @@ TEST_F(CodeBaseCheck, NamesLeadingOutOfTheTemplateFolderAreListedButNotCopied) {
     EXPECT_EQ(ReadFile(dir.file("secret.txt")), "secret");
     EXPECT_FALSE(IsSafeSupportFileName(".."));
     EXPECT_TRUE(IsSafeSupportFileName("images/..x/a.gif"));
+}
+
+// The archives are support files: listed once with the others, copied into their own folders.
+TEST_F(CodeBaseCheck, ArchivesAreListedAndCopiedAndTheirClassesFound) {
+    fs::create_directories(dir.path() / "tpl/lib");
+    if (!WriteJar(dir.file("tpl/lib/viewer.jar"), {"org/example/Viewer.class"}))
+        GTEST_SKIP() << "this build does not look into archives";
+    fs::create_directory(dir.path() / "cb");
+    tag.BasicParams.CodeBase = CodeBase("cb");
+    tag.BasicParams.Code = "org.example.Viewer";
+    tag.BasicParams.Archive = "Zeta.jar, lib/viewer.jar,gone.jar";
+    ScriptedPrompt prompt({true});
+
+    EXPECT_TRUE(CheckFiles(tag, prompt));
+    EXPECT_EQ(prompt.Texts(), TStrings{MissingQuestion({"A.au", "b.gif", "Demo.class", "gone.jar",
+                                                        "lib/viewer.jar", "Zeta.jar"})});
+    EXPECT_EQ(ReadFile(dir.file("cb/lib/viewer.jar")), ReadFile(dir.file("tpl/lib/viewer.jar")));
+    EXPECT_EQ(MissingSupportFiles(tag), TStrings{"gone.jar"});
+    EXPECT_FALSE(ClassFileMissing(tag));
+
+    // Without its jar the class is named, with the places it was looked for.
+    fs::remove(dir.path() / "cb/lib/viewer.jar");
+    tag.BasicParams.TemplateFile = false;
+    ScriptedPrompt no({false});
+    EXPECT_FALSE(CheckFiles(tag, no));
+    EXPECT_EQ(no.Texts(),
+              TStrings{"Warning : the class org.example.Viewer is missing from your Code Base. "
+                       "Looked for org/example/Viewer.class (not there), Zeta.jar (cannot be "
+                       "read: Not a zip archive), lib/viewer.jar (missing), gone.jar (missing). \r"
+                       "Your applet is very unlikely to run in the current state. You will have "
+                       "to manually copy the files related to your applet into your code base. "
+                       "Continue anyway ?"});
 }
 
 TEST_F(CodeBaseCheck, CopyReplacesAPlantedLinkInsteadOfWritingThroughIt) {

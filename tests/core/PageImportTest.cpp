@@ -152,9 +152,9 @@ TEST(PageImport, EachKindReadsItsOwnForm) {
     EXPECT_EQ(tag.BasicParams.Width, 300);
     EXPECT_EQ(tag.BasicParams.Align, 3);
     EXPECT_EQ(tag.BasicParams.WebRoot, dir.dir());
+    EXPECT_EQ(tag.BasicParams.Archive, "t.jar");
     const TStrings expected = {
         "refused: HEIGHT=30% (not a whole number of pixels; the template's 24 is kept)",
-        "not taken: ARCHIVE=t.jar (documents keep no archive)",
         "refused: target=nowhere (not a value of this parameter's kind; the template's value is kept)",
         "refused: pauseonmouse=maybe (not a value of this parameter's kind; the template's value is kept)",
         "changed: fontsize=007 (written as 7)",
@@ -168,14 +168,21 @@ TEST(PageImport, EachKindReadsItsOwnForm) {
 // A block made from a template, hidden in a messy page, comes back as exactly the same block.
 TEST(PageImport, BlocksRoundTripThroughMessyPages) {
     RegisterStandardParamClasses();
-    const char* templates[] = {"Text/Ticker.zrt", "Vectors/SlideShow.zrt", "Vectors/Gallery.zrt",
-                               "Clocks/AnalogClock.zrt", "Images/ImageFader.zrt"};
-    for (const char* name : templates) {
+    const struct {
+        const char* name;
+        const char* archive;
+    } templates[] = {{"Text/Ticker.zrt", ""},
+                     {"Vectors/SlideShow.zrt", "slides.jar"},
+                     {"Vectors/Gallery.zrt", "lib/gallery.jar,lib/util.jar"},
+                     {"Clocks/AnalogClock.zrt", ""},
+                     {"Images/ImageFader.zrt", "../shared/fader.jar"}};
+    for (const auto& [name, archive] : templates) {
         SCOPED_TRACE(name);
         TempDir dir;
         TJavaAppletTag source;
         TKelmFile file(TemplatesRoot + "/" + name);
         source.Load(file);
+        source.BasicParams.Archive = archive;
         source.BasicParams.WebRoot = dir.dir();
         source.BasicParams.CodeBase = dir.dir() + "classes/";
         // The parser gives markup back in its own spelling: plain text keeps the comparison exact.

@@ -7,6 +7,7 @@
 #include "profile/Errors.h"
 #include "support/RecordingActions.h"
 #include "support/ScriptedPrompt.h"
+#include "support/TestJars.h"
 #include "tag/AppSettings.h"
 #include "tag/AppletTag.h"
 #include "tag/Preview.h"
@@ -23,6 +24,7 @@ namespace {
 using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
+using test::WriteJar;
 namespace fs = std::filesystem;
 
 // Paths as this system writes them: "\\" between names on Windows.
@@ -257,6 +259,35 @@ TEST_F(PreviewFixture, MissingAppletIsWarnedAndThePreviewGoesOn) {
               TStrings{"Warning : ZARN cannot find the applet file \"Nowhere.class\", which is "
                        "required to preview the applet"});
     EXPECT_EQ(actions.starts.size(), 1u);
+}
+
+TEST_F(PreviewFixture, ClassesInPackagesAndArchivesAreFoundOrNamedWithThePlacesLookedAt) {
+    fs::create_directories(dir.path() / "web/classes/org/example");
+    WriteFile(dir.file("web/classes/org/example/Viewer.class"), "class");
+    tag.BasicParams.Code = "org.example.Viewer";
+    Preview();
+    EXPECT_TRUE(prompt.Texts().empty());
+
+    fs::create_directories(dir.path() / "web/classes/lib");
+    if (!WriteJar(dir.file("web/classes/lib/app.jar"), {"org/example/App.class"}))
+        GTEST_SKIP() << "this build does not look into archives";
+    tag.BasicParams.Code = "org.example.App";
+    tag.BasicParams.Archive = "lib/app.jar";
+    const std::string page = ReadFile(Preview().page);
+    EXPECT_TRUE(prompt.Texts().empty());
+    EXPECT_NE(page.find("<APPLET CODE=\"org.example.App\" ARCHIVE=\"lib/app.jar\" "), std::string::npos)
+        << page;
+
+    tag.BasicParams.Code = "org.example.Gone";
+    Preview();
+    const std::string codeBase = tag.BasicParams.CodeBase;
+    const std::string documents = ExtractFilePath(documentPath);
+    EXPECT_EQ(
+        prompt.Texts(),
+        TStrings{"Warning : ZARN cannot find the applet class \"org.example.Gone\", which is required to "
+                 "preview the applet. Looked for " +
+                 codeBase + "org/example/Gone.class (not there), " + codeBase + "lib/app.jar (not in it), " +
+                 documents + "org/example/Gone.class (not there), " + documents + "lib/app.jar (missing)"});
 }
 
 class ThrowingParam : public TAPString {

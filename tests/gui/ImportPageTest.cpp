@@ -11,6 +11,7 @@
 #include "views/ParamViewList.h"
 
 #include <QAction>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
@@ -46,13 +47,14 @@ protected:
 };
 
 TEST_F(ImportPage, OneBlockOpensAsAnUnsavedDocumentWithItsNotes) {
-    Import(
-        "<applet code=Ticker.class width=321 height=22><param name=speed value=5><param name=extra value=x>");
+    Import("<applet code=Ticker.class archive=lib/t.jar width=321 height=22><param name=speed value=5><param "
+           "name=extra value=x>");
     ASSERT_TRUE(form->AppletTag) << dialogs.errors.join(QStringLiteral("; ")).toStdString();
     EXPECT_TRUE(form->Modified);
     EXPECT_TRUE(form->BasicParams->TemplateFile); // Save asks for a name
     EXPECT_EQ(form->findChild<QSpinBox*>(QStringLiteral("AppletWidth"))->value(), 321);
     EXPECT_EQ(form->BasicParams->WebRoot, dir.dir());
+    EXPECT_EQ(form->findChild<QLineEdit*>(QStringLiteral("Archive"))->text(), "lib/t.jar");
     const auto texts = dialogs.prompt.Texts();
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_NE(texts[0].find("not taken: extra=x (no parameter of this name)"), std::string::npos) << texts[0];

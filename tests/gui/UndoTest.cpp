@@ -141,6 +141,7 @@ TEST_F(Undo, EditsOnEveryPageUndoBackToTheSavedDocumentAndRedo) {
         {"Change width", [&] { form->AppletWidth->setValue(320); }},
         {"Change align", [&] { QTest::keyClick(form->CBAlign, Qt::Key_Down); }},
         {"Change code base", [&] { form->CodeBase->setText(QStringLiteral("classes")); }},
+        {"Change archive", [&] { form->Archive->setText(QStringLiteral("lib/a.jar")); }},
         {"Change Flag", [&] { ViewOf<TAPVBoolean>("flag")->CheckBox->click(); }},
         {"Add element to Items", [&] { ViewOf<TAPVParamVector>("v")->AddClick(); }},
         {"Change v.2", [&] { Type("v.2", "er"); }},
@@ -175,6 +176,7 @@ TEST_F(Undo, EditsOnEveryPageUndoBackToTheSavedDocumentAndRedo) {
     EXPECT_EQ(EditorOf("label")->text(), "hello");
     EXPECT_EQ(form->AppletWidth->value(), 200);
     EXPECT_EQ(form->CodeBase->text(), "");
+    EXPECT_EQ(form->Archive->text(), "");
     EXPECT_FALSE(ViewOf<TAPVBoolean>("flag")->CheckBox->isChecked());
     EXPECT_EQ(ViewOf<TAPVParamVector>("v")->ElementViews().size(), 2u);
     EXPECT_EQ(form->PC->tabText(form->PC->currentIndex()), "Second");
