@@ -520,7 +520,8 @@ TEST(ParamVectorViewTest, EditedSamplesCompileAsShown) {
              Inner(album, 0).RowMoved(1, 0);
              album.AddClick();
          },
-         "<APPLET CODE=\"org.zarn.samples.gallery.Gallery\" WIDTH=480 HEIGHT=360 HSPACE=4 VSPACE=4 >\r\n"
+         "<APPLET CODE=\"org.zarn.samples.gallery.Gallery\" ARCHIVE=\"gallery.jar\" WIDTH=480 HEIGHT=360 "
+         "HSPACE=4 VSPACE=4 >\r\n"
          "<PARAM NAME=albumCount VALUE=3>\r\n"
          "<PARAM NAME=album1 VALUE=file:DIR/dunes.gif|file:DIR/beach.gif>\r\n"
          "<PARAM NAME=album2 VALUE=file:DIR/forest.gif|file:DIR/trees.gif>\r\n"
