@@ -12,8 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
 #include <windows.h>
+
+// After windows.h, whose declarations it uses.
+#include <shellapi.h>
 
 #include <filesystem>
 
