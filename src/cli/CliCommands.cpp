@@ -332,10 +332,15 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     std::string text;
     for (const std::string& name : missing)
         text += FileTextToOutput(name) + "\n";
-    const bool classMissing = ClassFileMissing(tag);
+    const TClassLookup lookup = LookForAppletClass(tag);
+    const bool classMissing = !IsURLCodeBase(tag) && lookup.Missing();
     // Templates often list the class file among the support files too: one line is enough.
     if (classMissing && std::find(missing.begin(), missing.end(), tag.BasicParams.Code) == missing.end())
         text += FileTextToOutput(tag.BasicParams.Code) + "\n";
+    // The list stays one name a line for scripts; where a class was looked for goes to the user.
+    if (classMissing && !lookup.PlainFile(tag.BasicParams.Code))
+        err << "zarn-cli: the class " << FileTextToOutput(lookup.className.name) << " is missing; looked for "
+            << FileTextToOutput(lookup.Where()) << "\n";
     out << text;
     return missing.empty() && !classMissing ? ExitOk : ExitMissingFiles;
 }

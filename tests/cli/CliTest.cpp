@@ -402,6 +402,12 @@ TEST_F(CliTest, CheckListsWhatTheCodeBaseLacks) {
     const RunResult classOnly = run({"check", "doc.zrd"});
     EXPECT_EQ(classOnly.code, 3);
     EXPECT_EQ(classOnly.out, "Other.class\n");
+    EXPECT_EQ(classOnly.err, "");
+    ASSERT_EQ(run({"set", "doc.zrd", "CODE=org.example.Viewer", "ARCHIVE=lib/viewer.jar"}).code, 0);
+    EXPECT_EQ(run({"check", "doc.zrd"}).err,
+              "zarn-cli: the class org.example.Viewer is missing; looked for "
+              "org/example/Viewer.class (not there), lib/viewer.jar (missing)\n");
+    ASSERT_EQ(run({"set", "doc.zrd", "ARCHIVE="}).code, 0);
 
     ASSERT_EQ(run({"set", "doc.zrd", "CODEBASE=http://example.com/applets"}).code, 0);
     const RunResult url = run({"check", "doc.zrd", "--copy"});
