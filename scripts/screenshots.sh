@@ -1,11 +1,22 @@
 #!/bin/sh
 # Takes the pictures of the help pages from the real program on a virtual display, so they can be
 # renewed whenever a window changes: Docs/images/*.png, made small (8-bit palette).
-# Needs xvfb, xauth, xdotool, imagemagick (import), pngquant and a Java runtime with windows.
+# Installs what it needs beyond the build (xdotool, imagemagick, pngquant) when missing.
 # Usage: scripts/screenshots.sh [BUILD_DIR]
 set -eu
 cd "$(dirname "$0")/.."
 if [ "${ZARN_SHOTS_INNER:-}" != 1 ]; then
+    # The pictures need a little more than the build: window control, a screen grabber, a quantiser.
+    missing=""
+    for p in xvfb xauth xdotool imagemagick pngquant; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+    done
+    if [ -n "$missing" ]; then
+        if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+        $SUDO apt-get update -qq
+        # shellcheck disable=SC2086
+        DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends $missing
+    fi
     work="$(mktemp -d)"
     trap 'rm -rf "$work"' EXIT
     export ZARN_SHOTS_INNER=1 XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work" ZARN_SHOTS_WORK="$work"
