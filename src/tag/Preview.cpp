@@ -248,15 +248,15 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
     std::string w = WithTrailingBackslash(basic.WebRoot);
     std::string c = WithTrailingBackslash(basic.CodeBase);
     TBasicPathsKeeper keeper(basic, w, c);
-    // A document opened by a relative name (from the command line) still gives the page, which lies
-    // in another folder, an absolute base.
+    // A document opened by a relative name (from the command line), a bare file name too, still gives
+    // the page, which lies in another folder, an absolute base.
     std::string documentDirectory = ExtractFilePath(documentPath);
-    if (!documentDirectory.empty() && documentDirectory.front() != '/' && documentDirectory.front() != '\\' &&
-        documentDirectory.find(':') == std::string::npos) {
+    if (documentDirectory.empty() || (documentDirectory.front() != '/' && documentDirectory.front() != '\\' &&
+                                      documentDirectory.find(':') == std::string::npos)) {
         std::error_code ec;
-        const fs::path absolute = fs::absolute(documentDirectory, ec);
+        const fs::path absolute = fs::absolute(documentDirectory.empty() ? "." : documentDirectory, ec);
         if (!ec)
-            documentDirectory = absolute.string();
+            documentDirectory = WithTrailingBackslash(absolute.lexically_normal().string());
     }
     if (w.empty())
         w = documentDirectory;

@@ -591,6 +591,8 @@ TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
     EXPECT_EQ(shown.out.back(), '\n');
     EXPECT_EQ(page.rfind(file("tmp/"), 0), 0u) << page;
     EXPECT_NE(ReadFile(page).find("<APPLET CODE="), std::string::npos);
+    // A bare name is in the current folder, and the page lies elsewhere: its base names that folder.
+    EXPECT_NE(ReadFile(page).find("<BASE HREF=\"file:" + dir.dir()), std::string::npos) << ReadFile(page);
     EXPECT_EQ(ReadFile(file("viewed")), page + "\n") << "the viewer is waited for and given the page";
 
     const RunResult written = run({"preview", "Sample.zrt", "--no-launch"});
