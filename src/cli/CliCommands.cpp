@@ -332,8 +332,10 @@ int runCheck(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     std::string text;
     for (const std::string& name : missing)
         text += FileTextToOutput(name) + "\n";
-    const TClassLookup lookup = LookForAppletClass(tag);
-    const bool classMissing = !IsURLCodeBase(tag) && lookup.Missing();
+    // A code base given as a URL is not looked into.
+    const bool urlCodeBase = IsURLCodeBase(tag);
+    const TClassLookup lookup = urlCodeBase ? TClassLookup() : LookForAppletClass(tag);
+    const bool classMissing = !urlCodeBase && lookup.Missing();
     // Templates often list the class file among the support files too: one line is enough.
     if (classMissing && std::find(missing.begin(), missing.end(), tag.BasicParams.Code) == missing.end())
         text += FileTextToOutput(tag.BasicParams.Code) + "\n";
