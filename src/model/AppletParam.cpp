@@ -1,5 +1,6 @@
 #include "model/AppletParam.h"
 
+#include "model/HtmlValue.h"
 #include "model/KelmFile.h"
 #include "profile/Errors.h"
 
@@ -38,26 +39,37 @@ std::string TAppletParam::GetHTMLValue(const std::string& /*webRoot*/, int /*pur
     return value;
 }
 
-std::string QuoteIfBlank(const std::string& value) {
-    return value.find(' ') != std::string::npos ? "\"" + value + "\"" : value;
+std::string ParamLineText(const TParamLine& line) {
+    return "<PARAM NAME=" + HtmlValue(line.Name) + " VALUE=" + HtmlValue(line.Value) + ">";
+}
+
+bool TAppletParam::CompileParamLines(const std::string& webRoot, int purpose, std::vector<TParamLine>& lines,
+                                     TStrings* names, TStrings* values) {
+    std::string value = GetHTMLValue(webRoot, purpose);
+    if (names)
+        names->push_back(Name);
+    if (values)
+        values->push_back(value);
+    if (!value.empty())
+        lines.push_back({Name, std::move(value)});
+    return false;
 }
 
 std::string TAppletParam::CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                                        TStrings* values) {
-    std::string value = GetHTMLValue(webRoot, purpose);
     if (!tagForm)
-        return value;
-    std::string line;
-    if (!value.empty()) {
-        value = QuoteIfBlank(value);
-        line.reserve(20 + Name.size() + value.size());
-        line.append("<PARAM NAME=").append(Name).append(" VALUE=").append(value).append(">");
+        return GetHTMLValue(webRoot, purpose);
+    std::vector<TParamLine> lines;
+    const bool group = CompileParamLines(webRoot, purpose, lines, names, values);
+    std::string text;
+    for (const TParamLine& line : lines) {
+        if (!text.empty() && !group)
+            text += '\r';
+        text += ParamLineText(line);
+        if (group)
+            text += '\r';
     }
-    if (names)
-        names->push_back(Name);
-    if (values)
-        values->push_back(std::move(value));
-    return line;
+    return text;
 }
 
 bool TAppletParam::ReadHTMLValue(const std::string& htmlValue, const std::string& /*webRoot*/) {

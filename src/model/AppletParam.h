@@ -31,6 +31,15 @@ struct TParamValue {
     bool operator==(const TParamValue&) const = default;
 };
 
+// One PARAM of a block: name and value as the parameter gives them, before the escape and macro pass.
+struct TParamLine {
+    std::string Name;
+    std::string Value;
+};
+
+// The PARAM line as written without the pass: both values in their HTML form.
+std::string ParamLineText(const TParamLine& line);
+
 // Abstract base of every parameter kind. Objects are created empty by their class's factory;
 // LoadFromFile establishes the whole state (Name must be set first).
 class TAppletParam {
@@ -57,8 +66,12 @@ public:
     virtual void SaveToFile(TKelmFile& file);
     virtual void LoadFromFile(TKelmFile& file);
     virtual std::string GetHTMLValue(const std::string& webRoot, int purpose);
-    // Tag form: the PARAM line (empty for an empty value), and Name/value appended to the two macro
-    // lists when given. Bare form: the HTML value alone.
+    // The PARAM lines (none for an empty value), each name and value appended to the two macro lists
+    // when given. True when the lines form a group that an empty line closes.
+    virtual bool CompileParamLines(const std::string& webRoot, int purpose, std::vector<TParamLine>& lines,
+                                   TStrings* names, TStrings* values);
+    // Tag form: the text of the PARAM lines without the macro pass, a line break after each line of a
+    // group. Bare form: the HTML value alone.
     virtual std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                                      TStrings* values);
     // Takes a value from an existing page, given in the form GetHTMLValue writes (escapes of the
@@ -121,6 +134,5 @@ template <class T> void RegisterParamClass() {
 const ParamFactory& FindParamClass(const std::string& name);
 
 // Quotes a value that holds a blank, as PARAM values are written.
-std::string QuoteIfBlank(const std::string& value);
 
 } // namespace zarn

@@ -170,29 +170,32 @@ std::string TAPParamVector::GetHTMLValue(const std::string& webRoot, int purpose
 
 std::string TAPParamVector::CompileParam(const std::string& webRoot, int purpose, bool tagForm,
                                          TStrings* names, TStrings* values) {
+    if (!tagForm && StandaloneFields)
+        throw EZarnError("Cannot make " + Name + "'s subfields standalone");
+    return TAppletParam::CompileParam(webRoot, purpose, tagForm, names, values);
+}
+
+bool TAPParamVector::CompileParamLines(const std::string& webRoot, int purpose,
+                                       std::vector<TParamLine>& lines, TStrings* names, TStrings* values) {
     if (names) {
         names->push_back(Name + "Count");
         if (values)
             values->push_back(std::to_string(Containers.size()));
     }
     if (!StandaloneFields)
-        return TAppletParam::CompileParam(webRoot, purpose, tagForm, names, values);
-    if (!tagForm)
-        throw EZarnError("Cannot make " + Name + "'s subfields standalone");
+        return TAppletParam::CompileParamLines(webRoot, purpose, lines, names, values);
 
-    std::string result;
     if (!CounterParamName.empty())
-        result = "<PARAM NAME=" + CounterParamName + " VALUE=" + std::to_string(Containers.size()) + ">\r";
+        lines.push_back({CounterParamName, std::to_string(Containers.size())});
     for (std::size_t i = 0; i < Containers.size(); ++i) {
         std::string value = Containers[i]->Field->CompileParam(webRoot, purpose, false, nullptr, nullptr);
         if (value.empty() && !DontKill)
             continue;
         // The index wraps in 32 bits, as the applets count, rather than overflowing.
         const auto index = int32_t(uint32_t(BaseIndex) + uint32_t(i));
-        const std::string name = FormatPattern(NamePattern, {Name, index});
-        result += "<PARAM NAME=" + name + " VALUE=" + QuoteIfBlank(value) + ">\r";
+        lines.push_back({FormatPattern(NamePattern, {Name, index}), std::move(value)});
     }
-    return result;
+    return true;
 }
 
 std::string TAPParamVector::RepeatableTemplate() const {

@@ -75,9 +75,12 @@ public:
     void LoadFromFile(TKelmFile& file) override;
     // The joined form.
     std::string GetHTMLValue(const std::string& webRoot, int purpose) override;
-    // Appends "<Name>Count" first when lists are given; the standalone form needs the tag form.
+    // The standalone form needs the tag form.
     std::string CompileParam(const std::string& webRoot, int purpose, bool tagForm, TStrings* names,
                              TStrings* values) override;
+    // Appends "<Name>Count" first when lists are given; standalone fields are a group of lines.
+    bool CompileParamLines(const std::string& webRoot, int purpose, std::vector<TParamLine>& lines,
+                           TStrings* names, TStrings* values) override;
 
     // The joined form of plain values (no names, no couples around them), one element each.
     bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot) override;

@@ -1,5 +1,6 @@
 #include "tag/AppletTag.h"
 
+#include "model/HtmlValue.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
@@ -163,15 +164,15 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
 
     // Values the program composes (the class name, the code base path) pass the escape pass as
     // they are: a path's backslashes are not escapes.
-    text.Append("<APPLET CODE=\"");
-    text.AppendVerbatim(basic.Code);
-    text.Append("\" ");
+    text.Append("<APPLET CODE=");
+    text.AppendVerbatim(QuotedHtmlValue(basic.Code));
+    text.Append(" ");
     macros.Add("CODE", basic.Code, true);
     // Archive names are written as the author typed them; a block without any reads as it always did.
     if (!basic.Archive.empty()) {
-        text.Append("ARCHIVE=\"");
-        text.AppendVerbatim(basic.Archive);
-        text.Append("\" ");
+        text.Append("ARCHIVE=");
+        text.AppendVerbatim(QuotedHtmlValue(basic.Archive));
+        text.Append(" ");
     }
 
     text.Append("WIDTH=" + IntToStr(basic.Width) + " HEIGHT=" + IntToStr(basic.Height) + " ");
@@ -190,9 +191,9 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
 
     const std::string codeBase = compiledCodeBase(purpose, baseDirectory, basic.CodeBase);
     if (!codeBase.empty()) {
-        text.Append("CODEBASE=\"");
-        text.AppendVerbatim(codeBase);
-        text.Append("\" ");
+        text.Append("CODEBASE=");
+        text.AppendVerbatim(QuotedHtmlValue(codeBase));
+        text.Append(" ");
     }
     macros.Add("CODEBASE", codeBase, true);
     macros.Add("ARCHIVE", basic.Archive, true);
@@ -203,12 +204,19 @@ std::string TJavaAppletTag::CompileToHTML(int purpose, const std::string& baseDi
     if (ParamList) {
         TStrings names;
         TStrings values;
+        std::vector<TParamLine> lines;
         for (const auto& param : *ParamList) {
-            const std::string line = param->CompileParam(basic.WebRoot, purpose, true, &names, &values);
-            if (!line.empty()) {
-                text.Append(line);
-                text.Append("\r");
+            lines.clear();
+            const bool group = param->CompileParamLines(basic.WebRoot, purpose, lines, &names, &values);
+            for (const TParamLine& line : lines) {
+                text.Append("<PARAM NAME=");
+                text.AppendValue(line.Name);
+                text.Append(" VALUE=");
+                text.AppendValue(line.Value);
+                text.Append(group ? ">\r" : ">");
             }
+            if (!lines.empty())
+                text.Append("\r");
             if (notes)
                 lineEnds.emplace_back(text.Size(), param.get());
         }

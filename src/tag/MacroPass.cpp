@@ -1,5 +1,6 @@
 #include "tag/MacroPass.h"
 
+#include "model/HtmlValue.h"
 #include "profile/Errors.h"
 
 #include <algorithm>
@@ -110,15 +111,21 @@ void scan(std::string& out, std::string_view text, bool lastOfText, const TMacro
 
 } // namespace
 
-void TMacroText::add(std::string_view text, bool verbatim) {
+void TMacroText::add(std::string_view text, Kind kind) {
     if (text.empty())
         return;
     size_ += text.size();
     // Adjacent scanned pieces form one stretch, so an escape or a name run may cross them.
-    if (!segments_.empty() && segments_.back().verbatim == verbatim)
+    if (!segments_.empty() && segments_.back().kind == kind)
         segments_.back().text.append(text);
     else
-        segments_.push_back(Segment{std::string(text), verbatim});
+        segments_.push_back(Segment{std::string(text), kind});
+}
+
+void TMacroText::AppendValue(std::string_view text) {
+    // Never joined to its neighbours: an empty value still writes its quotation marks.
+    size_ += text.size();
+    segments_.push_back(Segment{std::string(text), Kind::Value});
 }
 
 void TMacroTable::Add(std::string_view name, std::string value, bool verbatim) {
@@ -169,10 +176,22 @@ std::string ExpandMacros(const TMacroText& text, const TMacroTable& macros,
     std::size_t offset = 0;
     for (std::size_t s = 0; s < segments.size(); ++s) {
         const auto& segment = segments[s];
-        if (segment.verbatim)
+        switch (segment.kind) {
+        case TMacroText::Kind::Verbatim:
             out += segment.text;
-        else
+            break;
+        case TMacroText::Kind::Scanned:
             scan(out, segment.text, s + 1 == segments.size(), macros, budget, offset, unresolved);
+            break;
+        case TMacroText::Kind::Value: {
+            // Quoting follows what the pass made of the value, so escapes and inserted values cannot
+            // end it early.
+            std::string value;
+            scan(value, segment.text, false, macros, budget, offset, unresolved);
+            out += HtmlValue(value);
+            break;
+        }
+        }
         offset += segment.text.size();
     }
     return out;

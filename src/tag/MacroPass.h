@@ -6,7 +6,9 @@
 // (ASCII letters and digits) that is a macro name, letter case ignored, first entry wins. Inserted
 // values lose their backslashes (the character after one is kept) unless they were added as
 // verbatim, and are never scanned again. Verbatim text, such as the paths the program composes
-// itself, is copied untouched. The last character of the whole text is never examined.
+// itself, is copied untouched. A value (an attribute's or a PARAM's) is scanned on its own and then
+// written as an HTML value, quoted where it must be. The last character of the whole text is never
+// examined.
 
 #include "profile/TextConv.h"
 
@@ -22,18 +24,20 @@ namespace zarn {
 // The text of a block as pieces that the pass scans or copies untouched.
 class TMacroText {
 public:
-    void Append(std::string_view text) { add(text, false); }
-    void AppendVerbatim(std::string_view text) { add(text, true); }
+    enum class Kind { Scanned, Verbatim, Value };
+    void Append(std::string_view text) { add(text, Kind::Scanned); }
+    void AppendVerbatim(std::string_view text) { add(text, Kind::Verbatim); }
+    void AppendValue(std::string_view text);
 
     struct Segment {
         std::string text;
-        bool verbatim = false;
+        Kind kind = Kind::Scanned;
     };
     const std::vector<Segment>& Segments() const { return segments_; }
     std::size_t Size() const { return size_; }
 
 private:
-    void add(std::string_view text, bool verbatim);
+    void add(std::string_view text, Kind kind);
     std::vector<Segment> segments_;
     std::size_t size_ = 0;
 };

@@ -1,6 +1,7 @@
 #include "tag/PageImport.h"
 
 #include "model/FormatPattern.h"
+#include "model/HtmlValue.h"
 #include "model/KelmFile.h"
 #include "model/ParamVector.h"
 #include "model/ScalarParams.h"
@@ -459,7 +460,7 @@ TStrings NoteLines(const std::vector<TImportNote>& notes) {
                                                                      : "kept: ";
         std::string line = head + note.name;
         if (!note.value.empty())
-            line += "=" + QuoteIfBlank(note.value);
+            line += "=" + HtmlValue(note.value);
         lines.push_back(line + " (" + note.text + ")");
     }
     return lines;

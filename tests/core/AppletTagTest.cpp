@@ -295,10 +295,10 @@ TEST_F(AppletTagTest, ParameterValuesExpandMacrosAndEscapes) {
         Lines(),
         (TStrings{"<APPLET CODE=\"A.class\" WIDTH=300 HEIGHT=100 >", "<PARAM NAME=w VALUE=300px>",
                   "<PARAM NAME=missing VALUE=$NOSUCH>", "<PARAM NAME=A VALUE=x>", "<PARAM NAME=B VALUE=y>",
-                  "<PARAM NAME=ab VALUE=xy>", "<PARAM NAME=tab VALUE=a\tb>", "<PARAM NAME=path VALUE=c:x>",
-                  "<PARAM NAME=ref VALUE=c:x>", "<PARAM NAME=dbl VALUE=a\\b>",
+                  "<PARAM NAME=ab VALUE=xy>", "<PARAM NAME=tab VALUE=\"a\tb\">",
+                  "<PARAM NAME=path VALUE=c:x>", "<PARAM NAME=ref VALUE=c:x>", "<PARAM NAME=dbl VALUE=a\\b>",
                   "<PARAM NAME=WIDTH VALUE=mine>", "<PARAM NAME=width2 VALUE=300>",
-                  "<PARAM NAME=words VALUE=\"two words\">", "<PARAM NAME=quoted VALUE=\"two words\"!>",
+                  "<PARAM NAME=words VALUE=\"two words\">", "<PARAM NAME=quoted VALUE=\"two words!\">",
                   "Sized $WIDTHpx$", // a value is inserted as stored, not expanded
                   "</APPLET>"}));
 }

@@ -116,14 +116,15 @@ TEST_F(ParamModelTest, CompileParamQuotesAndFillsMacroLists) {
     EXPECT_EQ(p.CompileParam("", 2, true, &names, &values), "<PARAM NAME=greeting VALUE=\"Hello world\">");
     p.value = "Hello";
     p.Name = "two words";
-    EXPECT_EQ(p.CompileParam("", 2, true, &names, &values), "<PARAM NAME=two words VALUE=Hello>");
+    EXPECT_EQ(p.CompileParam("", 2, true, &names, &values), "<PARAM NAME=\"two words\" VALUE=Hello>");
     EXPECT_EQ(p.CompileParam("", 2, false, &names, &values), "Hello");
     p.DefaultValue = "Hello";
     EXPECT_EQ(p.CompileParam("", 2, true, &names, &values), "");
     p.DefaultValue = "hello"; // letter case counts
     EXPECT_EQ(p.GetHTMLValue("", 1), "Hello");
     EXPECT_EQ(names, (TStrings{"greeting", "two words", "two words"}));
-    EXPECT_EQ(values, (TStrings{"\"Hello world\"", "Hello", ""}));
+    // Macros insert the value itself; quoting follows the text it lands in.
+    EXPECT_EQ(values, (TStrings{"Hello world", "Hello", ""}));
 }
 
 TEST_F(ParamModelTest, LargeListSurvivesRoundTrip) {

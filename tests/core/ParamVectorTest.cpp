@@ -83,7 +83,7 @@ TEST_F(ParamVectorTest, JoinedTagFormListsTheCounterBeforeTheVector) {
     TStrings names, values;
     EXPECT_EQ(Compile(v, &names, &values), "<PARAM NAME=v VALUE=\"x=a | y=b\">");
     EXPECT_EQ(names, (TStrings{"vCount", "v"}));
-    EXPECT_EQ(values, (TStrings{"2", "\"x=a | y=b\""}));
+    EXPECT_EQ(values, (TStrings{"2", "x=a | y=b"}));
     // The bare form is the joined value, unquoted.
     EXPECT_EQ(v.CompileParam("", 2, false, nullptr, nullptr), "x=a | y=b");
 }
@@ -106,7 +106,7 @@ TEST_F(ParamVectorTest, StandaloneFormCountsSkippedElements) {
     img.NamePattern = "%0:s_%1:.2d";
     img.DontKill = true;
     EXPECT_EQ(Compile(img), "<PARAM NAME=img_01 VALUE=p.gif>\r"
-                            "<PARAM NAME=img_02 VALUE=>\r"
+                            "<PARAM NAME=img_02 VALUE=\"\">\r"
                             "<PARAM NAME=img_03 VALUE=\"r s.gif\">\r");
 }
 
@@ -152,7 +152,7 @@ TEST_F(ParamVectorTest, NestedVectorsCompileByTheOuterForm) {
     }
     // A joined vector inside a standalone one gives one line with its joined value.
     dynamic_cast<TAPParamVector&>(*standalone.Containers[0]->Field).StandaloneFields = false;
-    EXPECT_EQ(Compile(standalone), "<PARAM NAME=vCount VALUE=2>\r<PARAM NAME=v0 VALUE=p=1,q=2>\r"
+    EXPECT_EQ(Compile(standalone), "<PARAM NAME=vCount VALUE=2>\r<PARAM NAME=v0 VALUE=\"p=1,q=2\">\r"
                                    "<PARAM NAME=v1 VALUE=b>\r");
 }
 
@@ -369,7 +369,7 @@ TEST(ParamVectorSamples, CompileAndSurviveASave) {
         {"SlideShow.zrt", "<PARAM NAME=imgCount VALUE=3>\r<PARAM NAME=img1 VALUE=slide1.gif>\r"
                           "<PARAM NAME=img2 VALUE=slide2.gif>\r<PARAM NAME=img3 VALUE=slide3.gif>\r\n"},
         {"MenuBar.zrt",
-         "<PARAM NAME=menu VALUE=menu:{Home=index.html};{News=news.html};{Contact=contact.html}>\n"
+         "<PARAM NAME=menu VALUE=\"menu:{Home=index.html};{News=news.html};{Contact=contact.html}\">\n"
          "<PARAM NAME=style VALUE=\"font:Helvetica; size:12\">\n"},
         {"Gallery.zrt", "<PARAM NAME=albumCount VALUE=2>\r<PARAM NAME=album1 VALUE=beach.gif|dunes.gif>\r"
                         "<PARAM NAME=album2 VALUE=forest.gif>\r\n"},

@@ -292,7 +292,7 @@ TEST_F(PreviewFixture, ClassesInPackagesAndArchivesAreFoundOrNamedWithThePlacesL
 
 class ThrowingParam : public TAPString {
 public:
-    std::string CompileParam(const std::string&, int, bool, TStrings*, TStrings*) override {
+    bool CompileParamLines(const std::string&, int, std::vector<TParamLine>&, TStrings*, TStrings*) override {
         throw EZarnError("cannot compile");
     }
 };

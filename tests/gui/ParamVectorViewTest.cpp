@@ -506,7 +506,7 @@ TEST(ParamVectorViewTest, EditedSamplesCompileAsShown) {
              style.AddClick();
          },
          "<APPLET CODE=\"MenuBar.class\" WIDTH=600 HEIGHT=28 ALIGN=TOP HSPACE=0 VSPACE=2 >\r\n"
-         "<PARAM NAME=menu VALUE=items:{Home=index.html};{Contact=contact.html};{Link=shop.html}>\r\n"
+         "<PARAM NAME=menu VALUE=\"items:{Home=index.html};{Contact=contact.html};{Link=shop.html}\">\r\n"
          "<PARAM NAME=style VALUE=\"font:Helvetica; size:12; color:000080\">\r\n"
          "<PARAM NAME=background VALUE=file:DIR/menu-bg.gif>\r\n"
          "<A HREF=\"index.html\">Home</A> | <A HREF=\"news.html\">News</A> | <A "
