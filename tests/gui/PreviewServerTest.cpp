@@ -15,6 +15,8 @@
 #include <filesystem>
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace zarn {
 namespace {
 
@@ -203,6 +205,7 @@ TEST_F(PreviewServerFixture, RefusesStrangersHiddenFilesAndPrivateFolders) {
     WriteFile(dir.file("web/classes/.ssh/id_rsa"), "secret");
     WriteFile(dir.file("web/.hidden.class"), "secret");
     fs::create_symlink(dir.path() / "web/.git/config", dir.path() / "web/config.txt");
+    ASSERT_EQ(::mkfifo(dir.file("web/pipe.class").c_str(), 0600), 0); // opening it must not hang
     const std::string web = dir.dir() + "web/";
     const std::string code = dir.dir() + "code/";
     const std::string home = QDir::homePath().toStdString() + "/";
@@ -225,6 +228,7 @@ TEST_F(PreviewServerFixture, RefusesStrangersHiddenFilesAndPrivateFolders) {
              Case{web, code, "GET " + secret + "/classes/.ssh/id_rsa HTTP/1.1\r\n" + host, 403, {}},
              Case{web, code, "GET " + secret + "/.hidden.class HTTP/1.1\r\n" + host, 403, {}},
              Case{web, code, "GET " + secret + "/config.txt HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/pipe.class HTTP/1.1\r\n" + host, 404, {}},
              Case{web, code, "GET " + secret + "/classes/Demo.class HTTP/1.1\r\n" + host + host, 400, {}},
              Case{web, "/etc/", "GET " + secret + "/~zarn/code/passwd HTTP/1.1\r\n" + host, 403,
                   "code base /etc/: it is a system folder"},
