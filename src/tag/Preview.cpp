@@ -126,6 +126,7 @@ bool InsideFolder(const std::string& root, const std::string& folder) {
 } // namespace
 
 const char* const CheerpJLoaderURL = "https://cjrtnc.leaningtech.com/3.0/cj3loader.js";
+const char* const CheerpJInitScript = "cheerpjInit();";
 
 std::string ToCRLF(const std::string& text) {
     std::string result;
@@ -286,6 +287,8 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
     std::optional<TServedPreview> served;
     if (settings.UseWebAsAV && host)
         served = host->Serve(result.page, w, IsURL(c) ? std::string() : c);
+    if (served && !served->refused.empty())
+        prompt.Warning(served->refused);
     const bool cheerpJ = settings.UseWebAsAV && settings.UseCheerpJ;
 
     // The block is compiled against the web root, which BASE makes the page's base: web-root-relative
@@ -301,7 +304,7 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
     content += ToCRLF(tag.CompileToHTML(PurposeDisplay, w)) + "\r\n";
     // The runtime's applet support takes over the APPLET elements already on the page.
     if (cheerpJ)
-        content += "<SCRIPT>cheerpjInit();</SCRIPT>\r\n";
+        content += std::string("<SCRIPT>") + CheerpJInitScript + "</SCRIPT>\r\n";
     content += "</BODY></HTML>\r\n";
     WriteAll(pageFile, result.page, content);
     if (served)

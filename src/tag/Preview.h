@@ -64,6 +64,7 @@ struct TServedPreview {
     std::string pageURL;     // the page itself
     std::string webRootURL;  // the web root, the page's BASE
     std::string codeBaseURL; // the code base, used when it lies outside the web root
+    std::string refused;     // why a folder is not served, for the user; empty when both are
 };
 
 // Serves browser previews over HTTP, which the in-browser Java runtimes need (they cannot run a page
@@ -79,6 +80,8 @@ public:
 
 // The in-browser Java runtime that the option adds to browser previews.
 extern const char* const CheerpJLoaderURL;
+// The script that starts it, the page's only inline script.
+extern const char* const CheerpJInitScript;
 
 struct TPreviewResult {
     std::string page;    // the temporary page (listed in the temporary files)

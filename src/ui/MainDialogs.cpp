@@ -82,8 +82,10 @@ void TMainForm::ExecOptionsDialog(int page) {
 
 void TMainForm::Runpreview1Click() {
     Guarded([this] {
+        TPreviewServer& server = PreviewServerOf(this);
+        server.SetRuntime(AppSettings.UseCheerpJ);
         RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles(),
-                   {}, &PreviewServerOf(this));
+                   {}, &server);
     });
 }
 

@@ -1,15 +1,25 @@
 #include "ui/PreviewServer.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostAddress>
+#include <QRandomGenerator>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QUrl>
 
 #include <algorithm>
+#include <array>
+#include <string>
+
+#ifndef Q_OS_WIN
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace zarn {
 
@@ -19,6 +29,114 @@ const QByteArray kReserved = "/~zarn/";
 const QByteArray kPagePrefix = "/~zarn/preview/";
 const QByteArray kCodePrefix = "/~zarn/code/";
 constexpr qint64 kChunk = 64 * 1024;
+constexpr int kSecretBytes = 24;
+
+// The secret of this run: base64url, so that it needs no encoding in a URL.
+QByteArray NewSecret() {
+    std::array<quint32, kSecretBytes / 4> words;
+    QRandomGenerator::system()->fillRange(words.data(), words.size());
+    return QByteArray(reinterpret_cast<const char*>(words.data()), kSecretBytes)
+        .toBase64(QByteArray::Base64UrlEncoding | QByteArray::OmitTrailingEquals);
+}
+
+// Takes as long for every guess of the same length, so that timing does not reveal a prefix.
+bool SameSecret(const QByteArray& given, const QByteArray& secret) {
+    if (given.size() != secret.size())
+        return false;
+    unsigned char difference = 0;
+    for (qsizetype i = 0; i < secret.size(); ++i)
+        difference |= static_cast<unsigned char>(given[i] ^ secret[i]);
+    return difference == 0;
+}
+
+bool InsideFolder(const QString& real, const QString& root) {
+    return real.startsWith(root.endsWith('/') ? root : root + '/');
+}
+
+// Why a folder (its real path) is never served; empty when it may be. Such folders hold the
+// system's or the user's private files, not a site.
+QString RefusedBecause(const QString& real) {
+    if (QDir(real).isRoot())
+        return "the file system's root";
+    const QString home = QFileInfo(QDir::homePath()).canonicalFilePath();
+    const QString homes = QFileInfo(home).path();
+    if (real == home || QFileInfo(real).path() == "/home" ||
+        (homes != "/" && QFileInfo(real).path() == homes))
+        return "a home folder";
+#ifdef Q_OS_WIN
+    const QString system = QDir::fromNativeSeparators(qEnvironmentVariable("SystemRoot"));
+    if (!system.isEmpty() && (real.compare(system, Qt::CaseInsensitive) == 0 ||
+                              real.startsWith(system + '/', Qt::CaseInsensitive)))
+        return "a system folder";
+#else
+    static const char* const withContents[] = {"/etc",     "/proc",      "/sys",       "/dev",     "/boot",
+                                               "/run",     "/usr",       "/bin",       "/sbin",    "/lib",
+                                               "/lib32",   "/lib64",     "/libx32",    "/root",    "/var/lib",
+                                               "/var/log", "/var/cache", "/var/spool", "/var/mail"};
+    // Sites often lie below these, never in them.
+    static const char* const themselves[] = {"/var", "/home",  "/opt", "/srv",
+                                             "/mnt", "/media", "/tmp", "/var/tmp"};
+    for (const char* folder : withContents)
+        if (real == QLatin1String(folder) || real.startsWith(QLatin1String(folder) + '/'))
+            return "a system folder";
+    for (const char* folder : themselves)
+        if (real == QLatin1String(folder))
+            return "a system folder";
+#endif
+    return {};
+}
+
+// Opens the target, then checks what was opened: a regular file whose real path lies inside the
+// target's root, with no hidden name below it. Checking the name before opening would leave a
+// moment in which a link could be put in its place. Returns 200, or the status to answer.
+int OpenChecked(QFile& file, const TPreviewServer::TTarget& target) {
+    QString real;
+#ifdef Q_OS_WIN
+    file.setFileName(target.fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return QFileInfo::exists(target.fileName) ? 403 : 404;
+    const QFileInfo info(target.fileName);
+    if (!info.isFile())
+        return 404;
+    real = info.canonicalFilePath();
+#else
+    const QByteArray name = QFile::encodeName(target.fileName);
+    // Without blocking: a pipe put in the folder must not stop the editor.
+    const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0)
+        return errno == ENOENT || errno == ENOTDIR ? 404 : 403;
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0 || !S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return 404;
+    }
+    std::array<char, 4096> link{};
+    const std::string fdPath = "/proc/self/fd/" + std::to_string(fd);
+    const ssize_t length = ::readlink(fdPath.c_str(), link.data(), link.size() - 1);
+    if (length > 0) {
+        real = QFile::decodeName(QByteArray(link.data(), length));
+    } else {
+        // Without /proc: the real path of the name must still be the very file that was opened.
+        real = QFileInfo(target.fileName).canonicalFilePath();
+        struct stat named {};
+        if (real.isEmpty() || ::stat(QFile::encodeName(real).constData(), &named) != 0 ||
+            named.st_dev != opened.st_dev || named.st_ino != opened.st_ino)
+            real.clear();
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return 403;
+    }
+#endif
+    const bool allowed = target.isPage ? real == target.root
+                                       : !target.root.isEmpty() && InsideFolder(real, target.root) &&
+                                             !("/" + real.mid(target.root.size())).contains("/.");
+    if (!allowed) {
+        file.close();
+        return 403;
+    }
+    return 200;
+}
 
 QByteArray StatusText(int status) {
     switch (status) {
@@ -148,6 +266,14 @@ public:
         timer_->start(server_.Timeout());
     }
 
+    // Not yet answering: the client has not sent its request.
+    bool Idle() const { return !responding_; }
+    // The server got busy: waiting ends no later than its timeout now.
+    void Hurry() {
+        if (timer_->remainingTime() > server_.Timeout())
+            timer_->start(server_.Timeout());
+    }
+
 private:
     void ReadRequest() {
         if (responding_) {
@@ -176,14 +302,14 @@ private:
             return Answer(400, {});
         QByteArray host;
         QByteArray range;
-        bool hasHost = false;
+        int hosts = 0;
         for (qsizetype i = 1; i < lines.size(); ++i) {
             const qsizetype colon = lines[i].indexOf(':');
             if (colon <= 0)
                 return Answer(400, {});
             const QByteArray name = lines[i].left(colon).trimmed().toLower();
             if (name == "host") {
-                hasHost = true;
+                ++hosts;
                 host = lines[i].mid(colon + 1).trimmed();
             } else if (name == "range") {
                 range = lines[i].mid(colon + 1);
@@ -191,6 +317,10 @@ private:
         }
         // A page from elsewhere that a name server points at 127.0.0.1 names its own host: it must
         // not read the user's folders.
+        // Two Host headers leave open which one a proxy or the browser meant: neither is trusted.
+        if (hosts > 1)
+            return Answer(400, {});
+        const bool hasHost = hosts == 1;
         const QByteArray port = QByteArray::number(server_.Port());
         if (hasHost ? (host != "127.0.0.1:" + port && host.toLower() != "localhost:" + port)
                     : parts[2] != "HTTP/1.0")
@@ -203,9 +333,8 @@ private:
         const TPreviewServer::TTarget target = server_.Resolve(parts[1]);
         if (target.status != 200)
             return Answer(target.status, {});
-        file_.setFileName(target.fileName);
-        if (!file_.open(QIODevice::ReadOnly))
-            return Answer(403, {});
+        if (const int status = OpenChecked(file_, target); status != 200)
+            return Answer(status, {});
         const qint64 size = file_.size();
         qint64 start = 0;
         qint64 length = size;
@@ -218,6 +347,8 @@ private:
         if (target.isPage)
             type += "; charset=windows-1252"; // the core writes its pages in that code page
         QByteArray extra = "Content-Type: " + type + "\r\nAccept-Ranges: bytes\r\n";
+        if (target.isPage)
+            extra += server_.PageHeaders();
         if (kind == TRangeKind::Part)
             extra += "Content-Range: bytes " + QByteArray::number(start) + "-" +
                      QByteArray::number(start + length - 1) + "/" + QByteArray::number(size) + "\r\n";
@@ -276,30 +407,23 @@ private:
     bool head_ = false;
 };
 
-// The file `relative` names inside `folder`; only a regular file whose real location is inside.
-TPreviewServer::TTarget FileInside(const QString& folder, const QByteArray& relative) {
-    if (folder.isEmpty())
-        return {404, {}, false};
+// The file `relative` names inside `root` (a real path), to be checked once opened.
+TPreviewServer::TTarget FileInside(const QString& root, const QByteArray& relative) {
+    if (root.isEmpty())
+        return {404, {}, {}, false};
+    // Hidden names (".git", ".ssh") are never served, nor "." and "..".
     for (const QByteArray& segment : relative.split('/'))
-        if (segment == "." || segment == "..")
-            return {403, {}, false};
+        if (segment.startsWith('.'))
+            return {403, {}, {}, false};
     if (relative.startsWith('/') || relative.contains("//"))
-        return {403, {}, false}; // an absolute path, or one in disguise
-    const QString root = QFileInfo(folder).canonicalFilePath();
-    const QFileInfo file(QDir(folder).filePath(QFile::decodeName(relative)));
-    if (root.isEmpty() || !file.exists())
-        return {404, {}, false};
-    const QString real = file.canonicalFilePath();
-    if (real != root && !real.startsWith(root + '/'))
-        return {403, {}, false};
-    if (!QFileInfo(real).isFile())
-        return {404, {}, false};
-    return {200, real, false};
+        return {403, {}, {}, false}; // an absolute path, or one in disguise
+    return {200, QDir(root).filePath(QFile::decodeName(relative)), root, false};
 }
 
 } // namespace
 
-TPreviewServer::TPreviewServer(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+TPreviewServer::TPreviewServer(QObject* parent)
+    : QObject(parent), server_(new QTcpServer(this)), secret_(NewSecret()) {
     connect(server_, &QTcpServer::newConnection, this, &TPreviewServer::AcceptConnections);
 }
 
@@ -333,11 +457,34 @@ QString TPreviewServer::Origin() const {
     return IsListening() ? QString("http://127.0.0.1:%1").arg(Port()) : QString();
 }
 
-void TPreviewServer::SetPreview(const QString& page, const QString& webRoot, const QString& codeBase) {
+QString TPreviewServer::Base() const {
+    return IsListening() ? Origin() + '/' + QString::fromLatin1(secret_) : QString();
+}
+
+int TPreviewServer::Timeout() const {
+    return connections_ * 4 >= MaxConnections * 3 ? std::min(timeout_, BusyTimeout) : timeout_;
+}
+
+QString TPreviewServer::SetPreview(const QString& page, const QString& webRoot, const QString& codeBase) {
     page_ = page;
     pageName_ = QFileInfo(page).fileName();
-    webRoot_ = webRoot;
-    codeBase_ = codeBase;
+    pageReal_ = QFileInfo(page).canonicalFilePath();
+    QString refusals;
+    // The real folders are taken now: what the names point at later is not served.
+    auto take = [&refusals](const QString& folder, const char* what, QString& real, bool& refused) {
+        real = folder.isEmpty() ? QString() : QFileInfo(folder).canonicalFilePath();
+        const QString why = real.isEmpty() ? QString() : RefusedBecause(real);
+        refused = !why.isEmpty();
+        if (!refused)
+            return;
+        real.clear();
+        refusals += QString("%1The browser preview does not serve the %2 %3: it is %4. Keep the applet's "
+                            "files in a folder of their own.")
+                        .arg(refusals.isEmpty() ? "" : "\n", what, folder, why);
+    };
+    take(webRoot, "web root", webRoot_, webRootRefused_);
+    take(codeBase, "code base", codeBase_, codeBaseRefused_);
+    return refusals;
 }
 
 std::optional<TServedPreview> TPreviewServer::Serve(const std::string& page, const std::string& webRoot,
@@ -345,11 +492,23 @@ std::optional<TServedPreview> TPreviewServer::Serve(const std::string& page, con
     if (!Start())
         return std::nullopt;
     auto decode = [](const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); };
-    SetPreview(decode(page), decode(webRoot), decode(codeBase));
-    const std::string origin = Origin().toStdString();
-    return TServedPreview{origin + kPagePrefix.toStdString() +
-                              QUrl::toPercentEncoding(pageName_).toStdString(),
-                          origin + "/", origin + kCodePrefix.toStdString()};
+    const QString refused = SetPreview(decode(page), decode(webRoot), decode(codeBase));
+    const std::string base = Base().toStdString();
+    return TServedPreview{base + kPagePrefix.toStdString() + QUrl::toPercentEncoding(pageName_).toStdString(),
+                          base + "/", base + kCodePrefix.toStdString(), refused.toStdString()};
+}
+
+QByteArray TPreviewServer::PageHeaders() const {
+    // Scripts only from the page's own origin, and with the in-browser runtime its loader's folder
+    // and the one line that starts it.
+    QByteArray sources = "'self'";
+    if (runtime_) {
+        const QByteArray loader = CheerpJLoaderURL;
+        sources += " " + loader.left(loader.lastIndexOf('/') + 1) + " 'sha256-" +
+                   QCryptographicHash::hash(CheerpJInitScript, QCryptographicHash::Sha256).toBase64() +
+                   "' 'wasm-unsafe-eval'";
+    }
+    return "Content-Security-Policy: script-src " + sources + "\r\n";
 }
 
 TPreviewServer::TTarget TPreviewServer::Resolve(const QByteArray& path) const {
@@ -358,26 +517,47 @@ TPreviewServer::TTarget TPreviewServer::Resolve(const QByteArray& path) const {
     if (query >= 0)
         raw.truncate(query);
     if (!raw.startsWith('/'))
-        return {400, {}, false};
+        return {400, {}, {}, false};
+    // Without the secret, nothing is there at all.
+    const qsizetype secretEnd = raw.indexOf('/', 1);
+    if (secretEnd < 0 || !SameSecret(raw.mid(1, secretEnd - 1), secret_))
+        return {404, {}, {}, false};
+    raw.remove(0, secretEnd);
     const QByteArray decoded = QByteArray::fromPercentEncoding(raw);
     if (raw.contains('\\') || decoded.contains('\\') || decoded.contains('\0'))
-        return {403, {}, false};
+        return {403, {}, {}, false};
     if (decoded.startsWith(kPagePrefix)) {
-        if (pageName_.isEmpty() || decoded.mid(kPagePrefix.size()) != QFile::encodeName(pageName_) ||
-            !QFileInfo(page_).isFile())
-            return {404, {}, false};
-        return {200, page_, true};
+        if (pageName_.isEmpty() || decoded.mid(kPagePrefix.size()) != QFile::encodeName(pageName_))
+            return {404, {}, {}, false};
+        return {200, page_, pageReal_, true};
     }
     if (decoded.startsWith(kCodePrefix))
-        return FileInside(codeBase_, decoded.mid(kCodePrefix.size()));
+        return codeBaseRefused_ ? TTarget{403, {}, {}, false}
+                                : FileInside(codeBase_, decoded.mid(kCodePrefix.size()));
     if (decoded.startsWith(kReserved))
-        return {404, {}, false};
-    return FileInside(webRoot_, decoded.mid(1));
+        return {404, {}, {}, false};
+    return webRootRefused_ ? TTarget{403, {}, {}, false} : FileInside(webRoot_, decoded.mid(1));
 }
 
 void TPreviewServer::AcceptConnections() {
     while (QTcpSocket* socket = server_->nextPendingConnection()) {
-        if (connections_ >= MaxConnections || !socket->peerAddress().isLoopback()) {
+        if (!socket->peerAddress().isLoopback()) {
+            socket->abort();
+            delete socket;
+            continue;
+        }
+        // A full pool gives up the client that has waited longest without asking for anything: one
+        // program holding connections open must not keep the browser out.
+        if (connections_ >= MaxConnections) {
+            const QObjectList owned = children();
+            for (QObject* child : owned)
+                if (auto* connection = dynamic_cast<TPreviewConnection*>(child);
+                    connection && connection->Idle()) {
+                    delete connection;
+                    break;
+                }
+        }
+        if (connections_ >= MaxConnections) {
             socket->abort();
             delete socket;
             continue;
@@ -386,6 +566,10 @@ void TPreviewServer::AcceptConnections() {
         ++connections_;
         connect(connection, &QObject::destroyed, this,
                 [this] { connections_ = std::max(0, connections_ - 1); });
+        if (Timeout() < timeout_)
+            for (QObject* child : children())
+                if (auto* other = dynamic_cast<TPreviewConnection*>(child); other && other->Idle())
+                    other->Hurry();
     }
 }
 

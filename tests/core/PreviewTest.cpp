@@ -323,6 +323,7 @@ TEST_F(PreviewFixture, FailureRestoresTheDocumentAndTheCurrentFolder) {
 class FakeHost : public PreviewHost {
 public:
     bool works = true;
+    std::string refused;
     std::vector<TStrings> served; // page, web root, code base
     std::optional<TServedPreview> Serve(const std::string& page, const std::string& webRoot,
                                         const std::string& codeBase) override {
@@ -330,7 +331,7 @@ public:
         if (!works)
             return std::nullopt;
         return TServedPreview{"http://h/~zarn/preview/" + ExtractFileName(page), "http://h/",
-                              "http://h/~zarn/code/"};
+                              "http://h/~zarn/code/", refused};
     }
 };
 
@@ -371,6 +372,11 @@ TEST_F(PreviewFixture, BrowserPreviewIsServedByTheHost) {
     RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host);
     EXPECT_TRUE(host.served.empty());
     EXPECT_TRUE(prompt.Texts().empty());
+    // A folder the host will not serve is not passed over in silence.
+    settings.UseWebAsAV = true;
+    host.refused = "not served";
+    RunPreview(tag, documentPath, settings, prompt, actions, tempFiles, dir.dir() + "tmp", &host);
+    EXPECT_EQ(prompt.Texts(), TStrings{"not served"});
 }
 
 // The in-browser runtime goes into browser previews only: never the document, the generated code or

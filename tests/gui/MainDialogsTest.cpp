@@ -157,7 +157,7 @@ TEST_F(MainDialogsFixture, PreviewHandsThePageOn) {
     // The browser gets the page from the window's loopback server.
     const TPreviewServer& server = PreviewServerOf(&form);
     const std::string pageURL = actions.opened.back();
-    const std::string prefix = server.Origin().toStdString() + "/~zarn/preview/";
+    const std::string prefix = server.Base().toStdString() + "/~zarn/preview/";
     ASSERT_TRUE(server.IsListening());
     EXPECT_EQ(pageURL, prefix + ExtractFileName(TempFiles().Files().back()));
     const std::string path = pageURL.substr(server.Origin().size());

@@ -2,6 +2,8 @@
 
 #include "ui/PreviewServer.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QHostAddress>
@@ -11,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <memory>
+
+#include <sys/stat.h>
 
 namespace zarn {
 namespace {
@@ -70,24 +75,29 @@ protected:
         fs::create_directory_symlink(dir.path() / "outside", dir.path() / "web/linkdir");
         served = server.Serve(dir.file("ZARpage.html"), dir.dir() + "web/", dir.dir() + "code/");
         ASSERT_TRUE(served);
+        secret = server.Base().mid(server.Origin().size()).toUtf8();
+        ASSERT_GE(secret.size(), 1 + 22); // "/" and at least 128 bits
     }
     void TearDown() override {
         server.Stop();
         EXPECT_FALSE(server.IsListening());
     }
 
+    // Paths from the root get the secret in front; `extra` are more header lines.
     TReply Get(const QByteArray& path, const QByteArray& extra = {}, const QByteArray& method = "GET") {
-        return Exchange(server.Port(), method + " " + path + " HTTP/1.1\r\nHost: 127.0.0.1:" +
-                                           QByteArray::number(server.Port()) + "\r\n" + extra + "\r\n");
+        return Exchange(server.Port(), method + " " + (path.startsWith('/') ? secret + path : path) +
+                                           " HTTP/1.1\r\n" + HostLine() + extra + "\r\n");
     }
+    QByteArray HostLine() const { return "Host: 127.0.0.1:" + QByteArray::number(server.Port()) + "\r\n"; }
 
     TempDir dir;
     TPreviewServer server;
     std::optional<TServedPreview> served;
+    QByteArray secret; // "/<secret>"
 };
 
 TEST_F(PreviewServerFixture, ServesThePageAndFilesWithRanges) {
-    const std::string origin = server.Origin().toStdString();
+    const std::string origin = server.Base().toStdString();
     EXPECT_TRUE(origin.starts_with("http://127.0.0.1:"));
     EXPECT_EQ(served->pageURL, origin + "/~zarn/preview/ZARpage.html");
     EXPECT_EQ(served->webRootURL, origin + "/");
@@ -155,12 +165,12 @@ TEST_F(PreviewServerFixture, RefusesWhatLiesOutsideItsFolders) {
     // Only GET and HEAD, and only for this host: a page elsewhere that resolves to 127.0.0.1 is refused.
     EXPECT_EQ(Get("/classes/Demo.class", {}, "POST").status, 405);
     const QByteArray port = QByteArray::number(server.Port());
-    EXPECT_EQ(
-        Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.1\r\nHost: evil.test:" + port + "\r\n\r\n")
-            .status,
-        403);
-    EXPECT_EQ(Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.1\r\n\r\n").status, 400);
-    EXPECT_EQ(Exchange(server.Port(), "GET /classes/Demo.class HTTP/1.0\r\n\r\n").status, 200);
+    EXPECT_EQ(Exchange(server.Port(), "GET " + secret + "/classes/Demo.class HTTP/1.1\r\nHost: evil.test:" +
+                                          port + "\r\n\r\n")
+                  .status,
+              403);
+    EXPECT_EQ(Exchange(server.Port(), "GET " + secret + "/classes/Demo.class HTTP/1.1\r\n\r\n").status, 400);
+    EXPECT_EQ(Exchange(server.Port(), "GET " + secret + "/classes/Demo.class HTTP/1.0\r\n\r\n").status, 200);
 }
 
 // A client that sends too much, or too little, is answered and dropped; others are still served.
@@ -185,6 +195,95 @@ TEST_F(PreviewServerFixture, HostileClientsNeitherHangNorStopIt) {
     // A new preview replaces the one served.
     server.SetPreview(QString::fromStdString(dir.file("ZARpage.html")), {}, {});
     EXPECT_EQ(Get("/classes/Demo.class").status, 404);
+}
+
+// Without the secret, to a hidden name, to a folder never served, or with two Host headers: nothing.
+TEST_F(PreviewServerFixture, RefusesStrangersHiddenFilesAndPrivateFolders) {
+    fs::create_directories(dir.path() / "web/.git");
+    fs::create_directories(dir.path() / "web/classes/.ssh");
+    WriteFile(dir.file("web/.git/config"), "secret");
+    WriteFile(dir.file("web/classes/.ssh/id_rsa"), "secret");
+    WriteFile(dir.file("web/.hidden.class"), "secret");
+    fs::create_symlink(dir.path() / "web/.git/config", dir.path() / "web/config.txt");
+    ASSERT_EQ(::mkfifo(dir.file("web/pipe.class").c_str(), 0600), 0); // opening it must not hang
+    const std::string web = dir.dir() + "web/";
+    const std::string code = dir.dir() + "code/";
+    const std::string home = QDir::homePath().toStdString() + "/";
+    QByteArray wrong = secret;
+    wrong[1] = wrong[1] == 'A' ? 'B' : 'A';
+    struct Case {
+        std::string webRoot, codeBase;
+        QByteArray request;
+        int status;
+        std::string refused;
+    };
+    const QByteArray host = HostLine();
+    for (const Case& c : {
+             Case{web, code, "GET /classes/Demo.class HTTP/1.1\r\n" + host, 404, {}},
+             Case{web, code, "GET " + wrong + "/classes/Demo.class HTTP/1.1\r\n" + host, 404, {}},
+             Case{web, code, "GET " + secret + " HTTP/1.1\r\n" + host, 404, {}},
+             Case{web, code, "GET /~zarn/code/Lib.jar HTTP/1.0\r\n", 404, {}},
+             Case{web, code, "GET " + secret + "/.git/config HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/%2egit/config HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/classes/.ssh/id_rsa HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/.hidden.class HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/config.txt HTTP/1.1\r\n" + host, 403, {}},
+             Case{web, code, "GET " + secret + "/pipe.class HTTP/1.1\r\n" + host, 404, {}},
+             Case{web, code, "GET " + secret + "/classes/Demo.class HTTP/1.1\r\n" + host + host, 400, {}},
+             Case{web, "/etc/", "GET " + secret + "/~zarn/code/passwd HTTP/1.1\r\n" + host, 403,
+                  "code base /etc/: it is a system folder"},
+             Case{web, "/usr/share/", "GET " + secret + "/~zarn/code/ HTTP/1.1\r\n" + host, 403,
+                  "code base /usr/share/: it is a system folder"},
+             Case{"/", code, "GET " + secret + "/etc/passwd HTTP/1.1\r\n" + host, 403,
+                  "web root /: it is the file system's root"},
+             Case{home, code, "GET " + secret + "/.bashrc HTTP/1.1\r\n" + host, 403,
+                  "web root " + home + ": it is a home folder"},
+         }) {
+        SCOPED_TRACE(c.request.toStdString());
+        served = server.Serve(dir.file("ZARpage.html"), c.webRoot, c.codeBase);
+        ASSERT_TRUE(served);
+        EXPECT_NE(served->refused.find(c.refused), std::string::npos) << served->refused;
+        EXPECT_EQ(served->refused.empty(), c.refused.empty()) << served->refused;
+        const TReply reply = Exchange(server.Port(), c.request + "\r\n");
+        EXPECT_EQ(reply.status, c.status);
+        EXPECT_FALSE(reply.body.contains("secret")) << reply.body.toStdString();
+        EXPECT_EQ(reply.Header("X-Content-Type-Options"), "nosniff");
+    }
+}
+
+// The page allows scripts from its own origin only, and the in-browser runtime's when it is on.
+TEST_F(PreviewServerFixture, ThePageCarriesItsScriptPolicy) {
+    const QByteArray page = "/~zarn/preview/ZARpage.html";
+    const TReply plain = Get(page);
+    EXPECT_EQ(plain.status, 200);
+    EXPECT_EQ(plain.Header("Content-Security-Policy"), "script-src 'self'");
+    EXPECT_EQ(plain.Header("X-Content-Type-Options"), "nosniff");
+    server.SetRuntime(true);
+    const QByteArray policy = Get(page).Header("Content-Security-Policy");
+    const QByteArray loader = CheerpJLoaderURL;
+    EXPECT_TRUE(
+        policy.startsWith("script-src 'self' " + loader.left(loader.lastIndexOf('/') + 1) + " 'sha256-"))
+        << policy.toStdString();
+    const TReply file = Get("/classes/Demo.class");
+    EXPECT_EQ(file.Header("X-Content-Type-Options"), "nosniff");
+    EXPECT_TRUE(file.Header("Content-Security-Policy").isEmpty());
+}
+
+// One program holding many idle connections does not keep the browser out.
+TEST_F(PreviewServerFixture, ServesWhileManyIdleConnectionsAreHeld) {
+    std::vector<std::unique_ptr<QTcpSocket>> idle;
+    for (int i = 0; i < 40; ++i) {
+        idle.push_back(std::make_unique<QTcpSocket>());
+        idle.back()->connectToHost(QHostAddress::LocalHost, server.Port());
+        ASSERT_TRUE(idle.back()->waitForConnected(2000));
+        if (i % 2 == 0)
+            idle.back()->write("GET "); // a request begun and never finished
+    }
+    QElapsedTimer clock;
+    clock.start();
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(Get("/~zarn/preview/ZARpage.html").status, 200);
+    EXPECT_LT(clock.elapsed(), 3000);
 }
 
 } // namespace
