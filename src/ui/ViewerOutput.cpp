@@ -38,7 +38,7 @@ QString ViewerExitMeaning(int exitCode) {
     case 6:
         return "there is no display to show the applet on (or only the headless Java runtime is installed)";
     case 7:
-        return "the applet failed in init or start";
+        return "the applet failed in init or start, or blocked the viewer so that its window could not close";
     case -1:
         return "it crashed or was stopped";
     default:

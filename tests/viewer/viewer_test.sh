@@ -24,10 +24,12 @@ cp "$probeJar" "$site/lib/probe.jar"
 cp "$probeClasses/ProbeApplet.class" "$site/classes/"
 siteURL="file:$(echo "$site" | sed 's/ /%20/g')/"
 
-# viewer PAGE [java options...]: runs it, leaves the exit code in $rc and stderr in $work/err
+# viewer PAGE [java options...]: runs it (with --quit-after-show when $quit is set), leaves the exit
+# code in $rc and stderr in $work/err
+quit=
 viewer() {
     page=$1; shift
-    timeout 60 "$java" "$@" -jar "$viewer" "$page" >"$work/out" 2>"$work/err"
+    timeout 60 "$java" "$@" -jar "$viewer" ${quit:+--quit-after-show} "$page" >"$work/out" 2>"$work/err"
     rc=$?
 }
 expect_rc() {
@@ -108,6 +110,84 @@ CASES
 viewer "$site/page.html" -Djava.awt.headless=true
 expect_rc 6 "headless runtime"
 grep -q "no display" "$work/err" || fail "headless runtime: $(cat "$work/err")"
+
+# Hostile pages. Files that are no pages are refused at once, not read until they end.
+mkfifo "$work/fifo.html"
+mkdir "$work/folder.html"
+for page in "$work/fifo.html" "$work/folder.html" /dev/zero; do
+    viewer "$page"
+    expect_rc 3 "$page"
+done
+
+# Script, style, text box, title and comment content is text: no applet, no parameter comes from it
+# (one would fail to load, with 5).
+cat >"$site/raw.html" <<PAGE
+<script>document.write("<applet code=Missing1 width=5 height=5></applet>");</script>
+<STYLE>/* <applet code=Missing2> */</STYLE ><textarea><applet code=Missing3></applet></textarea>
+<title><applet code=Missing4></title><!-- <applet code=Missing5> -->
+<applet code=ProbeApplet codebase=classes width=50 height=40><param name=out value="$work/raw.txt">
+<script>'<param name=greeting value=scripted>'</Script><TEXTAREA><param name=unquoted value=typed></textarea>
+</applet><script>unclosed <applet code=Missing6>
+PAGE
+viewer "$site/raw.html"
+expect_rc 0 "raw text"
+expect_line "param greeting=null" "$work/raw.txt"
+expect_line "param unquoted=null" "$work/raw.txt"
+
+# A value of 1.2 MB of bare "&" is read in a moment.
+{
+    printf '<applet code=ProbeApplet codebase=classes width=50 height=40><param name=out value="%s">' "$work/big.txt"
+    printf '<param name=big value="'
+    head -c 1200000 /dev/zero | tr '\0' '&'
+    printf '&amp;"></applet>\n'
+} >"$site/big.html"
+start=$(date +%s)
+viewer "$site/big.html"
+expect_rc 0 "large value"
+[ $(($(date +%s) - start)) -lt 10 ] || fail "large value: $(($(date +%s) - start)) s"
+expect_line "big length=1200001" "$work/big.txt"
+
+# Ten thousand applets: sixteen open, the status line and stderr say how many did not.
+probe="<applet code=ProbeApplet codebase=classes width=20 height=20><param name=out value=\"$work/many.txt\">"
+awk -v probe="$probe" 'BEGIN { for (i = 0; i < 10000; i++)
+    print probe "<param name=stay value=1><param name=status value=1></applet>" }' >"$site/many.html"
+quit=1
+viewer "$site/many.html"
+expect_rc 0 "many applets"
+grep -q "9984 more applets of the page were not opened (16 at most)" "$work/err" || fail "many applets: $(head -c 500 "$work/err")"
+[ "$(grep -c '^start$' "$work/many.txt")" = 16 ] || fail "many applets: $(grep -c '^start$' "$work/many.txt") started"
+grep -q "^status=Applet started. 9984 more applets" "$work/many.txt" || fail "many applets: $(grep status= "$work/many.txt" | head -n 2)"
+
+# An applet that blocks the event thread: closing (by quit-after-show, or by the close box) still
+# ends the viewer, with 7.
+for block in 1 close; do
+    [ "$block" = 1 ] && quit=1 || quit=
+    echo "<applet code=ProbeApplet codebase=classes width=50 height=40>
+<param name=out value=\"$work/block.txt\"><param name=block value=$block></applet>" >"$site/block.html"
+    viewer "$site/block.html"
+    expect_rc 7 "blocked event thread ($block)"
+    grep -q "blocks the event thread" "$work/err" || fail "blocked event thread ($block): $(cat "$work/err")"
+done
+quit=
+
+# A server that takes the connection and never answers: the page, the archive and the class each
+# give up after the timeout.
+if command -v python3 >/dev/null 2>&1; then
+    python3 -c 'import socket, sys, time
+s = socket.socket(); s.bind(("127.0.0.1", 0)); s.listen(16)
+print(s.getsockname()[1]); sys.stdout.flush(); time.sleep(100)' >"$work/port" &
+    server=$!
+    while [ ! -s "$work/port" ] && kill -0 $server 2>/dev/null; do sleep 0.1; done
+    silent="http://127.0.0.1:$(cat "$work/port")"
+    viewer "$silent/page.html" -Dzarn.viewer.timeout=1000
+    expect_rc 3 "silent server, page"
+    echo "<applet code=ProbeApplet codebase=\"$silent/classes\" archive=probe.jar width=5 height=5></applet>" >"$site/silent.html"
+    viewer "$site/silent.html" -Dzarn.viewer.timeout=1000
+    expect_rc 5 "silent server, class"
+    kill $server
+else
+    echo "python3 not found: the network timeouts are not tested"
+fi
 
 [ "$failures" = 0 ] && echo "applet viewer: all cases passed"
 [ "$failures" = 0 ]

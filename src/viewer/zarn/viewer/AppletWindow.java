@@ -47,6 +47,7 @@ final class AppletWindow implements AppletStub, AppletContext {
     private volatile boolean active;
     private volatile boolean failed;
     private boolean closing;
+    private volatile String note;
 
     AppletWindow(PageReader.AppletTag tag, URL documentBase, URL codeBase, Applet applet, Page page) {
         this.tag = tag;
@@ -70,6 +71,11 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     boolean started() {
         return active;
+    }
+
+    /** A word about the page as a whole, for the status line once the applet has started. */
+    void note(String text) {
+        note = text;
     }
 
     void closeLater() {
@@ -108,7 +114,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             EventQueue.invokeLater(applet::validate);
             applet.start();
             active = true;
-            showStatus("Applet started.");
+            showStatus(note == null ? "Applet started." : "Applet started. " + note);
         } catch (Throwable error) {
             failed = true;
             System.err.println("zarn-viewer: " + tag.code + " failed to start:");
@@ -122,6 +128,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         if (closing)
             return;
         closing = true;
+        Watchdog.windowClosing();
         Thread end = new Thread(() -> {
             try {
                 if (active) {
@@ -135,6 +142,7 @@ final class AppletWindow implements AppletStub, AppletContext {
             }
             EventQueue.invokeLater(() -> {
                 frame.dispose();
+                Watchdog.windowClosed();
                 page.closed(this);
             });
         }, "applet end " + tag.code);

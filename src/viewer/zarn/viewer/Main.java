@@ -5,14 +5,10 @@ import java.awt.AWTError;
 import java.awt.GraphicsEnvironment;
 import java.awt.HeadlessException;
 import java.awt.Toolkit;
-import java.io.ByteArrayOutputStream;
 import java.io.File;
-import java.io.IOException;
-import java.io.InputStream;
 import java.net.MalformedURLException;
 import java.net.URL;
 import java.net.URLClassLoader;
-import java.nio.charset.Charset;
 import java.util.ArrayList;
 import java.util.Enumeration;
 import java.util.List;
@@ -24,11 +20,12 @@ import java.util.List;
  * Exit codes (stderr says why):
  *   0  every window was closed
  *   2  wrong arguments
- *   3  the page cannot be read
+ *   3  the page cannot be read (also: a folder, a pipe or a device, more than 16 MB, no answer in time)
  *   4  the page holds no applet
  *   5  an applet's class cannot be found, is not a valid class file, or is not an applet
  *   6  no display to show the applet on
- *   7  an applet failed in init or start (its windows were then closed)
+ *   7  an applet failed in init or start (its windows were then closed), or blocked the event thread
+ *      so that its window could not close (the viewer ended after a grace time)
  */
 @SuppressWarnings({"deprecation", "removal"})
 public final class Main implements AppletWindow.Page {
@@ -40,6 +37,9 @@ public final class Main implements AppletWindow.Page {
     static final int EXIT_CLASS = 5;
     static final int EXIT_NO_DISPLAY = 6;
     static final int EXIT_APPLET_FAILED = 7;
+
+    /** More windows would bury the desktop; a page rarely holds more than a few applets. */
+    static final int MAX_APPLETS = 16;
 
     /** A failure that ends the viewer with its code. */
     static final class Failure extends Exception {
@@ -56,6 +56,7 @@ public final class Main implements AppletWindow.Page {
     private boolean anyFailed;
 
     public static void main(String[] args) {
+        PageSource.setNetworkTimeouts();
         try {
             new Main().run(args);
         } catch (Failure failure) {
@@ -71,9 +72,17 @@ public final class Main implements AppletWindow.Page {
         if (args.length != 1 || args[0].isEmpty())
             throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--quit-after-show] PAGE (a file or a URL)");
         URL pageURL = pageURL(args[0]);
-        PageReader.Page page = PageReader.read(readPage(pageURL), pageURL);
+        PageReader.Page page = PageReader.read(PageSource.read(pageURL), pageURL);
         if (page.applets.isEmpty())
             throw new Failure(EXIT_NO_APPLET, "no <APPLET> on the page " + args[0]);
+        String note = null;
+        if (page.applets.size() > MAX_APPLETS) {
+            int left = page.applets.size() - MAX_APPLETS;
+            page.applets.subList(MAX_APPLETS, page.applets.size()).clear();
+            note = left + (left == 1 ? " more applet of the page was" : " more applets of the page were")
+                   + " not opened (" + MAX_APPLETS + " at most).";
+            System.err.println("zarn-viewer: " + note);
+        }
 
         List<Class<?>> classes = new ArrayList<Class<?>>();
         List<URL> codeBases = new ArrayList<URL>();
@@ -83,12 +92,15 @@ public final class Main implements AppletWindow.Page {
             classes.add(appletClass(tag, codeBase));
         }
         checkDisplay();
+        Watchdog.start(EXIT_APPLET_FAILED);
 
         synchronized (this) {
             for (int i = 0; i < page.applets.size(); i++) {
                 PageReader.AppletTag tag = page.applets.get(i);
                 Applet applet = instantiate(tag, classes.get(i));
-                windows.add(new AppletWindow(tag, page.documentBase, codeBases.get(i), applet, this));
+                AppletWindow window = new AppletWindow(tag, page.documentBase, codeBases.get(i), applet, this);
+                window.note(note);
+                windows.add(window);
             }
             for (AppletWindow window : windows)
                 window.open("Applet viewer: " + window.applet().getClass().getName());
@@ -117,6 +129,7 @@ public final class Main implements AppletWindow.Page {
         } catch (InterruptedException e) {
             Thread.currentThread().interrupt();
         }
+        Watchdog.endAsked();
         for (AppletWindow window : open) {
             if (window.started() && window.applet().isShowing())
                 System.err.println("zarn-viewer: shown: " + window.applet().getClass().getName() + " "
@@ -141,24 +154,6 @@ public final class Main implements AppletWindow.Page {
             return new File(argument).getAbsoluteFile().toURI().toURL();
         } catch (MalformedURLException e) {
             throw new Failure(EXIT_PAGE, "the page " + argument + " is no valid path: " + e.getMessage());
-        }
-    }
-
-    /** Pages from ZARN are Windows-1252 text, as are most pages of the applet years. */
-    private static String readPage(URL url) throws Failure {
-        try (InputStream in = url.openStream()) {
-            ByteArrayOutputStream bytes = new ByteArrayOutputStream();
-            byte[] buffer = new byte[8192];
-            for (int n; (n = in.read(buffer)) > 0;) {
-                bytes.write(buffer, 0, n);
-                if (bytes.size() > 16 * 1024 * 1024)
-                    throw new Failure(EXIT_PAGE, "the page " + url + " is larger than 16 MB");
-            }
-            Charset charset = Charset.isSupported("windows-1252") ? Charset.forName("windows-1252")
-                                                                   : Charset.forName("ISO-8859-1");
-            return new String(bytes.toByteArray(), charset);
-        } catch (IOException e) {
-            throw new Failure(EXIT_PAGE, "cannot read the page " + url + ": " + e);
         }
     }
 

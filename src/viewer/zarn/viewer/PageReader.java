@@ -66,6 +66,8 @@ final class PageReader {
             if (closing) {
                 if (tag.equals("applet"))
                     current = null;
+            } else if (isRawText(tag)) {
+                skipRawText(tag);
             } else if (tag.equals("applet")) {
                 current = applet(attributes);
                 page.applets.add(current);
@@ -80,6 +82,33 @@ final class PageReader {
                     // A base that is no URL leaves the page's own address as the base.
                 }
             }
+        }
+    }
+
+    /** Elements whose content is text, not markup: an APPLET written in a script or shown in a text
+     *  box is no applet of the page. */
+    private static boolean isRawText(String tag) {
+        return tag.equals("script") || tag.equals("style") || tag.equals("textarea") || tag.equals("title")
+            || tag.equals("xmp");
+    }
+
+    /** Moves past the element's end tag, or to the end of an unclosed one. */
+    private void skipRawText(String tag) {
+        int from = pos;
+        while (true) {
+            int end = text.indexOf("</", from);
+            if (end < 0) {
+                pos = text.length();
+                return;
+            }
+            int after = end + 2 + tag.length();
+            if (text.regionMatches(true, end + 2, tag, 0, tag.length())
+                && (after == text.length() || Character.isWhitespace(text.charAt(after)) || text.charAt(after) == '>'
+                    || text.charAt(after) == '/')) {
+                pos = end;
+                return;
+            }
+            from = end + 2;
         }
     }
 
@@ -181,6 +210,9 @@ final class PageReader {
         {"copy", "\u00a9"}, {"reg", "\u00ae"}, {"euro", "\u20ac"},
     };
 
+    /** The longest reference name looked for, so that a run of bare "&" is read in one pass. */
+    private static final int LONGEST_REFERENCE = 9;
+
     /** Decodes character references; anything that is not one stays as written. */
     static String decode(String value) {
         if (value.indexOf('&') < 0)
@@ -189,8 +221,14 @@ final class PageReader {
         int i = 0;
         while (i < value.length()) {
             char c = value.charAt(i);
-            int semicolon = c == '&' ? value.indexOf(';', i) : -1;
-            String replacement = semicolon > i + 1 && semicolon - i <= 10 ? reference(value.substring(i + 1, semicolon)) : null;
+            int semicolon = -1;
+            if (c == '&') {
+                int last = Math.min(value.length() - 1, i + 1 + LONGEST_REFERENCE);
+                for (int j = i + 1; j <= last && semicolon < 0; j++)
+                    if (value.charAt(j) == ';')
+                        semicolon = j;
+            }
+            String replacement = semicolon > i + 1 ? reference(value.substring(i + 1, semicolon)) : null;
             if (replacement == null) {
                 out.append(c);
                 i++;
