@@ -8,6 +8,9 @@ import java.net.URL;
 import java.net.URLClassLoader;
 import java.security.CodeSource;
 import java.security.PermissionCollection;
+import java.util.ArrayList;
+import java.util.Arrays;
+import java.util.List;
 import java.util.PropertyPermission;
 
 /** The class loader of one applet. Its classes get the rights of an untrusted applet only: read its
@@ -49,8 +52,44 @@ final class AppletLoader extends URLClassLoader {
         }
     }
 
-    /** Whether the applet may read `url`: it lies in its code base or is one of its archives. */
-    boolean mayRead(URL url) {
+    /** Whether the applet may read `url`: it lies in its code base or is one of its archives, or the
+     *  page itself names it in one of `named` (PARAM values, or an item of a list in one) against one
+     *  of `bases`, as a page may show any picture it names. */
+    boolean mayRead(URL url, Iterable<String> named, URL... bases) {
+        if (mayRead(url))
+            return true;
+        File file = localFile(url);
+        if (file == null)
+            return false;
+        String path = canonical(file);
+        List<String> names = new ArrayList<String>();
+        for (String value : named) {
+            names.add(value);
+            // Lists of pictures in one value, as applets took them.
+            names.addAll(Arrays.asList(value.split("[|,;]")));
+        }
+        for (String value : names)
+            for (URL base : bases) {
+                try {
+                    File candidate = value == null || base == null ? null : localFile(new URL(base, value.trim()));
+                    if (path != null && candidate != null && path.equals(canonical(candidate)))
+                        return true;
+                } catch (java.net.MalformedURLException e) {
+                    // A value that is no file name names nothing.
+                }
+            }
+        return false;
+    }
+
+    private static String canonical(File file) {
+        try {
+            return file.getCanonicalPath();
+        } catch (java.io.IOException e) {
+            return null;
+        }
+    }
+
+    private boolean mayRead(URL url) {
         File file = localFile(url);
         if (file == null) {
             URL base = codeBase;

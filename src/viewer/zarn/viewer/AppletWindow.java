@@ -188,17 +188,22 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     @Override
     public AudioClip getAudioClip(URL url) {
-        return Sandbox.forApplet(applet, url, () -> Applet.newAudioClip(url));
+        return Sandbox.forApplet(applet, url, tag.params.values(), bases(), () -> Applet.newAudioClip(url));
     }
 
     @Override
     public synchronized Image getImage(URL url) {
         Image image = images.get(url);
         if (image == null) {
-            image = Sandbox.forApplet(applet, url, () -> Toolkit.getDefaultToolkit().createImage(url));
+            image = Sandbox.forApplet(applet, url, tag.params.values(), bases(),
+                                      () -> Toolkit.getDefaultToolkit().createImage(url));
             images.put(url, image);
         }
         return image;
+    }
+
+    private URL[] bases() {
+        return new URL[] {codeBase, documentBase};
     }
 
     @Override

@@ -208,10 +208,10 @@ final class Sandbox {
     }
 
     /** Runs what the viewer does for an applet (an image, a sound) with the viewer's rights when
-     *  `url` is one the applet may read itself; anything else keeps the applet's own rights. */
-    static <T> T forApplet(Object applet, URL url, PrivilegedAction<T> action) {
+     *  `url` is in its code base or named by its page; anything else keeps the applet's own rights. */
+    static <T> T forApplet(Object applet, URL url, Iterable<String> named, URL[] bases, PrivilegedAction<T> action) {
         ClassLoader loader = applet.getClass().getClassLoader();
-        if (url != null && loader instanceof AppletLoader && ((AppletLoader) loader).mayRead(url))
+        if (url != null && loader instanceof AppletLoader && ((AppletLoader) loader).mayRead(url, named, bases))
             return AccessController.doPrivileged(action);
         return action.run();
     }
