@@ -242,6 +242,8 @@ TZarnViewerLaunch ZarnViewerLaunch() {
     }
     launch.java = search.usable->program;
     launch.arguments = {"-jar", jar};
+    if (AllowsSecurityManagerOption(search.usable->major))
+        launch.arguments.insert(launch.arguments.begin(), "-Djava.security.manager=allow");
     return launch;
 }
 

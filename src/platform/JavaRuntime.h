@@ -49,6 +49,12 @@ std::string JavaSearchSummary(const TJavaSearch& search);
 // data folder beside an installed program moved elsewhere. Empty when it is nowhere.
 std::string ViewerJarPath();
 
+// Whether the runtime takes -Djava.security.manager=allow, which the viewer's sandbox needs from 18 on
+// (Java 8 to 11 would take "allow" for a class name; from 24 on there is no security manager).
+inline bool AllowsSecurityManagerOption(int major) {
+    return major >= 12 && major < 24;
+}
+
 // What "Run preview" starts for the ZARN applet viewer: java, its arguments before the page, and a
 // message instead when it cannot run.
 struct TZarnViewerLaunch {

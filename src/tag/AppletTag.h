@@ -39,6 +39,7 @@ public:
     std::string Doc;
     uint8_t Align = 0;
     bool TemplateFile = false;
+    bool Trusted = false; // the applet runs with the user's rights, outside the viewer's sandbox
 
     void Load(TKelmFile& file);
     void Save(TKelmFile& file) const;

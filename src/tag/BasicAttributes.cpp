@@ -40,6 +40,12 @@ TBasicValue getTemplateFile(const TAppletBasicParams& basic) {
 void putTemplateFile(TAppletBasicParams& basic, const TBasicValue& value) {
     basic.TemplateFile = std::get<int64_t>(value) != 0;
 }
+TBasicValue getTrusted(const TAppletBasicParams& basic) {
+    return int64_t(basic.Trusted);
+}
+void putTrusted(TAppletBasicParams& basic, const TBasicValue& value) {
+    basic.Trusted = std::get<int64_t>(value) != 0;
+}
 
 const TBasicAttribute Rows[] = {
     {TBasicField::Width, TBasicKind::Integer, "Width", "WIDTH", "width", "250", nullptr,
@@ -63,6 +69,9 @@ const TBasicAttribute Rows[] = {
      getTemplateFile, putTemplateFile},
     {TBasicField::Doc, TBasicKind::Text, "Doc", nullptr, "help page", "", nullptr,
      getText<&TAppletBasicParams::Doc>, putText<&TAppletBasicParams::Doc>},
+    // Never taken from an imported page: only the user trusts an applet.
+    {TBasicField::Trusted, TBasicKind::Flag, "Trusted", "TRUSTED", "trust this applet (full access)", "0",
+     nullptr, getTrusted, putTrusted},
 };
 
 uint8_t parseAlign(const std::string& value) {
@@ -132,6 +141,9 @@ void TAppletBasicParams::Load(TKelmFile& file) {
             break;
         }
     }
+    // Trust is the user's choice for one document, never something a template hands on.
+    if (TemplateFile)
+        Trusted = false;
 }
 
 void TAppletBasicParams::Save(TKelmFile& file) const {

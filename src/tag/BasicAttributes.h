@@ -24,7 +24,8 @@ enum class TBasicField {
     WebRoot,
     Align,
     TemplateFile,
-    Doc
+    Doc,
+    Trusted
 };
 
 // How a value is held and converted: pixels, file text, an alignment index, a flag.

@@ -240,6 +240,7 @@ TPreviewResult WritePreviewPage(TJavaAppletTag& tag, const std::string& document
                                 const TAppSettings& settings, Prompt& prompt, TTempFiles& tempFiles,
                                 const std::string& tempDirectory, PreviewHost* host) {
     TPreviewResult result;
+    result.trusted = tag.BasicParams.Trusted;
 
     TExclusiveFile pageFile;
     result.page = CreatePreviewPage(tempDirectory.empty() ? TempDirectory() : tempDirectory, pageFile);
@@ -345,6 +346,8 @@ void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt&
             return;
         }
         TStrings arguments = launch.arguments;
+        if (result.trusted)
+            arguments.push_back("--trusted");
         arguments.push_back(result.page);
         result.command = launch.java;
         for (const std::string& argument : arguments)

@@ -88,6 +88,7 @@ struct TPreviewResult {
     std::string command; // the viewer's command line, or the target handed to the browser
     bool started = false;
     std::string servedPage; // the page's URL when a host serves it
+    bool trusted = false;   // the document trusts its applet: the ZARN applet viewer runs it unsandboxed
 };
 
 // The two halves of RunPreview: the page alone, in the temporary files (the command-line tool shows

@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -253,7 +254,7 @@ void TMainForm::BuildMainPage() {
     pageLayout->addWidget(scrollBox);
     auto* content = new QWidget;
     content->setObjectName(QStringLiteral("MainContent"));
-    content->setFixedSize(521, 203);
+    content->setFixedSize(521, 229);
     scrollBox->setWidget(content);
 
     GBPaths = new QGroupBox(QStringLiteral("Applet Paths"), content);
@@ -333,12 +334,19 @@ void TMainForm::BuildMainPage() {
     Resize->setGeometry(378, 43, 127, 23);
     Resize->setToolTip(QStringLiteral("Graphically change the size of your applet."));
 
+    CBTrusted = new QCheckBox(QStringLiteral("Trust this applet (full access)"), content);
+    CBTrusted->setObjectName(QStringLiteral("CBTrusted"));
+    CBTrusted->setGeometry(12, 203, 505, 23);
+    CBTrusted->setAccessibleName(CBTrusted->text());
+    CBTrusted->setToolTip(
+        QStringLiteral("Off, the preview runs your applet in a sandbox: it may only read its code base"));
     connect(AppletWidth, &QSpinBox::valueChanged, this, &TMainForm::AWEditChange);
     connect(AppletHeight, &QSpinBox::valueChanged, this, &TMainForm::AHEditChange);
     connect(AppletHSpace, &QSpinBox::valueChanged, this, &TMainForm::AHSEditChange);
     connect(AppletVSpace, &QSpinBox::valueChanged, this, &TMainForm::AVSEditChange);
     // Only the user's pick runs the handler; the program's selection does not.
     connect(CBAlign, &QComboBox::activated, this, &TMainForm::CBAlignChange);
+    connect(CBTrusted, &QCheckBox::clicked, this, &TMainForm::CBTrustedClick);
     connect(WebRoot, &QLineEdit::textChanged, this, &TMainForm::WebRootChange);
     connect(CodeBase, &QLineEdit::textChanged, this, &TMainForm::CodeBaseChange);
     connect(Archive, &QLineEdit::textChanged, this, &TMainForm::ArchiveChange);
@@ -349,7 +357,8 @@ void TMainForm::BuildMainPage() {
     basicControls_ = {{TBasicField::Width, AppletWidth},   {TBasicField::Height, AppletHeight},
                       {TBasicField::HSpace, AppletHSpace}, {TBasicField::VSpace, AppletVSpace},
                       {TBasicField::Align, CBAlign},       {TBasicField::WebRoot, WebRoot},
-                      {TBasicField::CodeBase, CodeBase},   {TBasicField::Archive, Archive}};
+                      {TBasicField::CodeBase, CodeBase},   {TBasicField::Archive, Archive},
+                      {TBasicField::Trusted, CBTrusted}};
     PC->addTab(MainPage, QStringLiteral("Main"));
 }
 
@@ -452,6 +461,8 @@ QWidget* TMainForm::ShowBasicValue(TBasicField field) {
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
         const QSignalBlocker blocker(edit);
         edit->setText(FromAnsi(std::get<std::string>(value)));
+    } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+        box->setChecked(std::get<int64_t>(value) != 0);
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
         // A document's own index beyond the list shows nothing selected and stays stored as it is.
         const auto index = std::get<int64_t>(value);
@@ -696,6 +707,13 @@ void TMainForm::CBAlignChange(int index) {
     TBasicValue before = row.get(*BasicParams);
     row.put(*BasicParams, int64_t(index));
     RecordBasicEdit(*this, TBasicField::Align, std::move(before));
+}
+
+void TMainForm::CBTrustedClick(bool checked) {
+    const TBasicAttribute& row = BasicAttribute(TBasicField::Trusted);
+    TBasicValue before = row.get(*BasicParams);
+    row.put(*BasicParams, int64_t(checked));
+    RecordBasicEdit(*this, TBasicField::Trusted, std::move(before));
 }
 
 void TMainForm::StorePathEdit(QLineEdit* edit, TBasicField field, const QString& text) {

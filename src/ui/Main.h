@@ -18,6 +18,7 @@
 #include <vector>
 
 class QAction;
+class QCheckBox;
 class QComboBox;
 class QDragEnterEvent;
 class QDropEvent;
@@ -108,6 +109,7 @@ public:
     QLineEdit* AVSEdit = nullptr;
     QComboBox* CBAlign = nullptr;
     QPushButton* Resize = nullptr;
+    QCheckBox* CBTrusted = nullptr;
     QLabel* StatusPanel0 = nullptr;
     QLabel* StatusPanel1 = nullptr;
     QLabel* StatusNote = nullptr; // a word about refused input
@@ -220,6 +222,7 @@ public slots:
     void AHSEditChange();
     void AVSEditChange();
     void CBAlignChange(int index);
+    void CBTrustedClick(bool checked);
     void WebRootChange(const QString& text);
     void CodeBaseChange(const QString& text);
     void ArchiveChange(const QString& text);

@@ -361,6 +361,9 @@ TEST_F(CliTest, SetSavesAllValuesOrNone) {
     EXPECT_EQ(run({"get", "doc.zrd", "align"}).out, "align=7\n");
     EXPECT_EQ(run({"set", "doc.zrd", "ARCHIVE=lib/a.jar,b.jar"}).code, 0);
     EXPECT_EQ(run({"get", "doc.zrd", "archive"}).out, "archive=lib/a.jar,b.jar\n");
+    EXPECT_EQ(run({"get", "doc.zrd", "TRUSTED"}).out, "TRUSTED=0\n");
+    EXPECT_EQ(run({"set", "doc.zrd", "trusted=1"}).code, 0);
+    EXPECT_EQ(run({"get", "doc.zrd", "trusted"}).out, "trusted=1\n");
     EXPECT_NE(run({"html", "doc.zrd"}).out.find("CODE=\"Sample.class\" ARCHIVE=\"lib/a.jar,b.jar\" "),
               std::string::npos);
 

@@ -271,6 +271,25 @@ TEST_F(AppletTagTest, ArchiveIsLoadedAndSaved) {
     EXPECT_EQ(tag.BasicParams.Archive, "");
 }
 
+// Trust is off by default, kept by a document, never handed on by a template, never in the page.
+TEST_F(AppletTagTest, TrustIsTheDocumentsOwnChoice) {
+    Load(Template("Code=A.class\r\nTrusted=1\r\nTemplateFile=1\r\n", {{"p", "x"}}));
+    EXPECT_FALSE(tag.BasicParams.Trusted);
+    const std::string doc = Write(Template("Code=A.class\r\n", {{"p", "x"}}), "doc.zrd");
+    TJavaAppletTag document;
+    TKelmFile file(doc);
+    document.Load(file);
+    EXPECT_FALSE(document.BasicParams.Trusted);
+    document.BasicParams.Trusted = true;
+    document.Save(file);
+    EXPECT_NE(ReadFile(doc).find("Trusted=1\r\n"), std::string::npos);
+    EXPECT_EQ(document.CompileToHTML(PurposeClipboard, "").find("TRUSTED"), std::string::npos);
+    TJavaAppletTag reread;
+    TKelmFile again(doc);
+    reread.Load(again);
+    EXPECT_TRUE(reread.BasicParams.Trusted);
+}
+
 TEST_F(AppletTagTest, CodeIsWrittenAsStored) {
     Load(Template("Code=pkg\\Main.class\r\n", {{"c", "$CODE"}}));
     EXPECT_EQ(Lines()[0], "<APPLET CODE=\"pkg\\Main.class\" WIDTH=250 HEIGHT=100 >");

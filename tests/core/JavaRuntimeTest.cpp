@@ -156,9 +156,34 @@ TEST(ZarnViewerSettingsTest, PreviewStartsJavaWithTheJarAndThePageWithoutWaiting
     EXPECT_TRUE(prompt.Texts().empty());
     ASSERT_EQ(actions.starts.size(), 1u);
     EXPECT_EQ(actions.starts[0].program, launch.java);
-    EXPECT_EQ(actions.starts[0].arguments, (TStrings{"-jar", ViewerJarPath(), result.page}));
+    // Runtimes that have a security manager only when told get told, for the viewer's sandbox.
+    TStrings expected = {"-jar", ViewerJarPath(), result.page};
+    if (AllowsSecurityManagerOption(FindJavaRuntime().usable->major))
+        expected.insert(expected.begin(), "-Djava.security.manager=allow");
+    EXPECT_EQ(actions.starts[0].arguments, expected);
     EXPECT_FALSE(actions.starts[0].wait);
     EXPECT_NE(ReadFile(result.page).find("<APPLET CODE=\"Demo.class\""), std::string::npos);
+
+    // A document that trusts its applet has it run outside the sandbox.
+    tag.BasicParams.Trusted = true;
+    const TPreviewResult trusted =
+        RunPreview(tag, dir.file("demo.zrd"), settings, prompt, actions, pages, dir.dir());
+    ASSERT_EQ(actions.starts.size(), 2u);
+    expected.back() = "--trusted";
+    expected.push_back(trusted.page);
+    EXPECT_EQ(actions.starts[1].arguments, expected);
+}
+
+TEST(ZarnViewerSettingsTest, OnlyRuntimesThatTakeItAreToldToAllowTheSecurityManager) {
+    for (const auto& [major, allows] : std::vector<std::pair<int, bool>>{{0, false},
+                                                                         {8, false},
+                                                                         {11, false},
+                                                                         {12, true},
+                                                                         {17, true},
+                                                                         {23, true},
+                                                                         {24, false},
+                                                                         {25, false}})
+        EXPECT_EQ(AllowsSecurityManagerOption(major), allows) << major;
 }
 
 } // namespace

@@ -190,6 +190,23 @@ TEST_F(Undo, EditsOnEveryPageUndoBackToTheSavedDocumentAndRedo) {
     EXPECT_EQ(form->UndoStack->count(), int(std::size(steps)));
 }
 
+// The trust choice is off in a fresh document and undoes like the other Main page fields.
+TEST_F(Undo, TrustingTheAppletUndoesAndRedoes) {
+    EXPECT_EQ(form->CBTrusted->accessibleName(), "Trust this applet (full access)");
+    EXPECT_FALSE(form->CBTrusted->isChecked());
+    form->CBTrusted->click();
+    EXPECT_TRUE(form->AppletTag->BasicParams.Trusted);
+    EXPECT_EQ(UndoText(), "Undo Change trust this applet (full access)");
+    EXPECT_TRUE(form->Modified);
+    form->EditUndoItem->trigger();
+    EXPECT_FALSE(form->CBTrusted->isChecked());
+    EXPECT_FALSE(form->AppletTag->BasicParams.Trusted);
+    EXPECT_TRUE(ShowsSaved());
+    form->EditRedoItem->trigger();
+    EXPECT_TRUE(form->CBTrusted->isChecked());
+    EXPECT_TRUE(form->AppletTag->BasicParams.Trusted);
+}
+
 TEST_F(Undo, TheCleanStateFollowsSavingTypingBackAndLoading) {
     QLineEdit* speed = EditorOf("speed");
     // Typing back what was there leaves no step and no change.

@@ -65,13 +65,14 @@ public class NoteScroller extends Applet implements Runnable {
      *  preview page lies elsewhere, so the code base is the second place to look. */
     private void readText(String name) {
         Charset charset = Charset.isSupported("windows-1252") ? Charset.forName("windows-1252") : Charset.forName("ISO-8859-1");
-        IOException failure = null;
+        Exception failure = null;
         for (URL base : new URL[] {getDocumentBase(), getCodeBase()}) {
             try (BufferedReader reader = new BufferedReader(new InputStreamReader(new URL(base, name).openStream(), charset))) {
                 for (String line; (line = reader.readLine()) != null && lines.size() < 10000;)
                     lines.add(line);
                 return;
-            } catch (IOException e) {
+            } catch (IOException | SecurityException e) {
+                // A sandboxed applet may read its code base only.
                 failure = e;
             }
         }

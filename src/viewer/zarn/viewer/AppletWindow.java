@@ -25,7 +25,7 @@ import java.util.Map;
 import java.util.Vector;
 
 /** One applet in a window of its own, with the stub and context a browser page would give it. */
-@SuppressWarnings({"deprecation", "removal"})
+@SuppressWarnings({"deprecation", "removal", "serial"})
 final class AppletWindow implements AppletStub, AppletContext {
 
     /** Every window of the page, to answer getApplet and to know when the last one closed. */
@@ -87,7 +87,13 @@ final class AppletWindow implements AppletStub, AppletContext {
     void open(String title) {
         EventQueue.invokeLater(() -> {
             frame = new Frame(title);
-            status = new Label(" ");
+            status = new Label(Sandbox.summary()) {
+                // However long the text, the window keeps the applet's size.
+                @Override
+                public Dimension getPreferredSize() {
+                    return new Dimension(1, super.getPreferredSize().height);
+                }
+            };
             applet.setStub(this);
             applet.setPreferredSize(new Dimension(tag.width, tag.height));
             frame.setLayout(new BorderLayout());
@@ -109,7 +115,7 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     private void run() {
         try {
-            showStatus("Loading applet...");
+            showStatus("Loading applet... " + Sandbox.summary());
             applet.init();
             EventQueue.invokeLater(applet::validate);
             applet.start();
@@ -190,17 +196,22 @@ final class AppletWindow implements AppletStub, AppletContext {
 
     @Override
     public AudioClip getAudioClip(URL url) {
-        return Applet.newAudioClip(url);
+        return Sandbox.forApplet(applet, url, tag.params.values(), bases(), () -> Applet.newAudioClip(url));
     }
 
     @Override
     public synchronized Image getImage(URL url) {
         Image image = images.get(url);
         if (image == null) {
-            image = Toolkit.getDefaultToolkit().createImage(url);
+            image = Sandbox.forApplet(applet, url, tag.params.values(), bases(),
+                                      () -> Toolkit.getDefaultToolkit().createImage(url));
             images.put(url, image);
         }
         return image;
+    }
+
+    private URL[] bases() {
+        return new URL[] {codeBase, documentBase};
     }
 
     @Override
@@ -223,7 +234,15 @@ final class AppletWindow implements AppletStub, AppletContext {
         try {
             if (!Desktop.isDesktopSupported() || !Desktop.getDesktop().isSupported(Desktop.Action.BROWSE))
                 throw new UnsupportedOperationException("no browser is known to the desktop");
-            Desktop.getDesktop().browse(url.toURI());
+            // Links to web pages open as in any browser; other targets need the applet's own rights.
+            if (url.getProtocol().equals("http") || url.getProtocol().equals("https"))
+                java.security.AccessController.doPrivileged(
+                    (java.security.PrivilegedExceptionAction<Void>) () -> {
+                        Desktop.getDesktop().browse(url.toURI());
+                        return null;
+                    });
+            else
+                Desktop.getDesktop().browse(url.toURI());
         } catch (Exception error) {
             System.err.println("zarn-viewer: cannot show " + url + ": " + error.getMessage());
             showStatus("Cannot show " + url);

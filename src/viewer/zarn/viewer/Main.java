@@ -9,6 +9,7 @@ import java.io.File;
 import java.net.MalformedURLException;
 import java.net.URL;
 import java.net.URLClassLoader;
+import java.nio.charset.Charset;
 import java.util.ArrayList;
 import java.util.Enumeration;
 import java.util.List;
@@ -22,7 +23,8 @@ import java.util.List;
  *   2  wrong arguments
  *   3  the page cannot be read (also: a folder, a pipe or a device, more than 16 MB, no answer in time)
  *   4  the page holds no applet
- *   5  an applet's class cannot be found, is not a valid class file, or is not an applet
+ *   5  an applet's class cannot be found, is not a valid class file, or is not an applet, or it comes
+ *      from the network and the document does not trust it (--trusted)
  *   6  no display to show the applet on
  *   7  an applet failed in init or start (its windows were then closed), or blocked the event thread
  *      so that its window could not close (the viewer ended after a grace time)
@@ -66,11 +68,14 @@ public final class Main implements AppletWindow.Page {
     }
 
     private void run(String[] args) throws Failure {
+        Sandbox.Options options = new Sandbox.Options();
+        args = options.take(args);
+        String[] viewerArgs = args;
         boolean quitAfterShow = args.length == 2 && args[0].equals("--quit-after-show");
         if (quitAfterShow)
             args = new String[] {args[1]};
         if (args.length != 1 || args[0].isEmpty())
-            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--quit-after-show] PAGE (a file or a URL)");
+            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--trusted] [--sandbox=bwrap] [--quit-after-show] PAGE (a file or a URL)");
         URL pageURL = pageURL(args[0]);
         PageReader.Page page = PageReader.read(PageSource.read(pageURL), pageURL);
         if (page.applets.isEmpty())
@@ -89,9 +94,13 @@ public final class Main implements AppletWindow.Page {
         for (PageReader.AppletTag tag : page.applets) {
             URL codeBase = codeBase(page, tag);
             codeBases.add(codeBase);
-            classes.add(appletClass(tag, codeBase));
+            classes.add(appletClass(tag, codeBase, options.trusted));
         }
         checkDisplay();
+        List<AppletLoader> loaders = new ArrayList<AppletLoader>();
+        for (Class<?> type : classes)
+            loaders.add((AppletLoader) type.getClassLoader());
+        Sandbox.enter(options, pageURL, loaders, viewerArgs);
         Watchdog.start(EXIT_APPLET_FAILED);
 
         synchronized (this) {
@@ -169,7 +178,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Class<?> appletClass(PageReader.AppletTag tag, URL codeBase) throws Failure {
+    private static Class<?> appletClass(PageReader.AppletTag tag, URL codeBase, boolean trusted) throws Failure {
         if (tag.code == null || tag.code.trim().isEmpty())
             throw new Failure(EXIT_CLASS, "an <APPLET> names no CODE");
         String name = tag.code.trim();
@@ -191,7 +200,9 @@ public final class Main implements AppletWindow.Page {
         }
         path.add(codeBase);
         // One loader per applet, left open for the applet's classes and resources while it runs.
-        URLClassLoader loader = new URLClassLoader(path.toArray(new URL[0]), Main.class.getClassLoader());
+        AppletLoader loader = new AppletLoader(path.toArray(new URL[0]), codeBase, Main.class.getClassLoader());
+        if (!trusted && AppletLoader.refusal(loader.getURLs()) != null)
+            throw new Failure(EXIT_CLASS, "class " + name + ": " + AppletLoader.refusal(loader.getURLs()));
         Class<?> loaded;
         try {
             loaded = Class.forName(name, false, loader);
@@ -249,6 +260,6 @@ public final class Main implements AppletWindow.Page {
         windows.remove(window);
         anyFailed |= window.failed();
         if (windows.isEmpty())
-            System.exit(anyFailed ? EXIT_APPLET_FAILED : EXIT_OK);
+            Sandbox.exit(anyFailed ? EXIT_APPLET_FAILED : EXIT_OK);
     }
 }
