@@ -119,14 +119,28 @@ void Tmlt_main::SetLines(const TStrings& lines) {
     edit->setPlainText(fromWin1252(text));
 }
 
-bool Tmlt_main::ImportFile(const QString& path) {
+bool Tmlt_main::ImportFile(const QString& path, QString* unheld) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
         return false;
-    SetLines(splitLines(bytes.toStdString()));
+    // Text in UTF-8 (a byte-order mark or not) or in Windows-1252, which is what a byte sequence
+    // that is no valid UTF-8 most likely is.
+    std::string text = bytes.toStdString();
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.starts_with(byteOrderMark))
+        text.erase(0, byteOrderMark.size());
+    else if (!IsValidUtf8(text))
+        text = Win1252ToUtf8(text);
+    QString lost;
+    for (const char32_t code : QString::fromStdString(text).toUcs4())
+        if (Win1252Byte(code) < 0 && !lost.contains(QString::fromUcs4(&code, 1)))
+            lost += QString::fromUcs4(&code, 1);
+    if (unheld)
+        *unheld = lost;
+    SetLines(splitLines(Utf8ToWin1252(text)));
     return true;
 }
 
@@ -138,8 +152,13 @@ void Tmlt_main::Button3Click() {
     const QString path = QFileDialog::getOpenFileName(this, "Import any file", QString(), "Any file (*)");
     if (path.isEmpty())
         return;
-    if (!ImportFile(path))
+    QString unheld;
+    if (!ImportFile(path, &unheld))
         QMessageBox::warning(this, windowTitle(), "Cannot read " + path);
+    else if (!unheld.isEmpty())
+        QMessageBox::warning(this, windowTitle(),
+                             "The data file cannot hold these characters of " + path + ": " + unheld +
+                                 "\nThey were replaced by \"?\".");
 }
 
 } // namespace zarn

@@ -30,8 +30,9 @@ public:
     TStrings Lines() const;
     void SetLines(const TStrings& lines);
     // Replaces the memo's lines by the file's lines (CR LF, LF or CR ends); false when the file
-    // cannot be read.
-    bool ImportFile(const QString& path);
+    // cannot be read. UTF-8 and Windows-1252 text is read; the characters Windows-1252 cannot hold
+    // become "?" and are listed once each in `unheld`.
+    bool ImportFile(const QString& path, QString* unheld = nullptr);
 
     // "%0:d line%1:s in file %2:s": "0 line in file nofile", "3 lines in file nofile".
     static QString LineCountCaption(int count);

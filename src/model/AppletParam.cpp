@@ -11,7 +11,8 @@ const std::string NoDefaultMarker("#\xA4&!\"\x07...", 9);
 void TAppletParam::SaveToFile(TKelmFile& file) {
     const std::string section = SectionName();
     file.WriteString(section, "class", ClassName());
-    file.WriteString(section, "Value", GetValue());
+    // A text's outer blanks are part of what the applet receives.
+    file.WriteText(section, "Value", GetValue());
     file.WriteString(section, "UFName", UFName);
     file.WriteBool(section, "DontShowName", DontShowName);
     file.WriteBool(section, "DontShowUFName", DontShowUFName);

@@ -86,7 +86,8 @@ std::string TIniFile::ReadString(const std::string& section, const std::string& 
 namespace {
 
 // The write of one key in the parsed form alone.
-void writeKey(Document& doc, std::string_view section, std::string_view keyName, const std::string& value) {
+void writeKey(Document& doc, std::string_view section, std::string_view keyName, const std::string& value,
+              bool keepOuterBlanks) {
     Section* s = doc.find(section);
     if (!s) {
         EnsureLineEnd(doc);
@@ -105,7 +106,7 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
         s = &fresh;
     }
     std::string quoted, converted;
-    const std::string_view fileValue = ToFileText(doc, StoredForm(value, quoted), converted);
+    const std::string_view fileValue = ToFileText(doc, StoredForm(value, quoted, keepOuterBlanks), converted);
     const std::size_t found = doc.findKey(*s, keyName);
     if (found != std::string_view::npos) {
         Entry& entry = s->entries[found];
@@ -133,6 +134,15 @@ void writeKey(Document& doc, std::string_view section, std::string_view keyName,
 } // namespace
 
 void TIniFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    WriteValue(section, key, value, false);
+}
+
+void TIniFile::WriteText(const std::string& section, const std::string& key, const std::string& value) {
+    WriteValue(section, key, value, true);
+}
+
+void TIniFile::WriteValue(const std::string& section, const std::string& key, const std::string& value,
+                          bool keepOuterBlanks) {
     std::string_view name = Trim(section);
     std::string_view keyName = Trim(key);
     if (breaksLines(section) || name.empty() || refusedKey(key, value))
@@ -143,7 +153,7 @@ void TIniFile::WriteString(const std::string& section, const std::string& key, c
     if (!doc->writable)
         failWrite(fileName_);
     try {
-        writeKey(*doc, name, keyName, value);
+        writeKey(*doc, name, keyName, value, keepOuterBlanks);
     } catch (const TextSpaceFull&) {
         // What this process wrote since the last save is dropped; the file keeps what it has.
         ProcessCache().drop(path);

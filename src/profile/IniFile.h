@@ -34,6 +34,9 @@ public:
     // Raises EWriteError "Unable to write to %s" when the file cannot be written, or when the
     // section, key or value would break the line structure (line breaks, NUL, "=" in a key).
     void WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // As WriteString, but a value with outer blanks keeps them: it is stored between quotes, which
+    // reading removes (older files, without them, read as before).
+    void WriteText(const std::string& section, const std::string& key, const std::string& value);
 
     int32_t ReadInteger(const std::string& section, const std::string& key, int32_t defaultValue) const;
     void WriteInteger(const std::string& section, const std::string& key, int32_t value);
@@ -81,6 +84,8 @@ public:
     [[nodiscard]] std::error_code WriteHeldContent(TSiblingFile& file);
 
 private:
+    void WriteValue(const std::string& section, const std::string& key, const std::string& value,
+                    bool keepOuterBlanks);
     friend struct ProfileAccess;
     std::string fileName_;
     std::string path_; // absolute at creation, so a later change of the current folder does not move it

@@ -6,8 +6,13 @@ namespace zarn::profile {
 
 // Reading trims the blanks before it removes a pair of quotes, so the pair is judged on the trimmed
 // value: ' "x" ' must not come back as 'x'.
-std::string_view StoredForm(std::string_view value, std::string& room) {
+std::string_view StoredForm(std::string_view value, std::string& room, bool keepOuterBlanks) {
     std::string_view core = Trim(value);
+    // The quotes reading removes keep the blanks inside them.
+    if (keepOuterBlanks && core.size() != value.size()) {
+        room.assign(1, '"').append(value).push_back('"');
+        return room;
+    }
     if (core.size() >= 2 && IsQuote(core.front()) && core.back() == core.front()) {
         room.assign(1, core.front()).append(core).push_back(core.back());
         return room;

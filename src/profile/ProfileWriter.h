@@ -10,8 +10,8 @@
 namespace zarn::profile {
 
 // The text a value is stored as, so that reading it gives the value back: the value itself, or
-// a form made in `room`.
-std::string_view StoredForm(std::string_view value, std::string& room);
+// a form made in `room`. Outer blanks are lost unless kept: then the value goes between quotes.
+std::string_view StoredForm(std::string_view value, std::string& room, bool keepOuterBlanks = false);
 std::string Serialize(const Document& doc);
 // The same bytes, line by line.
 void Serialize(const Document& doc, const PieceSink& put);

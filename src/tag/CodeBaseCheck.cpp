@@ -28,6 +28,15 @@ std::string MissingFilesQuestion(const TStrings& missing) {
     return text;
 }
 
+std::string NoCodeBaseWarning(const TStrings& missing) {
+    std::string text = "Your applet will very likely need the following files in its code base : \r";
+    for (const std::string& name : missing)
+        text += name + "\r";
+    text += "ZARN did not copy them, because no Code Base is set. Enter the Code Base folder on the "
+            "Main page and copy them there.";
+    return text;
+}
+
 std::string RefusedFilesWarning(const TStrings& refused) {
     std::string text = "ZARN did not copy the following files, because their names lead out of the "
                        "template's folder : \r";
@@ -170,7 +179,11 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
     const std::string cb = CodeBaseOf(tag);
 
     const TStrings missing = MissingSupportFiles(tag);
-    if (!missing.empty() && tag.BasicParams.TemplateFile && prompt.Confirm(MissingFilesQuestion(missing))) {
+    if (!missing.empty() && tag.BasicParams.TemplateFile && cb.empty()) {
+        // Without a code base the copies would land in whatever folder the program runs in.
+        prompt.Warning(NoCodeBaseWarning(missing));
+    } else if (!missing.empty() && tag.BasicParams.TemplateFile &&
+               prompt.Confirm(MissingFilesQuestion(missing))) {
         const bool create =
             CodeBaseFolderMissing(tag) &&
             prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");

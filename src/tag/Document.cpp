@@ -63,6 +63,12 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) 
             throw UnableToWrite(target);
     }
 
+    // A template replaced by a document is lost to New; the replace question did not say so.
+    if (fs::is_regular_file(written, ec) &&
+        TIniFile(written.string()).ReadBool("Applet Basic Parameters", "TemplateFile", false))
+        throw EZarnError(target + " is a template. A document is never saved over a template: choose "
+                                  "another name");
+
     // The document starts as a copy of the whole loaded file, which must still be there to read.
     if (const std::error_code error = ProbeReadable(FileName))
         throw EZarnError("Could not copy " + FileName + " to " + target + ": " + error.message());

@@ -333,6 +333,9 @@ void LaunchPreview(TPreviewResult& result, const TAppSettings& settings, Prompt&
         else
             result.command = IsPosixPath(result.page) ? BrowserFileURL(result.page) : ToDosPath(result.page);
         result.started = actions.OpenWithDefault(result.command);
+        // Named, so the user can open the page by hand.
+        if (!result.started)
+            prompt.Message(CouldNotOpen(result.command));
         return;
     }
 

@@ -524,6 +524,8 @@ bool TMainForm::Save() {
         return false;
     if (BasicParams->TemplateFile)
         return SaveAs();
+    if (!HeldValuesConfirmed())
+        return false;
     bool saved = false;
     Guarded([&] {
         Document->Core().Save();
@@ -537,8 +539,9 @@ bool TMainForm::Save() {
 bool TMainForm::SaveAs() {
     if (!DocFile)
         return false;
-    TFileRequest request{QString(), ShownFileName(ExtractFilePath(DocFileName)), QLatin1String(SaveFilter),
-                         QStringLiteral("zrd")};
+    if (!HeldValuesConfirmed())
+        return false;
+    TFileRequest request{QString(), SaveAsFolder(), QLatin1String(SaveFilter), QStringLiteral("zrd")};
     const std::optional<QString> chosen = Dialogs().SaveFileName(request);
     if (!chosen || chosen->isEmpty())
         return false;

@@ -253,6 +253,11 @@ private:
     void RunOptions(int page);
     // Creates the size window, the options dialog and the template browser and links them.
     void AttachDialogs();
+    // Where Save As starts: the folder a document was last saved to, else the user's documents.
+    QString SaveAsFolder() const;
+    // Before a save: true when no field holds refused text, or the user saves the values the
+    // document holds anyway; false sends the user back to the field.
+    bool HeldValuesConfirmed();
     // Creates the live pane, the recent files and the View menu, and restores the window layout.
     void AttachComfort();
 
@@ -265,6 +270,7 @@ private:
     std::vector<TBasicControl> basicControls_;
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;
+    QString lastSaveFolder_;
 };
 
 } // namespace zarn

@@ -8,6 +8,7 @@
 #include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
 #include "ui/RecentFiles.h"
+#include "ui/ViewerOutput.h"
 
 #include <QAction>
 #include <QDragEnterEvent>
@@ -83,6 +84,8 @@ void TMainForm::AttachComfort() {
     View1 = new QMenu(QStringLiteral("&View"), this);
     View1->setObjectName(QStringLiteral("View1"));
     View1->addAction(LiveHTMLPane->toggleViewAction());
+    if (TViewerOutput* viewerOutput = findChild<TViewerOutput*>())
+        View1->addAction(viewerOutput->toggleViewAction());
     menuBar()->insertMenu(Options1->menuAction(), View1);
 
     RecentFiles1 = new QMenu(QStringLiteral("&Recent files"), File1);

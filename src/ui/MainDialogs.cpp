@@ -4,6 +4,7 @@
 #include "ui/Main.h"
 
 #include "paths/InstallPaths.h"
+#include "platform/SettingsStore.h"
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
 #include "ui/AppletSize.h"
@@ -13,12 +14,18 @@
 #include "ui/TemplateFiles.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"
+#include "views/ScreenText.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStandardPaths>
+#include <QTabWidget>
 
 namespace zarn {
 
@@ -40,6 +47,8 @@ private:
     TAppletSizeForm* form_;
 };
 
+const char* const LastSaveFolderValueName = "LastSaveFolder";
+
 std::string HelpRoot() {
     return FindHelpRoot(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
 }
@@ -59,6 +68,57 @@ void TMainForm::AttachDialogs() {
 
     OptionsDialog = new TOptionsPaths(this);
     TemplateBrowser = new TTemplateBrowser(this);
+
+    SetStatusBarSink([form = QPointer<TMainForm>(this)](const QString& text) {
+        if (form)
+            form->ShowStatusNote(text);
+    });
+    connect(this, &TMainForm::DocumentSaved, this, [this] {
+        lastSaveFolder_ = QFileInfo(QFile::decodeName(QByteArray::fromStdString(DocFileName))).absolutePath();
+        if (SettingsStore* store = AppSettingsStore()) {
+            try {
+                store->WriteString(LastSaveFolderValueName, QFile::encodeName(lastSaveFolder_).toStdString());
+            } catch (const std::exception&) {
+                // Only where the next Save As starts is lost.
+            }
+        }
+    });
+}
+
+QString TMainForm::SaveAsFolder() const {
+    QString folder = lastSaveFolder_;
+    if (const SettingsStore* store = AppSettingsStore();
+        folder.isEmpty() && store && store->ValueType(LastSaveFolderValueName) == TSettingType::Text)
+        folder = QFile::decodeName(QByteArray::fromStdString(store->ReadString(LastSaveFolderValueName)));
+    // Never the template's folder: a document saved there sits among the templates.
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return folder;
+}
+
+bool TMainForm::HeldValuesConfirmed() {
+    QStringList notes;
+    QLineEdit* first = nullptr;
+    for (QLineEdit* edit : PC->findChildren<QLineEdit*>()) {
+        if (!edit->property("refused").toBool())
+            continue;
+        notes << edit->property("refusedNote").toString();
+        if (!first)
+            first = edit;
+    }
+    if (notes.isEmpty())
+        return true;
+    const QString text = QStringLiteral("These fields hold text the document did not take:\r") +
+                         notes.join('\r') +
+                         QStringLiteral("\rSave the document with the values it holds ? Answer No to go back "
+                                        "to the field.");
+    if (Dialogs().Questions().Confirm(ToAnsiLossy(text)))
+        return true;
+    for (int i = 0; i < PC->count(); ++i)
+        if (PC->widget(i)->isAncestorOf(first))
+            PC->setCurrentIndex(i);
+    first->setFocus(Qt::OtherFocusReason);
+    return false;
 }
 
 bool TMainForm::ChooseTemplate(std::string& name) {

@@ -1,5 +1,6 @@
 #include "ui/ViewerOutput.h"
 
+#include <QAction>
 #include <QFileInfo>
 #include <QFontDatabase>
 #include <QMainWindow>
@@ -56,6 +57,13 @@ TViewerOutput::TViewerOutput(QWidget* parent) : QDockWidget("Viewer output", par
     Text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     Text->setMaximumBlockCount(5000);
     setWidget(Text);
+    toggleViewAction()->setObjectName("ViewViewerOutputItem");
+    toggleViewAction()->setText("&Viewer output");
+    // Brought back from the View menu the way it shows itself: docked again, at its modest height.
+    connect(toggleViewAction(), &QAction::triggered, this, [this](bool on) {
+        if (on)
+            Reveal(true);
+    });
     hide();
     Pane() = this;
 }
@@ -112,12 +120,22 @@ void TViewerOutput::Append(const QString& text) {
     Text->moveCursor(QTextCursor::End);
 }
 
-void TViewerOutput::Reveal() {
-    if (auto* window = qobject_cast<QMainWindow*>(parentWidget());
-        window && !isFloating() && window->dockWidgetArea(this) == Qt::NoDockWidgetArea)
+void TViewerOutput::Reveal(bool opening) {
+    auto* window = qobject_cast<QMainWindow*>(parentWidget());
+    if (window && !isFloating() && window->dockWidgetArea(this) == Qt::NoDockWidgetArea)
         window->addDockWidget(Qt::BottomDockWidgetArea, this);
+    opening = opening || !isVisible();
     show();
     raise();
+    // A few lines of output, not half the window; a height the user chose while it is open stays.
+    if (window && opening && !isFloating())
+        window->resizeDocks({this}, {ModestHeight()}, Qt::Vertical);
+}
+
+int TViewerOutput::ModestHeight() const {
+    const int lines = 8;
+    return Text->fontMetrics().lineSpacing() * lines + 2 * Text->frameWidth() +
+           (titleBarWidget() ? titleBarWidget()->height() : fontMetrics().height() + 8);
 }
 
 } // namespace zarn

@@ -31,7 +31,10 @@ signals:
 
 private:
     void Append(const QString& text);
-    void Reveal();
+    // `opening`: it has just been asked for, so it takes its modest height like a newly shown pane.
+    void Reveal(bool opening = false);
+    // About eight lines of output.
+    int ModestHeight() const;
 };
 
 // The pane of the main window; null while there is none.

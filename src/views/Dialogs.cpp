@@ -84,6 +84,24 @@ void SetDialogParent(QWidget* parent) {
 
 namespace {
 
+std::function<void(const QString&)>& StatusBarSink() {
+    static std::function<void(const QString&)> sink;
+    return sink;
+}
+
+} // namespace
+
+void NoteInStatusBar(const QString& text) {
+    if (StatusBarSink())
+        StatusBarSink()(text);
+}
+
+void SetStatusBarSink(std::function<void(const QString&)> sink) {
+    StatusBarSink() = std::move(sink);
+}
+
+namespace {
+
 QString Normalized(QString patterns) {
     QStringList parts;
     for (const QString& part : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {

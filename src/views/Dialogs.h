@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -78,6 +79,10 @@ void ShowMainLoopError(const std::string& message);
 
 // The parent of the boxes: the main window once it exists.
 void SetDialogParent(QWidget* parent);
+
+// A word in the main window's status bar (what a field refused and why); nothing without a sink.
+void NoteInStatusBar(const QString& text);
+void SetStatusBarSink(std::function<void(const QString&)> sink);
 
 // A file filter of "description|pattern|..." pairs (patterns separated by ";") in the dialog's
 // form "description (pattern pattern)". "*.*" means every file, with or without a dot. An empty

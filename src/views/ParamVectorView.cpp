@@ -115,6 +115,7 @@ void TRowGrid::SetRowHeight(int row, int height) {
 void TRowGrid::SelectRow(int row) {
     if (row < -1 || row >= RowCount())
         row = -1;
+    noneChosen_ = row < 0;
     if (row != selected_) {
         selected_ = row;
         update();
@@ -173,7 +174,7 @@ void TRowGrid::paintEvent(QPaintEvent* event) {
             const QRect number(BorderWidth, top, numberWidth, h);
             const QRect dot(BorderWidth + numberWidth + LineWidth, top, DotColumnWidth, h);
             qDrawWinButton(&painter, number, palette(), dragFrom_ == row);
-            if (row == selected_)
+            if (row == CurrentRow())
                 painter.fillRect(dot, palette().highlight());
             // Fixed cells have lines both ways; normal cells only vertical ones.
             painter.fillRect(BorderWidth, top + h, numberWidth, LineWidth, lineColor);
@@ -454,7 +455,9 @@ void TAPVParamVector::ShowElements(int selected) {
     if (Vector && BeforeListEdit)
         BeforeListEdit->setText(FromAnsi(Vector->BeforeListText));
     RebuildElementViews();
-    RowGrid->SelectRow(std::min(selected, int(elementViews_.size()) - 1));
+    // Nothing chosen yet keeps the first row current.
+    if (selected >= 0 || RowGrid->CurrentRow() < 0)
+        RowGrid->SelectRow(std::min(selected, int(elementViews_.size()) - 1));
     elementsChanged();
 }
 
@@ -533,7 +536,7 @@ void TAPVParamVector::AddClick() {
 void TAPVParamVector::DelClick() {
     if (!Vector || Vector->Containers.empty())
         return;
-    const int row = RowGrid->SelectedRow();
+    const int row = RowGrid->CurrentRow();
     if (row < 0 || row >= int(elementViews_.size()) || std::size_t(row) >= Vector->Containers.size())
         return;
     TAppletParamView* view = elementViews_[std::size_t(row)];

@@ -48,6 +48,9 @@ public:
     // -1 for no selection.
     int SelectedRow() const { return selected_; }
     void SelectRow(int row);
+    // The row Del acts on, drawn as selected: the selected one; until a row is chosen or the
+    // selection cleared, the first (a grid's focused cell).
+    int CurrentRow() const { return selected_ >= 0 || noneChosen_ || RowCount() == 0 ? selected_ : 0; }
     bool RowMoving = true;
     // Wide enough for the largest row number.
     int NumberColumnWidth() const;
@@ -70,6 +73,7 @@ private:
     int rowTop(int row) const;
     std::vector<int> rowHeights_;
     int selected_ = -1;
+    bool noneChosen_ = false;
     int dragFrom_ = -1;
     int dragOver_ = -1;
     int numberWidth_ = 0;

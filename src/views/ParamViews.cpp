@@ -77,8 +77,10 @@ void RegisterScalarViews() {
 
 void TAPVWithTCustomEdit::SetupView() {
     TAppletParamView::SetupView();
-    if (!Editor)
+    if (!Editor) {
         CreateEditor();
+        Editor->installEventFilter(this);
+    }
     Editor->setVisible(true);
     Editor->move(RightOf(NameLabel, HGap), TopMargin);
     if (NameLabel)
@@ -107,6 +109,24 @@ void TAPVWithTCustomEdit::ShowRefused(const QString& reason) {
     Editor->setProperty("refused", true);
     Editor->setStyleSheet(QStringLiteral("QLineEdit { border: 2px solid #c81e1e; }"));
     Editor->setToolTip(reason);
+    const std::string& caption = Param->UFName.empty() ? Param->Name : Param->UFName;
+    Editor->setProperty("refusedNote", FromAnsi(caption) + QStringLiteral(": ") + reason +
+                                           QStringLiteral(". The document keeps ") +
+                                           FromAnsi(Param->GetValue()) + QLatin1Char('.'));
+}
+
+bool TAPVWithTCustomEdit::eventFilter(QObject* watched, QEvent* event) {
+    // Leaving a field for another one (not for a menu or another window, from which the user may
+    // come back) shows what the document holds again, so the field never shows what it did not take.
+    if (watched == Editor && event->type() == QEvent::FocusOut && Editor->property("refused").toBool()) {
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            const QString note = Editor->property("refusedNote").toString();
+            ShowValue();
+            NoteInStatusBar(note);
+        }
+    }
+    return TAppletParamView::eventFilter(watched, event);
 }
 
 void TAPVWithTCustomEdit::ClearRefused() {

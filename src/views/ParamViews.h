@@ -53,6 +53,7 @@ protected:
     // A text the kind cannot take keeps the last good value and says why on the marked editor.
     void ShowRefused(const QString& reason);
     void ClearRefused();
+    bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 class TAPVWithTEdit : public TAPVWithTCustomEdit {

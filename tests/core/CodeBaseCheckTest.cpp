@@ -94,6 +94,22 @@ TEST_F(CodeBaseCheck, RefusingToCreateTheCodeBaseStillTriesTheCopiesWhichFail) {
     EXPECT_EQ(prompt.Texts()[2], kClassWarning);
 }
 
+TEST_F(CodeBaseCheck, WithoutACodeBaseNothingIsCopiedAndTheUserIsTold) {
+    tag.FileList = {"b.gif"};
+    const fs::path here = fs::current_path();
+    fs::create_directory(dir.path() / "run");
+    fs::current_path(dir.path() / "run");
+    ScriptedPrompt prompt({true, true, true});
+    EXPECT_TRUE(CheckFiles(tag, prompt));
+    fs::current_path(here);
+    EXPECT_TRUE(fs::is_empty(dir.path() / "run"));
+    ASSERT_GE(prompt.Entries().size(), 1u);
+    EXPECT_EQ(prompt.Entries()[0].kind, ScriptedPrompt::Kind::Warning);
+    EXPECT_EQ(prompt.Texts()[0], "Your applet will very likely need the following files in its code base : \r"
+                                 "b.gif\rZARN did not copy them, because no Code Base is set. Enter the Code "
+                                 "Base folder on the Main page and copy them there.");
+}
+
 TEST_F(CodeBaseCheck, SavedDocumentAsksOnlyAboutTheClassFile) {
     tag.BasicParams.CodeBase = CodeBase("cb");
     fs::create_directory(dir.path() / "cb");

@@ -64,5 +64,24 @@ TEST_F(DocumentTest, LoadAndSaveAsKeepTheDocumentWhole) {
               "doc.zrd"); // nothing left beside it
 }
 
+// A template is never replaced by a document: not the one loaded, not another one.
+TEST_F(DocumentTest, SaveAsRefusesToReplaceATemplate) {
+    WriteFile(dir.file("Other.zrt"), Template);
+    for (const char* name : {"Demo.zrt", "Other.zrt"}) {
+        try {
+            document.SaveAs(dir.file(name), nullptr);
+            ADD_FAILURE() << name << " was replaced";
+        } catch (const EZarnError& error) {
+            EXPECT_EQ(error.Message(), dir.file(name) + " is a template. A document is never saved over a "
+                                                        "template: choose another name");
+        }
+        EXPECT_EQ(ReadFile(dir.file(name)), Template);
+    }
+    EXPECT_TRUE(document.IsTemplate());
+    document.SaveAs(dir.file("doc.zrd"), nullptr);
+    document.SaveAs(dir.file("doc.zrd"), nullptr); // a document may be replaced
+    EXPECT_EQ(document.FileName, dir.file("doc.zrd"));
+}
+
 } // namespace
 } // namespace zarn

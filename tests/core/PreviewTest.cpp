@@ -202,11 +202,17 @@ TEST_F(PreviewFixture, ViewerThatCannotStartIsReported) {
 
 TEST_F(PreviewFixture, BrowserGetsThePagesFileURL) {
     settings.UseWebAsAV = true;
-    actions.openWorks = false; // not reported
-    const TPreviewResult result = Preview();
+    TPreviewResult result = Preview();
     EXPECT_EQ(actions.opened, TStrings{BrowserForm(result.page)});
     EXPECT_TRUE(actions.starts.empty());
     EXPECT_TRUE(prompt.Texts().empty());
+    // Without a browser the page's URL is named, so it can be opened by hand.
+    actions.openWorks = false;
+    result = Preview();
+    EXPECT_FALSE(result.started);
+    EXPECT_EQ(prompt.Texts(), TStrings{"Could not open " + BrowserForm(result.page) +
+                                       ". Please check that you have a properly configured default Web "
+                                       "browser."});
     EXPECT_EQ(BrowserFileURL("/tmp/a b#c%.html"), "file:///tmp/a%20b%23c%25.html");
     EXPECT_EQ(BrowserFileURL("C:\\My Docs\\x.html"), "file:///C:/My%20Docs/x.html");
     EXPECT_EQ(BrowserFileURL("\\\\srv\\share\\x.html"), "file://srv/share/x.html");

@@ -219,6 +219,27 @@ TEST_F(ScalarParamsTest, ColourPrefixAndDefaultInEitherForm) {
     EXPECT_EQ(file.ReadString("c parameter", "HexPrefix", ""), ". x .");
 }
 
+TEST_F(ScalarParamsTest, TextValuesKeepTheirOuterBlanksThroughASave) {
+    // What the line holds after a save, and what a new load reads from it.
+    const struct {
+        std::string value, stored;
+    } cases[] = {
+        {"  padded  ", "\"  padded  \""}, {" lead", "\" lead\""},
+        {"trail ", "\"trail \""},         {"plain", "plain"},
+        {"\"quoted\"", "\"\"quoted\"\""}, {" \"q\" ", "\" \"q\" \""},
+    };
+    for (const auto& c : cases) {
+        auto& text = LoadOne<TAPString>("t", "Class=TAPString\nValue=x");
+        text.Value = c.value;
+        text.SaveToFile(file);
+        EXPECT_NE(zarn::test::ReadFile(path).find("Value=" + c.stored + "\n"), std::string::npos) << c.value;
+        list = file.LoadParamList();
+        EXPECT_EQ((*list)[0].GetValue(), c.value);
+    }
+    // A file written before keeps reading as it did: blanks outside any quotes are not the value's.
+    EXPECT_EQ(LoadOne<TAPString>("t", "Class=TAPString\nValue=  bare  ").Value, "bare");
+}
+
 TEST_F(ScalarParamsTest, ColourOptionUnspecifiedGivesNoParam) {
     auto& c = LoadOne<TAPColorOption>("c", "Class=TAPColorOption\nValue=#123456\nUnspecified=1");
     EXPECT_TRUE(c.Unspecified);

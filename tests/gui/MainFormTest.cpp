@@ -6,6 +6,7 @@
 #include "ui/Main.h"
 #include "ui/Startup.h"
 #include "views/Dialogs.h"
+#include "views/ParamViews.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -14,6 +15,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QSpinBox>
+#include <QStandardPaths>
 #include <QTabWidget>
 #include <QTest>
 
@@ -285,6 +287,81 @@ TEST_F(MainForm, SaveOnATemplateGoesToSaveAsAndTheCheckRunsOnce) {
     }
     EXPECT_EQ(dialogs.prompt.Entries().size(), 1u);
     EXPECT_TRUE(dialogs.errors.isEmpty());
+}
+
+// Save As starts where documents went, never among the templates, and never replaces a template.
+TEST_F(MainForm, SaveAsStartsWhereDocumentsWentAndNeverReplacesATemplate) {
+    fs::create_directories(dir.path() / "tpl");
+    fs::create_directories(dir.path() / "docs");
+    const std::string tpl = Write("tpl/Demo.zrt", Template("Width=10"));
+    const std::string other = Write("tpl/Other.zrt", Template("Width=20"));
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    dialogs.prompt = ScriptedPrompt({}, true);
+
+    dialogs.files = {QString::fromStdString(other)};
+    EXPECT_FALSE(form->SaveAs());
+    EXPECT_EQ(dialogs.saveRequests.back().directory,
+              QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
+    EXPECT_EQ(ReadFile(other), Template("Width=20"));
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_EQ(dialogs.errors[0], QString::fromStdString(other) + " is a template. A document is never saved "
+                                                                 "over a template: choose another name.");
+    EXPECT_EQ(form->DocFileName, tpl);
+
+    dialogs.files = {QString::fromStdString(dir.file("docs/a.zrd")), QString()};
+    EXPECT_TRUE(form->SaveAs());
+    EXPECT_FALSE(form->SaveAs());
+    EXPECT_EQ(dialogs.saveRequests.back().directory, QString::fromStdString(dir.file("docs")));
+}
+
+// A field that refused its text shows the document's value again once left, and says so; a save
+// while it still holds refused text asks first.
+TEST_F(MainForm, RefusedTextIsNeverWhatTheFieldShowsOnceLeftOrWhatASaveTakesUnasked) {
+    RegisterScalarViews();
+    const std::string doc =
+        Write("Demo.zrd", Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=0",
+                               "[Applet Parameters]", "Param0=size", "Param1=rate", "[size parameter]",
+                               "Class=TAPNumeric", "UFName=Font size", "Value=12", "Min=8", "Max=72",
+                               "[rate parameter]", "Class=TAPFloat", "UFName=Rate", "Value=1.5"}));
+    ASSERT_TRUE(form->LoadDocument(doc));
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->PC->setCurrentIndex(1);
+    QLineEdit* size = form->findChild<TAPVNumeric*>()->Editor;
+    QLineEdit* rate = form->findChild<TAPVFloat*>()->Editor;
+    const struct {
+        QLineEdit* field;
+        const char* typed;
+        QString shownAfter, note;
+    } cases[] = {
+        {size, "99", "9", "Font size: 99 is not between 8 and 72. The document keeps 9."},
+        {rate, "", "1.5", "Rate: '' is not a valid floating point value. The document keeps 1.5."},
+    };
+    for (const auto& c : cases) {
+        c.field->setFocus(Qt::TabFocusReason);
+        c.field->selectAll();
+        QTest::keyClick(c.field, Qt::Key_Backspace);
+        QTest::keyClicks(c.field, c.typed);
+        EXPECT_TRUE(c.field->property("refused").toBool()) << c.typed;
+        QTest::keyClick(c.field, Qt::Key_Tab);
+        EXPECT_EQ(c.field->text(), c.shownAfter);
+        EXPECT_FALSE(c.field->property("refused").toBool());
+        EXPECT_EQ(form->StatusNote->text(), c.note);
+    }
+
+    size->setFocus(Qt::TabFocusReason);
+    size->selectAll();
+    QTest::keyClicks(size, "99");
+    dialogs.prompt = ScriptedPrompt({false, true});
+    EXPECT_FALSE(form->Save()); // No: back to the field
+    EXPECT_EQ(size->text(), "99");
+    EXPECT_TRUE(size->hasFocus());
+    EXPECT_TRUE(form->Save());
+    ASSERT_EQ(dialogs.prompt.Texts().size(), 2u);
+    EXPECT_NE(dialogs.prompt.Texts()[0].find("Font size: 99 is not between 8 and 72. The document keeps 9."),
+              std::string::npos);
+    EXPECT_EQ(TKelmFile(doc).ReadString("size parameter", "Value", ""), "9");
 }
 
 // Save As onto a link writes the file the link names, as Save and the command line do.

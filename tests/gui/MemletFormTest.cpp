@@ -100,6 +100,37 @@ TEST(MemletFormTest, LinesCrossAsWindows1252AndImportReplacesThem) {
     EXPECT_FALSE(form.ImportFile(QString::fromStdString(dir.file("missing.txt"))));
 }
 
+TEST(MemletFormTest, LoadReadsUtf8AndWindows1252AndNamesWhatTheDataFileCannotHold) {
+    const struct {
+        const char* name;
+        std::string bytes;
+        TStrings lines;
+        QString unheld;
+    } cases[] = {
+        {"UTF-8", "caf\xC3\xA9\n\xE2\x82\xAC 5", {"caf\xE9", "\x80 5"}, ""},
+        {"UTF-8 with a byte-order mark",
+         "\xEF\xBB\xBF"
+         "caf\xC3\xA9",
+         {"caf\xE9"},
+         ""},
+        {"Windows-1252", "caf\xE9\r\n\x80", {"caf\xE9", "\x80"}, ""},
+        {"beyond Windows-1252",
+         "\xE2\x98\x83 \xCE\xA9 \xE2\x98\x83",
+         {"? ? ?"},
+         QString::fromUtf8("\xE2\x98\x83\xCE\xA9")},
+    };
+    TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Tmlt_main form;
+        WriteFile(dir.file("in.txt"), c.bytes);
+        QString unheld = "stale";
+        EXPECT_TRUE(form.ImportFile(QString::fromStdString(dir.file("in.txt")), &unheld));
+        EXPECT_EQ(form.Lines(), c.lines);
+        EXPECT_EQ(unheld, c.unheld);
+    }
+}
+
 TEST(MemletFormTest, OkKeepsTheEditsAndCancelDiscardsThem) {
     TempDir dir;
     const std::string doc = dir.file("doc.zrd");

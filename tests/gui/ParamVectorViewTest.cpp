@@ -236,6 +236,14 @@ TEST(ParamVectorViewTest, AddAndDeleteKeepTheSelectionOnARealRow) {
     }
 }
 
+TEST(ParamVectorViewTest, AfterALoadTheFirstRowIsCurrentAndDelRemovesIt) {
+    Page page(VectorTemplate({"ValidTemplates=item*"}, 3));
+    TAPVParamVector& view = page.View();
+    EXPECT_EQ(view.RowGrid->CurrentRow(), 0);
+    view.DelButton->click();
+    EXPECT_EQ(Values(page.Vector()), (std::vector<std::string>{"e1", "e2"}));
+}
+
 TEST(ParamVectorViewTest, HeightFollowsTheElementsAndThePageFollowsTheView) {
     Page page(VectorTemplate({"ValidTemplates=item*"}, 1));
     TAPVParamVector& view = page.View();

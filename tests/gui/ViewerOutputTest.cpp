@@ -4,13 +4,17 @@
 
 #include "platform/SettingsStore.h"
 #include "tag/AppSettings.h"
+#include "ui/Main.h"
 #include "ui/ViewerOutput.h"
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -124,6 +128,27 @@ TEST(ViewerOutputTest, ShowsWhatTheViewerReportsAndHowItEnded) {
 
     // A viewer still running when the window goes is stopped, not left behind.
     ASSERT_TRUE(pane->Start("sleep", {"30"}));
+}
+
+TEST(ViewerOutputTest, TheViewMenuBringsThePaneBackAtAModestHeight) {
+    TScriptedDialogs answers;
+    TScopedDialogs scoped{answers};
+    TMainForm form;
+    form.resize(800, 700);
+    form.show();
+    auto* pane = form.findChild<TViewerOutput*>();
+    QAction* item = form.findChild<QAction*>("ViewViewerOutputItem");
+    ASSERT_NE(item, nullptr);
+    EXPECT_TRUE(form.View1->actions().contains(item));
+    for (int round = 0; round < 2; ++round) {
+        item->trigger();
+        QApplication::processEvents();
+        EXPECT_TRUE(pane->isVisible());
+        EXPECT_TRUE(item->isChecked());
+        EXPECT_LT(pane->height(), form.height() / 3);
+        pane->close(); // its title bar's close button
+        EXPECT_FALSE(item->isChecked());
+    }
 }
 
 } // namespace
