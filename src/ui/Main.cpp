@@ -146,6 +146,9 @@ TMainForm::TMainForm(QWidget* parent)
     setCentralWidget(central);
 
     BuildMainPage();
+    // The toolbar comes after the pages in the Tab order, so the window opens with the focus on a
+    // page, where Ctrl+Tab turns the pages.
+    QWidget::setTabOrder(PC, Toolbar);
     BuildMenus();
     addDockWidget(Qt::BottomDockWidgetArea, new TViewerOutput(this));
 
@@ -338,7 +341,7 @@ void TMainForm::BuildMainPage() {
     CBAlign->setToolTip(
         QStringLiteral("Defines the way your applet is displayed towards the text of the rest of the page."));
     BuddyLabel(QStringLiteral("A&lign : "), CBAlign, GroupBox1, 336, 16);
-    Resize = new QPushButton(QStringLiteral("Resize...."), GroupBox1);
+    Resize = new QPushButton(QStringLiteral("&Resize...."), GroupBox1);
     Resize->setObjectName(QStringLiteral("Resize"));
     Resize->setCheckable(true);
     Resize->setGeometry(378, 43, 127, 23);
