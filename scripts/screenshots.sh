@@ -3,6 +3,7 @@
 # renewed whenever a window changes: Docs/images/*.png, made small (8-bit palette).
 # Installs what it needs beyond the build (xdotool, imagemagick, pngquant) when missing.
 # Usage: scripts/screenshots.sh [BUILD_DIR]
+# ZARN_SHOTS="main-page vector-page" takes only the pictures named (all when unset).
 set -eu
 cd "$(dirname "$0")/.."
 if [ "${ZARN_SHOTS_INNER:-}" != 1 ]; then
@@ -32,11 +33,22 @@ out="Docs/images"
 mkdir -p "$out"
 pid=""
 
-# Starts zarn on FILE and waits for its main window, whose caption starts with CAPTION.
+wanted() {
+    [ -z "${ZARN_SHOTS:-}" ] || case " $ZARN_SHOTS " in *" $1 "*) true ;; *) false ;; esac
+}
+
+# Starts zarn on FILE (none when empty) and waits for its main window, whose caption starts with
+# CAPTION (the whole caption without a file).
 start() {
-    "$bin" --no-splash "$1" > /dev/null 2>&1 &
+    if [ -n "$1" ]; then
+        "$bin" --no-splash "$1" > /dev/null 2>&1 &
+        title="^$2 - ZARN\$"
+    else
+        "$bin" --no-splash > /dev/null 2>&1 &
+        title="^$2\$"
+    fi
     pid=$!
-    main="$(timeout 30 xdotool search --sync --onlyvisible --name "^$2 - ZARN\$" | head -n 1)"
+    main="$(timeout 30 xdotool search --sync --onlyvisible --name "$title" | head -n 1)"
     sleep 1
     xdotool windowfocus --sync "$main" 2> /dev/null || xdotool windowfocus "$main"
     sleep 0.3
@@ -51,6 +63,7 @@ keys() {
 }
 # Saves the window named NAME (the main window when empty) as Docs/images/SHOT.png.
 shoot() {
+    wanted "$1" || return 0
     window="$main"
     if [ -n "$2" ]; then window="$(timeout 20 xdotool search --sync --onlyvisible --name "^$2\$" | head -n 1)"; fi
     sleep 0.5
@@ -64,6 +77,15 @@ start Templates/Text/Ticker.zrt Ticker
 shoot main-page ""
 keys ctrl+Tab ctrl+Tab
 shoot param-page ""
+stop
+
+start "" "ZARN \\(Quovelt\\)"
+shoot empty-window ""
+stop
+
+start Templates/Text/Ticker.zrt Ticker
+keys alt+r
+shoot size-window "Applet Size"
 stop
 
 start Templates/Text/Ticker.zrt Ticker
@@ -99,6 +121,7 @@ stop
 # Runs TEMPLATE's applet in the ZARN applet viewer from the preview page of a document on a site of
 # its own, as a user would make it, and saves its window as SHOT.
 applet() {
+    wanted "$2" || return 0
     name="$(basename "$1" .zrt)"
     site="$ZARN_SHOTS_WORK/site-$name"
     mkdir -p "$site"

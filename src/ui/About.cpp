@@ -2,13 +2,12 @@
 
 #include "tag/AppletTag.h"
 #include "ui/Splash.h"
+#include "views/Dialogs.h"
 #include "views/ScreenText.h"
 
 #include <QFrame>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QScreen>
 
 namespace zarn {
 
@@ -57,8 +56,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     OKButton->setDefault(true);
     connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
 
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    KeepCentred(this);
 }
 
 void TAboutBox::ShowClassAuthor(const TJavaAppletTag* tag) {

@@ -73,6 +73,41 @@ void TAppletSizeForm::SetVerticalSpacing(int spacing) {
     ArrangePanels();
 }
 
+void TAppletSizeForm::PlaceBeside(const QRect& owner) {
+    const QScreen* place = QGuiApplication::screenAt(owner.center());
+    if (!place)
+        place = QGuiApplication::primaryScreen();
+    if (!place)
+        return;
+    const QRect room = place->availableGeometry();
+    // The frame is known once the window has been shown; before, the client size stands for it.
+    const QRect frame = frameGeometry();
+    const QSize outer = frame.size();
+    auto within = [&](int value, int low, int length, int extent) {
+        return std::max(low, std::min(value, low + length - extent));
+    };
+    const int y = within(owner.top(), room.top(), room.height(), outer.height());
+    const int x = within(owner.left(), room.left(), room.width(), outer.width());
+    const QPoint candidates[] = {{owner.right() + 1, y},
+                                 {owner.left() - outer.width(), y},
+                                 {x, owner.bottom() + 1},
+                                 {x, owner.top() - outer.height()}};
+    QPoint best = candidates[0];
+    qint64 bestShown = -1;
+    for (const QPoint& at : candidates) {
+        const QRect shown = QRect(at, outer).intersected(room);
+        const qint64 area = qint64(shown.width()) * shown.height();
+        if (area > bestShown) {
+            bestShown = area;
+            best = at;
+        }
+    }
+    best.setX(within(best.x(), room.left(), room.width(), outer.width()));
+    best.setY(within(best.y(), room.top(), room.height(), outer.height()));
+    // move() places the frame's corner: the offset of the client inside the frame is kept.
+    move(best);
+}
+
 void TAppletSizeForm::ArrangePanels() {
     const int w = width();
     const int h = height();

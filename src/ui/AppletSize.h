@@ -34,6 +34,9 @@ public:
     void SetClientHeight(int height);
     void SetHorizontalSpacing(int spacing);
     void SetVerticalSpacing(int spacing);
+    // Moves the window next to `owner` (a frame in screen pixels): right of it, else left, below or
+    // above, whichever the screen has room for; without room anywhere, where most of it shows.
+    void PlaceBeside(const QRect& owner);
 
 signals:
     // The user resized the window: the applet's new width or height (may be negative; the

@@ -127,6 +127,10 @@ TMainForm::TMainForm(QWidget* parent)
     Toolbar->setImageCount(6);
     Toolbar->setCaptions({QStringLiteral("New"), QStringLiteral("Open"), QStringLiteral("Save"), QString(),
                           QStringLiteral("Preview")});
+    Toolbar->setHints({QStringLiteral("New applet tag from a template"),
+                       QStringLiteral("Open a template or document"), QStringLiteral("Save the document"),
+                       QString(), QStringLiteral("Run preview of the applet")});
+    Toolbar->setAccessibleName(QStringLiteral("Toolbar"));
     Toolbar->setDisabledItems(std::uint32_t(ToolbarMask));
     toolbarLayout->addWidget(Toolbar);
     connect(Toolbar, &TMSIEToolbar::OnClick, this, &TMainForm::ToolbarClick);
@@ -138,9 +142,14 @@ TMainForm::TMainForm(QWidget* parent)
     layout->addWidget(Panel2);
     layout->addWidget(Panel1);
     layout->addWidget(PC, 1);
+    // Takes the room while no document shows its pages, so the toolbar stays at the top.
+    layout->addStretch(0);
     setCentralWidget(central);
 
     BuildMainPage();
+    // The toolbar comes after the pages in the Tab order, so the window opens with the focus on a
+    // page, where Ctrl+Tab turns the pages.
+    QWidget::setTabOrder(PC, Toolbar);
     BuildMenus();
     addDockWidget(Qt::BottomDockWidgetArea, new TViewerOutput(this));
 
@@ -266,7 +275,7 @@ void TMainForm::BuildMainPage() {
     WebRoot->setToolTip(
         QStringLiteral("This is the main directory where you store the files that will go to the "
                        "server (HTML,GIFs, classes, etc...)"));
-    BuddyLabel(QStringLiteral("Web Site root : "), WebRoot, GBPaths, 8, 20);
+    BuddyLabel(QStringLiteral("&Web Site root : "), WebRoot, GBPaths, 8, 20);
     WebBrowse = new QToolButton(GBPaths);
     WebBrowse->setObjectName(QStringLiteral("WebBrowse"));
     WebBrowse->setGeometry(483, 20, 25, 23);
@@ -274,7 +283,7 @@ void TMainForm::BuildMainPage() {
     CodeBase->setObjectName(QStringLiteral("CodeBase"));
     CodeBase->setGeometry(96, 50, 385, 23);
     CodeBase->setToolTip(QStringLiteral("This is the place where you store your Applet's .class files"));
-    BuddyLabel(QStringLiteral("Code Base : "), CodeBase, GBPaths, 8, 50);
+    BuddyLabel(QStringLiteral("Code &Base : "), CodeBase, GBPaths, 8, 50);
     CodeBrowse = new QToolButton(GBPaths);
     CodeBrowse->setObjectName(QStringLiteral("CodeBrowse"));
     CodeBrowse->setGeometry(483, 50, 25, 23);
@@ -284,7 +293,7 @@ void TMainForm::BuildMainPage() {
     Archive->setToolTip(
         QStringLiteral("The archives (.jar files) that hold your Applet's classes, separated by "
                        "commas, relative to the Code Base"));
-    BuddyLabel(QStringLiteral("Archive : "), Archive, GBPaths, 8, 80);
+    BuddyLabel(QStringLiteral("&Archive : "), Archive, GBPaths, 8, 80);
     for (QToolButton* button : {WebBrowse, CodeBrowse}) {
         button->setIcon(
             QIcon(Glyph(TGlyph::Folder)
@@ -307,6 +316,11 @@ void TMainForm::BuildMainPage() {
     AHEdit = AppletHeight->findChild<QLineEdit*>();
     AHSEdit = AppletHSpace->findChild<QLineEdit*>();
     AVSEdit = AppletVSpace->findChild<QLineEdit*>();
+    // The labels name the spinners; the edits inside them are controls of their own.
+    AWEdit->setAccessibleName(QStringLiteral("Width"));
+    AHEdit->setAccessibleName(QStringLiteral("Height"));
+    AHSEdit->setAccessibleName(QStringLiteral("Horizontal Spacing"));
+    AVSEdit->setAccessibleName(QStringLiteral("Vertical Spacing"));
     AppletWidth->setGeometry(64, 16, 70, 23);
     AppletHeight->setGeometry(64, 43, 70, 23);
     AppletHSpace->setGeometry(252, 16, 70, 23);
@@ -315,10 +329,10 @@ void TMainForm::BuildMainPage() {
     AppletHeight->setToolTip(QStringLiteral("Height of your applet on the page"));
     AppletHSpace->setToolTip(QStringLiteral("Horizontal space between your applet and the rest of the page"));
     AppletVSpace->setToolTip(QStringLiteral("Vertical space between your applet and the rest of the page"));
-    BuddyLabel(QStringLiteral(" Width : "), AppletWidth, GroupBox1, 8, 16);
-    BuddyLabel(QStringLiteral(" Height : "), AppletHeight, GroupBox1, 8, 43);
-    BuddyLabel(QStringLiteral("Horizontal Spacing : "), AppletHSpace, GroupBox1, 142, 16);
-    BuddyLabel(QStringLiteral("Vertical Spacing : "), AppletVSpace, GroupBox1, 142, 43);
+    BuddyLabel(QStringLiteral(" Wi&dth : "), AppletWidth, GroupBox1, 8, 16);
+    BuddyLabel(QStringLiteral(" Hei&ght : "), AppletHeight, GroupBox1, 8, 43);
+    BuddyLabel(QStringLiteral("Hori&zontal Spacing : "), AppletHSpace, GroupBox1, 142, 16);
+    BuddyLabel(QStringLiteral("Ver&tical Spacing : "), AppletVSpace, GroupBox1, 142, 43);
 
     CBAlign = new QComboBox(GroupBox1);
     CBAlign->setObjectName(QStringLiteral("CBAlign"));
@@ -327,8 +341,8 @@ void TMainForm::BuildMainPage() {
     CBAlign->setGeometry(378, 16, 127, 23);
     CBAlign->setToolTip(
         QStringLiteral("Defines the way your applet is displayed towards the text of the rest of the page."));
-    BuddyLabel(QStringLiteral("Align : "), CBAlign, GroupBox1, 336, 16);
-    Resize = new QPushButton(QStringLiteral("Resize...."), GroupBox1);
+    BuddyLabel(QStringLiteral("A&lign : "), CBAlign, GroupBox1, 336, 16);
+    Resize = new QPushButton(QStringLiteral("&Resize...."), GroupBox1);
     Resize->setObjectName(QStringLiteral("Resize"));
     Resize->setCheckable(true);
     Resize->setGeometry(378, 43, 127, 23);

@@ -41,7 +41,12 @@ public:
     void SetAppletClientHeight(int height) override { form_->SetClientHeight(height); }
     void SetHSpacePanels(int spacing) override { form_->SetHorizontalSpacing(spacing); }
     void SetVSpacePanels(int spacing) override { form_->SetVerticalSpacing(spacing); }
-    void ShowSizeWindow(bool show) override { form_->setVisible(show); }
+    void ShowSizeWindow(bool show) override {
+        // Beside the main window, so the spinners it drives stay in sight.
+        if (show && !form_->isVisible() && form_->parentWidget())
+            form_->PlaceBeside(form_->parentWidget()->window()->frameGeometry());
+        form_->setVisible(show);
+    }
 
 private:
     TAppletSizeForm* form_;

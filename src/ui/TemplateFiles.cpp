@@ -10,12 +10,14 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPainter>
 #include <QPushButton>
 #include <QSet>
 #include <QStyle>
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
 
 // Resources of a static library are registered by hand: the linker would drop them otherwise.
 static void InitDialogResources() {
@@ -89,8 +91,23 @@ QIcon FolderIcon(const QStyle* style) {
     return icon;
 }
 
-QLabel* PropsLabel(const QString& text, const char* name, QWidget* parent, int left, int top) {
-    auto* label = new QLabel(text, parent);
+// A one-line value that ends in an ellipsis where the box is too narrow; the whole text is its tooltip.
+class TElidedLabel : public QLabel {
+public:
+    using QLabel::QLabel;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QString shown = fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
+        style()->drawItemText(&painter, contentsRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(),
+                              isEnabled(), shown, foregroundRole());
+    }
+};
+
+QLabel* PropsLabel(const QString& text, const char* name, QWidget* parent, int left, int top,
+                   bool elided = false) {
+    auto* label = elided ? new TElidedLabel(text, parent) : new QLabel(text, parent);
     label->setObjectName(name);
     label->move(left, top);
     label->setTextFormat(Qt::PlainText);
@@ -131,18 +148,25 @@ TTemplateBrowser::TTemplateBrowser(QWidget* parent)
     Props->setObjectName("Props");
     Props->setGeometry(8, 264, 441, 81);
     Label3 = PropsLabel("Comments : ", "Label3", Props, 16, 16);
-    Comments = PropsLabel(QString(), "Comments", Props, 112, 16);
+    Comments = PropsLabel(QString(), "Comments", Props, 112, 16, true);
     Label1 = PropsLabel("Applet written by : ", "Label1", Props, 16, 40);
-    Author = PropsLabel(QString(), "Author", Props, 112, 40);
+    Author = PropsLabel(QString(), "Author", Props, 112, 40, true);
     Label2 = PropsLabel("Ported to ZARN by :", "Label2", Props, 16, 56);
-    ZARNifier = PropsLabel(QString(), "ZARNifier", Props, 112, 56);
+    ZARNifier = PropsLabel(QString(), "ZARNifier", Props, 112, 56, true);
     // Values start after the widest caption, should the font be wider than the design's.
     int valueLeft = 112;
     for (QLabel* caption : {Label1, Label2, Label3})
         valueLeft = std::max(valueLeft, caption->x() + caption->sizeHint().width() + 4);
-    for (QLabel* value : {Comments, Author, ZARNifier}) {
-        value->move(valueLeft, value->y());
-        value->setFixedWidth(441 - valueLeft - 8);
+    // The rows share the room under the box's title, which the style may draw taller than the design.
+    const QRect inside = Props->contentsRect();
+    const int rowHeight = fontMetrics().height() + 2;
+    const int rowTop = std::max(16, inside.top() + 2);
+    const int rowStep = std::max(rowHeight, (inside.bottom() - 2 - rowTop + 1) / 3);
+    const std::pair<QLabel*, QLabel*> rows[] = {{Label3, Comments}, {Label1, Author}, {Label2, ZARNifier}};
+    for (std::size_t row = 0; row < 3; ++row) {
+        const int top = rowTop + int(row) * rowStep;
+        rows[row].first->setGeometry(16, top, rows[row].first->sizeHint().width(), rowHeight);
+        rows[row].second->setGeometry(valueLeft, top, 441 - valueLeft - 8, rowHeight);
     }
 
     Button1 = new QPushButton("&OK", this);
@@ -227,6 +251,11 @@ void TTemplateBrowser::tvChange(QTreeWidgetItem* node) {
     Comments->setText(read("Comment", ""));
     Author->setText(read("JavaAuthor", "unknown") + "." + read("Copyright", ""));
     ZARNifier->setText(read("Zarnifier", "unknown"));
+    for (QLabel* value : {Comments, Author, ZARNifier}) {
+        const bool cut =
+            value->fontMetrics().horizontalAdvance(value->text()) > value->contentsRect().width();
+        value->setToolTip(cut ? value->text() : QString());
+    }
 }
 
 void TTemplateBrowser::tvDblClick(QTreeWidgetItem* node) {

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 
 namespace zarn {
 
@@ -21,6 +22,26 @@ QString& Title() {
     static QString title = QStringLiteral("ZARN");
     return title;
 }
+
+// Centres its window at each show. Placing it anew each time, rather than leaving it where it was,
+// keeps a window manager's frame offset from adding up across openings.
+class TCentreAtShow : public QObject {
+public:
+    using QObject::QObject;
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show && watched == parent()) {
+            auto* window = static_cast<QWidget*>(watched);
+            const QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+            const QScreen* screen = owner ? owner->screen() : window->screen();
+            if (screen) {
+                QRect frame = window->frameGeometry();
+                frame.moveCenter(screen->availableGeometry().center());
+                window->move(frame.topLeft());
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 QPointer<QWidget>& Parent() {
     static QPointer<QWidget> parent;
@@ -142,6 +163,10 @@ QStringList FileDialogFilters(const std::string& filterExt) {
     return filters;
 }
 
+void KeepCentred(QWidget* window) {
+    window->installEventFilter(new TCentreAtShow(window));
+}
+
 void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, QSize size) {
     dialog->setObjectName(QLatin1String(name));
     dialog->setWindowTitle(title);
@@ -151,6 +176,7 @@ void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, Q
     QFont small = dialog->font();
     small.setPixelSize(11);
     dialog->setFont(small);
+    KeepCentred(dialog);
 }
 
 bool TQtPrompt::Confirm(const std::string& text) {

@@ -70,7 +70,11 @@ void SetDialogs(TDialogs* dialogs);
 QString ApplicationTitle();
 void SetApplicationTitle(const QString& title);
 
-// The fixed-size dialogs share one frame and the 11-pixel font their layouts were measured with.
+// The window opens centred on its screen every time it shows, not where it was last left.
+void KeepCentred(QWidget* window);
+
+// The fixed-size dialogs share one frame and the 11-pixel font their layouts were measured with;
+// they open centred on the screen.
 void SetUpFixedDialog(QDialog* dialog, const char* name, const QString& title, QSize size);
 
 // How an error that reaches the main loop is shown: its message (bare carriage returns as line

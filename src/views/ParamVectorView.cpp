@@ -58,7 +58,9 @@ TGlyphButton::TGlyphButton(const QPixmap& glyph, QWidget* parent) : QAbstractBut
 }
 
 QSize TGlyphButton::sizeHint() const {
-    return {fontMetrics().horizontalAdvance(withoutMnemonic(text())) + 20, CaptionRowHeight};
+    const int glyph = glyph_.isNull() ? 0 : glyph_.deviceIndependentSize().toSize().width() + GlyphGap;
+    return {GlyphLeft + glyph + fontMetrics().horizontalAdvance(withoutMnemonic(text())) + CaptionRight,
+            CaptionRowHeight};
 }
 
 void TGlyphButton::paintEvent(QPaintEvent*) {
@@ -70,13 +72,13 @@ void TGlyphButton::paintEvent(QPaintEvent*) {
     else
         option.state |= QStyle::State_Raised;
     style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, this);
-    int x = 2;
+    int x = GlyphLeft;
     if (!glyph_.isNull()) {
         const QSize size = glyph_.deviceIndependentSize().toSize();
         const QPixmap shown =
             isEnabled() ? glyph_ : QIcon(glyph_).pixmap(size, devicePixelRatioF(), QIcon::Disabled);
         painter.drawPixmap(x, (height() - size.height()) / 2, shown);
-        x += size.width() + 2;
+        x += size.width() + GlyphGap;
     }
     // The caption follows the glyph; the button is sized to it, so centring would only push it out.
     const QRect textRect(x, 0, std::max(0, width() - x), height());

@@ -16,12 +16,17 @@ namespace zarn {
 
 class TAPParamVector;
 
-// A compact push button with a glyph left of its caption, so "caption width + 20" fits both.
+// A compact push button with a glyph left of its caption, sized for the glyph, its gaps and the caption.
 class TGlyphButton : public QAbstractButton {
     Q_OBJECT
 public:
     TGlyphButton(const QPixmap& glyph, QWidget* parent);
     QSize sizeHint() const override;
+    // Pixels left of the glyph, between glyph and caption, and right of the caption.
+    static constexpr int GlyphLeft = 2;
+    static constexpr int GlyphGap = 2;
+    static constexpr int CaptionRight = 6;
+    const QPixmap& GlyphPicture() const { return glyph_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

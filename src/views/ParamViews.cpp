@@ -134,6 +134,8 @@ void TAPVWithTCustomEdit::ClearRefused() {
         return;
     Editor->setProperty("refused", false);
     Editor->setStyleSheet(QString());
+    // The style sheet left the font it resolved set on the edit; the page's font comes back.
+    Editor->setFont(QFont());
     Editor->setToolTip(QString());
 }
 
@@ -156,6 +158,8 @@ TUpDown::TUpDown(QWidget* parent)
     down_->setObjectName(QStringLiteral("Down"));
     up_->setArrowType(Qt::UpArrow);
     down_->setArrowType(Qt::DownArrow);
+    up_->setAccessibleName(QStringLiteral("Step up"));
+    down_->setAccessibleName(QStringLiteral("Step down"));
     connect(up_, &QToolButton::clicked, this, [this] { StepBy(1); });
     connect(down_, &QToolButton::clicked, this, [this] { StepBy(-1); });
 }
@@ -247,6 +251,7 @@ void TAPVFileName::SetupView() {
         BrowseButton = new QToolButton(this);
         BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
         BrowseButton->setToolTip(QStringLiteral("Browse"));
+        BrowseButton->setAccessibleName(QStringLiteral("Browse"));
         const QPixmap& pair = Glyph(TGlyph::Folder);
         if (!pair.isNull()) {
             const int side = pair.height();
@@ -259,8 +264,10 @@ void TAPVFileName::SetupView() {
         BrowseButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 25, Editor->height() + 4);
         BrowseButton->setVisible(true);
         connect(BrowseButton, &QToolButton::clicked, this, &TAPVFileName::BrowseClick);
-        Editor->move(RightOf(BrowseButton, HGap), Editor->y());
     }
+    // Every set-up (an undo runs it again) puts the edit back at the left of the page; it belongs right
+    // of the button.
+    Editor->move(RightOf(BrowseButton, HGap), Editor->y());
 }
 
 void TAPVFileName::BrowseClick() {

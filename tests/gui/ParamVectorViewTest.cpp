@@ -285,8 +285,14 @@ TEST(ParamVectorViewTest, CaptionRowShowsWhatTheVectorAllows) {
         EXPECT_EQ(!view.BeforeListEdit->isHidden(), c.edit);
         // Hidden controls keep their place: the buttons end HGap from the right edge.
         EXPECT_EQ(view.DelButton->geometry().right() + 1, view.width() - view.HGap);
-        EXPECT_EQ(view.DelButton->width(),
-                  view.DelButton->fontMetrics().horizontalAdvance(view.DelButton->text()) + 20);
+        // Each button holds its glyph, the gaps and the whole caption.
+        for (TGlyphButton* button : {view.AddButton, view.DelButton}) {
+            const int caption = button->fontMetrics().horizontalAdvance(button->text());
+            const int glyph = button->GlyphPicture().deviceIndependentSize().toSize().width();
+            EXPECT_EQ(button->width(), TGlyphButton::GlyphLeft + glyph + TGlyphButton::GlyphGap + caption +
+                                           TGlyphButton::CaptionRight);
+            EXPECT_GE(button->width() - caption, glyph + 6) << button->text().toStdString();
+        }
         EXPECT_EQ(view.NameLabel->geometry().bottom(), view.GetBaseline() - 1);
         const QImage shot = view.grab().toImage();
         const QRgb background = page.Panel().palette().color(QPalette::Window).rgb();

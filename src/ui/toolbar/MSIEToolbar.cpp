@@ -1,10 +1,14 @@
 #include "ui/toolbar/MSIEToolbar.h"
 
 #include <QApplication>
+#include <QHelpEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
+#include <QToolTip>
 
 #include <algorithm>
 #include <limits>
@@ -97,6 +101,8 @@ void TileTexture(QPainter& painter, const QPixmap& texture, const QRect& rect) {
 
 TMSIEToolbar::TMSIEToolbar(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
+    // Reached with Tab only: a click on a button must not take the focus from the field being edited.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void TMSIEToolbar::setImgNormalBackground(const QImage& image) {
@@ -265,6 +271,70 @@ void TMSIEToolbar::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
 }
 
+int TMSIEToolbar::NextFocusable(int from, int step) const {
+    const int n = ButtonCount();
+    for (int i = from + step; i >= 0 && i < n; i += step)
+        if (!IsDisabled(i) && i < captions_.size() && !captions_[i].isEmpty())
+            return i;
+    return -1;
+}
+
+bool TMSIEToolbar::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int index = ButtonAt(help->pos());
+        QString text;
+        if (index >= 0)
+            text = index < hints_.size() && !hints_[index].isEmpty()
+                       ? hints_[index]
+                       : (index < captions_.size() ? captions_[index] : QString());
+        if (text.isEmpty()) {
+            QToolTip::hideText();
+            event->ignore();
+        } else {
+            QToolTip::showText(help->globalPos(), text, this, ButtonRect(index));
+        }
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TMSIEToolbar::focusInEvent(QFocusEvent* event) {
+    if (focused_ < 0 || IsDisabled(focused_))
+        focused_ = NextFocusable(-1, 1);
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void TMSIEToolbar::focusOutEvent(QFocusEvent* event) {
+    update();
+    QWidget::focusOutEvent(event);
+}
+
+void TMSIEToolbar::keyPressEvent(QKeyEvent* event) {
+    // A button disabled while focused gives the focus mark to the next one.
+    if (focused_ >= 0 && IsDisabled(focused_))
+        focused_ = NextFocusable(-1, 1);
+    switch (event->key()) {
+    case Qt::Key_Left:
+    case Qt::Key_Right: {
+        const int next = NextFocusable(focused_, event->key() == Qt::Key_Left ? -1 : 1);
+        if (next >= 0)
+            focused_ = next;
+        update();
+        return;
+    }
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (focused_ >= 0 && !IsDisabled(focused_) && !event->isAutoRepeat())
+            emit OnClick(focused_);
+        return;
+    default:
+        QWidget::keyPressEvent(event);
+    }
+}
+
 void TMSIEToolbar::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     if (normalTexture_.isNull())
@@ -294,6 +364,12 @@ void TMSIEToolbar::paintEvent(QPaintEvent* event) {
         const QColor light = palette().color(QPalette::Light);
         painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), light);
         painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), light);
+    }
+    if (hasFocus() && focused_ >= 0 && !IsDisabled(focused_)) {
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.rect = ButtonRect(focused_).adjusted(2, 2, -2, -2);
+        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
     }
 }
 

@@ -54,6 +54,11 @@ public:
     // Bit i set: button i disabled (buttons 0 to 31).
     std::uint32_t DisabledItems() const { return disabledItems_; }
     void setDisabledItems(std::uint32_t items);
+    // Tooltip texts, one per button; a button without one shows its caption.
+    const QStringList& Hints() const { return hints_; }
+    void setHints(const QStringList& hints) { hints_ = hints; }
+    // The button the keyboard acts on while the bar has the focus; -1 when none can take it.
+    int FocusIndex() const { return focused_; }
 
     bool IsDisabled(int index) const;
     int ButtonWidth() const;
@@ -77,6 +82,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 
 private:
     int ButtonAt(QPoint pos) const;
@@ -85,12 +94,16 @@ private:
     bool TrackMouse(QPoint pos);
     void PaintIcons(QPainter& painter, int first, int last, int w);
     void PaintCaptions(QPainter& painter, int first, int last, int w);
+    // The next button from `from` in direction `step` that the keyboard can reach; -1 when none.
+    int NextFocusable(int from, int step) const;
 
     QImage normalBackground_, selectedBackground_, normalIcons_, selectedIcons_;
     QPixmap normalTexture_, selectedTexture_;
     QImage normalImage_, selectedImage_, disabledImage_;
     int imageCount_ = 0;
     QStringList captions_;
+    QStringList hints_;
+    int focused_ = -1;
     std::uint32_t disabledItems_ = 0;
 
     int hot_ = -1;
