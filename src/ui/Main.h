@@ -252,6 +252,9 @@ private:
     void AttachDialogs();
     // Creates the live pane, the recent files and the View menu, and restores the window layout.
     void AttachComfort();
+    // The hint of the control under the mouse in the status bar, after the mouse entered `widget`
+    // or left it for its parent.
+    void ShowHoverHint(QWidget* widget, bool left);
 
     struct TBasicControl {
         TBasicField field;
@@ -262,6 +265,7 @@ private:
     std::vector<TBasicControl> basicControls_;
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;
+    QString hoverHint_;
 };
 
 } // namespace zarn
