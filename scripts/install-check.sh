@@ -20,7 +20,7 @@ prefix="$(cmake -L -N "$build" 2>/dev/null | sed -n 's/^CMAKE_INSTALL_PREFIX:PAT
 # Moved after installing: the programs find their files from their own folder, not from the prefix.
 mv "$work/stage$prefix" "$work/moved"
 root="$work/moved"
-for f in bin/zarn bin/zarn-cli share/zarn/Templates/Text/Ticker.zrt share/zarn/Docs/index.html \
+for f in bin/zarn bin/zarn-cli share/zarn/Templates/Text/Ticker.zrt share/zarn/Docs/index.html share/zarn/Docs/applets/Ticker.html \
          share/applications/org.zarn.Zarn.desktop share/mime/packages/org.zarn.Zarn.xml \
          share/metainfo/org.zarn.Zarn.metainfo.xml share/icons/hicolor/scalable/apps/org.zarn.Zarn.svg \
          share/icons/hicolor/48x48/apps/org.zarn.Zarn.png; do

@@ -799,6 +799,8 @@ void TMainForm::ApplyShowHints() {
 bool TMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (IsDocumentUndoKey(*this, watched, event))
         return true;
+    if (event->type() == QEvent::Enter || event->type() == QEvent::Leave)
+        ShowHoverHint(qobject_cast<QWidget*>(watched), event->type() == QEvent::Leave);
     if (event->type() != QEvent::ToolTip)
         return QMainWindow::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);

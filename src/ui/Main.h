@@ -260,6 +260,9 @@ private:
     bool HeldValuesConfirmed();
     // Creates the live pane, the recent files and the View menu, and restores the window layout.
     void AttachComfort();
+    // The hint of the control under the mouse in the status bar, after the mouse entered `widget`
+    // or left it for its parent.
+    void ShowHoverHint(QWidget* widget, bool left);
 
     struct TBasicControl {
         TBasicField field;
@@ -271,6 +274,7 @@ private:
     TSizeWindowLink noSizeWindow_;
     bool hintsOn_ = true;
     QString lastSaveFolder_;
+    QString hoverHint_;
 };
 
 } // namespace zarn

@@ -1,5 +1,5 @@
-// The main window's editing comforts: the live block pane, the recent files, files dropped on the
-// window, and the window layout kept between runs.
+// The main window's editing comforts: the live block pane, the recent files, the hint under the
+// mouse, files dropped on the window, and the window layout kept between runs.
 
 #include "ui/Main.h"
 
@@ -15,6 +15,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -125,6 +126,22 @@ void TMainForm::ShowParamView(const TAppletParam* param, TBasicField basic) {
         FocusTarget(view)->setFocus(Qt::OtherFocusReason);
         return;
     }
+}
+
+void TMainForm::ShowHoverHint(QWidget* widget, bool left) {
+    if (!widget || widget->window() != this)
+        return;
+    // Leaving a control puts the mouse over its parent, which sends no enter of its own; entering
+    // another control follows the leave.
+    QString hint;
+    for (QWidget* under = left ? widget->parentWidget() : widget; hintsOn_ && under && hint.isEmpty();
+         under = under->isWindow() ? nullptr : under->parentWidget())
+        hint = under->toolTip().simplified();
+    if (!hint.isEmpty())
+        ShowStatusNote(hint);
+    else if (!hoverHint_.isEmpty() && StatusNote->text() == hoverHint_)
+        ShowStatusNote({});
+    hoverHint_ = hint;
 }
 
 void TMainForm::SaveWindowLayout() {

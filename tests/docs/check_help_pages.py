@@ -68,9 +68,11 @@ def main(root):
     for target, fragment, name, line in anchors:
         if target in pages and fragment not in pages[target].ids:
             faults.append(f"{name}:{line}: {target}#{fragment}: no such anchor")
-    for name in sorted(os.listdir(root)):
-        if name.endswith(".html") and name not in pages:
-            faults.append(f"{name}: no link leads to this page")
+    for folder, _, files in os.walk(root):
+        for file in sorted(files):
+            name = os.path.relpath(os.path.join(folder, file), root).replace(os.sep, "/")
+            if name.endswith(".html") and name not in pages:
+                faults.append(f"{name}: no link leads to this page")
     for picture in sorted(pictures):
         with open(os.path.join(root, picture), "rb") as f:
             data = f.read()

@@ -208,5 +208,25 @@ TEST_F(MainDialogsFixture, CodeAndHelpCommands) {
         << answers.prompt.Texts().back();
 }
 
+// Every template that ships names its own help page, and "Using ..." opens it from the program's Docs.
+TEST_F(MainDialogsFixture, EverySampleOpensItsOwnHelpPage) {
+    int samples = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(fs::path(ZARN_SOURCE_DIR) / "Templates")) {
+        if (entry.path().extension() != ".zrt")
+            continue;
+        ++samples;
+        const std::string name = entry.path().filename().string();
+        ASSERT_TRUE(form.LoadDocument(entry.path().string())) << name;
+        const std::string doc = form.BasicParams->Doc;
+        EXPECT_TRUE(doc.ends_with(".html")) << name;
+        EXPECT_TRUE(form.UA->isEnabled()) << name;
+        const std::size_t opened = actions.opened.size();
+        form.UA->trigger();
+        ASSERT_EQ(actions.opened.size(), opened + 1) << name;
+        EXPECT_TRUE(actions.opened.back().ends_with("/Docs/" + doc)) << actions.opened.back();
+    }
+    EXPECT_GE(samples, 7);
+}
+
 } // namespace
 } // namespace zarn

@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QEnterEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -453,6 +454,43 @@ TEST_F(MainForm, StartOptionsAndBrowseButtons) {
     EXPECT_EQ(form->AppletTag->BasicParams.WebRoot, "/chosen");
     EXPECT_TRUE(form->Modified);
     EXPECT_EQ(form->WebDB.Directory, "/chosen");
+}
+
+// The status bar shows the hint of the control under the mouse, its own or its parent's, while hints are on.
+TEST_F(MainForm, TheStatusBarShowsTheHintUnderTheMouse) {
+    QWidget* width = form->AppletWidth;
+    QWidget* widthEdit = width->findChild<QLineEdit*>();
+    const QString widthHint = width->toolTip();
+    ASSERT_FALSE(widthHint.isEmpty());
+    auto enter = [](QWidget* widget) {
+        QEnterEvent event(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    auto leave = [](QWidget* widget) {
+        QEvent event(QEvent::Leave);
+        QCoreApplication::sendEvent(widget, &event);
+    };
+    enter(form->WebRoot);
+    EXPECT_EQ(form->StatusNote->text(), form->WebRoot->toolTip().simplified());
+    leave(form->WebRoot);
+    enter(widthEdit);
+    EXPECT_EQ(form->StatusNote->text(), widthHint);
+    leave(widthEdit); // back over the spinner's arrows
+    EXPECT_EQ(form->StatusNote->text(), widthHint);
+    leave(width);
+    EXPECT_EQ(form->StatusNote->text(), "");
+
+    // A note about refused input stays until the mouse shows another hint.
+    enter(width);
+    form->ShowStatusNote("refused");
+    leave(width);
+    EXPECT_EQ(form->StatusNote->text(), "refused");
+
+    AppSettings.ShowHints = false;
+    form->ApplyShowHints();
+    form->ShowStatusNote({});
+    enter(form->WebRoot);
+    EXPECT_EQ(form->StatusNote->text(), "");
 }
 
 } // namespace
