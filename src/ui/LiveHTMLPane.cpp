@@ -165,6 +165,11 @@ TLiveHTMLPane::TLiveHTMLPane(std::function<TJavaAppletTag*()> document, QWidget*
     splitter->addWidget(lower);
     splitter->setStretchFactor(0, 3);
     splitter->setStretchFactor(1, 1);
+    // Small enough that a short pane leaves the form most of the window: three lines of the block,
+    // two warnings.
+    const int line = Code->fontMetrics().lineSpacing();
+    Code->setMinimumHeight(3 * line + 2 * Code->frameWidth() + 4);
+    Warnings->setMinimumHeight(2 * Warnings->fontMetrics().lineSpacing() + 2 * Warnings->frameWidth() + 4);
     setWidget(splitter);
 
     UpdateTimer = new QTimer(this);

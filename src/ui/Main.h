@@ -275,6 +275,7 @@ private:
     bool hintsOn_ = true;
     QString lastSaveFolder_;
     QString hoverHint_;
+    int liveHeight_ = 0; // of the live pane when it was last hidden
 };
 
 } // namespace zarn

@@ -81,6 +81,17 @@ void TMainForm::AttachComfort() {
     connect(this, &TMainForm::DocumentChanged, LiveHTMLPane, &TLiveHTMLPane::Schedule);
     connect(this, &TMainForm::DocumentLoaded, LiveHTMLPane, &TLiveHTMLPane::Reload);
     connect(LiveHTMLPane, &TLiveHTMLPane::WarningChosen, this, &TMainForm::ShowParamView);
+    // Opened, the pane takes the height the user last gave it, or a quarter of the window, so the
+    // form keeps most of it. Between runs the window layout keeps the user's height.
+    connect(LiveHTMLPane, &QDockWidget::visibilityChanged, this, [this](bool visible) {
+        if (!visible && !LiveHTMLPane->isFloating() && LiveHTMLPane->height() > 0)
+            liveHeight_ = LiveHTMLPane->height();
+    });
+    connect(LiveHTMLPane->toggleViewAction(), &QAction::triggered, this, [this](bool on) {
+        if (on && !LiveHTMLPane->isFloating())
+            resizeDocks({LiveHTMLPane}, {liveHeight_ > 0 ? liveHeight_ : std::clamp(height() / 4, 120, 240)},
+                        Qt::Vertical);
+    });
 
     View1 = new QMenu(QStringLiteral("&View"), this);
     View1->setObjectName(QStringLiteral("View1"));

@@ -115,6 +115,9 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     ASSERT_TRUE(form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem")));
     form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem"))->trigger();
     ASSERT_FALSE(pane->isHidden());
+    // The form keeps most of the window.
+    QCoreApplication::processEvents();
+    EXPECT_LE(pane->height(), form->height() / 3);
     ASSERT_TRUE(form->LoadDocument(tpl));
     EXPECT_TRUE(
         pane->Code->toPlainText().contains(QStringLiteral("<PARAM NAME=label VALUE=\"hello $nobody\">")));
@@ -235,12 +238,21 @@ TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
     form->show();
     form->setGeometry(40, 50, 900, 640);
     form->LiveHTMLPane->show();
+    form->resizeDocks({form->LiveHTMLPane}, {300}, Qt::Vertical);
     QCoreApplication::processEvents();
+    const int userHeight = form->LiveHTMLPane->height();
     Restart();
     form->show();
     QCoreApplication::processEvents();
     EXPECT_EQ(form->size(), QSize(900, 640));
     EXPECT_FALSE(form->LiveHTMLPane->isHidden());
+    EXPECT_EQ(form->LiveHTMLPane->height(), userHeight);
+    // Closed and opened again, it keeps the user's height.
+    QAction* toggle = form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem"));
+    toggle->trigger();
+    toggle->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->LiveHTMLPane->height(), userHeight);
     EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
 }
 
