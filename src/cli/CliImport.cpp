@@ -25,7 +25,7 @@ const char* const ImportHelp =
     "  --block N     the N-th applet block of the page (from 1); needed when it holds several,\n"
     "                which are then listed\n"
     "  --template T  the template to use; needed when several templates have the block's CODE\n"
-    "  --force       replace an existing DOCUMENT\n"
+    "  --force       replace an existing DOCUMENT (never the page itself)\n"
     "\n"
     "PARAMs no parameter takes, values a parameter refuses and values the block will write in\n"
     "another form are listed, one per line.\n";

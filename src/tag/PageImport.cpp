@@ -219,7 +219,9 @@ void ignoreMessage(void*, const char*, ...) {}
 // Its handlers are per thread.
 class QuietParser {
 public:
-    QuietParser() {
+    QuietParser()
+        : generic_(xmlGenericError), genericContext_(xmlGenericErrorContext), structured_(xmlStructuredError),
+          structuredContext_(xmlStructuredErrorContext) {
         xmlSetGenericErrorFunc(this, ignoreMessage);
         xmlSetStructuredErrorFunc(this, [](void* self, xmlErrorPtr error) {
             if (error && (error->domain == XML_FROM_I18N || error->code == XML_ERR_UNSUPPORTED_ENCODING ||
@@ -228,12 +230,18 @@ public:
         });
     }
     ~QuietParser() {
-        xmlSetGenericErrorFunc(nullptr, nullptr);
-        xmlSetStructuredErrorFunc(nullptr, nullptr);
+        xmlSetGenericErrorFunc(genericContext_, generic_);
+        xmlSetStructuredErrorFunc(structuredContext_, structured_);
     }
     QuietParser(const QuietParser&) = delete;
     QuietParser& operator=(const QuietParser&) = delete;
     bool encodingFailed = false;
+
+private:
+    xmlGenericErrorFunc generic_;
+    void* genericContext_;
+    xmlStructuredErrorFunc structured_;
+    void* structuredContext_;
 };
 
 } // namespace
@@ -584,6 +592,26 @@ private:
 std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet,
                                       const std::string& pagePath) {
     return Importer(tag, applet, pagePath).Run();
+}
+
+std::string ShownPageText(std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (u < 0x20 || u == 0x7F)
+            shown += std::string("\\x") + digits[u >> 4] + digits[u & 15];
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 TStrings NoteLines(const std::vector<TImportNote>& notes) {

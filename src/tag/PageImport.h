@@ -67,6 +67,10 @@ std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& ap
 // The notes as lines for the user.
 TStrings NoteLines(const std::vector<TImportNote>& notes);
 
+// A text from a page for a list or a message: control characters shown as "\n", "\r", "\t" or
+// "\x1B", so a name cannot make lines of its own.
+std::string ShownPageText(std::string_view text);
+
 // A page text as the block's escape pass needs it to come out unchanged: "\" and "$" escaped, line
 // breaks as "\n" (the block's own line end).
 std::string EscapeForBlock(std::string_view text);
