@@ -96,6 +96,39 @@ std::string FileTextToOutput(const std::string& text) {
     return Win1252ToUtf8(text);
 }
 
+std::string EscapeControls(const std::string& utf8) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string result;
+    result.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto c = static_cast<unsigned char>(utf8[i]);
+        if (c == '\n') {
+            result += "\\n";
+        } else if (c == '\r') {
+            result += "\\r";
+        } else if (c == '\t') {
+            result += "\\t";
+        } else if (c < 0x20 || c == 0x7F) {
+            result += "\\x";
+            result += digits[c >> 4];
+            result += digits[c & 15];
+        } else if (c == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(utf8[i + 1]) <= 0x9F) {
+            const auto next = static_cast<unsigned char>(utf8[++i]);
+            result += "\\u00";
+            result += digits[next >> 4];
+            result += digits[next & 15];
+        } else {
+            result += char(c);
+        }
+    }
+    return result;
+}
+
+std::string FileTextShown(const std::string& text) {
+    return EscapeControls(FileTextToOutput(text));
+}
+
 std::string MessageLine(const std::string& message) {
     return OneLine(IsValidUtf8(message) ? message : Win1252ToUtf8(message));
 }

@@ -54,6 +54,11 @@ std::pair<std::string, std::string> SplitAssignment(const std::string& text);
 std::string ArgumentToFileText(const std::string& text);
 // File text for the terminal.
 std::string FileTextToOutput(const std::string& text);
+// UTF-8 for the terminal with its control characters escaped ("\n", "\x1B", "\u009B"): a name read
+// from a file can neither forge a line of its own nor send the terminal a command.
+std::string EscapeControls(const std::string& utf8);
+// File text for the terminal, control characters escaped.
+std::string FileTextShown(const std::string& text);
 
 // A message on one line: line breaks become blanks.
 std::string OneLine(const std::string& message);

@@ -25,7 +25,7 @@ const char* const ImportHelp =
     "  --block N     the N-th applet block of the page (from 1); needed when it holds several,\n"
     "                which are then listed\n"
     "  --template T  the template to use; needed when several templates have the block's CODE\n"
-    "  --force       replace an existing DOCUMENT\n"
+    "  --force       replace an existing DOCUMENT (never the page itself)\n"
     "\n"
     "PARAMs no parameter takes, values a parameter refuses and values the block will write in\n"
     "another form are listed, one per line.\n";
@@ -52,13 +52,13 @@ std::string chooseTemplate(const TParsedArgs& args, const TPageApplet& applet, s
         throw ECliError("no Templates folder found: give the template with --template");
     const TStrings matches = TemplatesForCode(*root, applet.code);
     if (matches.empty())
-        throw ECliError("no template has the CODE " + FileTextToOutput(applet.code) + " (looked in " + *root +
+        throw ECliError("no template has the CODE " + FileTextShown(applet.code) + " (looked in " + *root +
                         "; give one with --template)");
     if (matches.size() > 1) {
         for (const std::string& match : matches)
-            out << fs::path(match).lexically_relative(*root).generic_string() << "\n";
+            out << EscapeControls(fs::path(match).lexically_relative(*root).generic_string()) << "\n";
         throw ECliError(std::to_string(matches.size()) + " templates have the CODE " +
-                        FileTextToOutput(applet.code) + ": choose one with --template");
+                        FileTextShown(applet.code) + ": choose one with --template");
     }
     return matches.front();
 }
@@ -75,6 +75,9 @@ int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     std::error_code ec;
     if (!replace && fs::exists(fs::symlink_status(document, ec)))
         throw ECliError(document + ": exists already (--force replaces it)");
+    // Links followed: the page would be replaced by the document made from it.
+    if (fs::equivalent(page, document, ec))
+        throw ECliError(document + ": is the page itself");
 
     std::vector<TPageApplet> applets;
     try {
@@ -93,8 +96,8 @@ int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
         index = std::size_t(*number - 1);
     } else if (applets.size() > 1) {
         for (std::size_t i = 0; i < applets.size(); ++i)
-            out << i + 1 << ": " << FileTextToOutput(DescribeApplet(applets[i])) << "  (line "
-                << applets[i].line << ")\n";
+            out << i + 1 << ": " << FileTextShown(DescribeApplet(applets[i])) << "  (line " << applets[i].line
+                << ")\n";
         throw ECliError(page + ": holds " + std::to_string(applets.size()) +
                         " applet blocks: choose one with --block N");
     }
@@ -106,7 +109,7 @@ int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     const std::vector<TImportNote> notes = ImportApplet(*doc.AppletTag, applet, page);
     CreateDocument(doc, document, replace);
     for (const std::string& line : NoteLines(notes))
-        err << "zarn-cli: " << FileTextToOutput(line) << "\n";
+        err << "zarn-cli: " << FileTextShown(line) << "\n";
     return ExitOk;
 }
 

@@ -93,18 +93,18 @@ void printDescriptionLine(std::ostream& out, const std::string& indent, const ch
                           const std::string& value) {
     out << indent << label << ':';
     if (!value.empty())
-        out << ' ' << FileTextToOutput(value);
+        out << ' ' << FileTextShown(value);
     out << '\n';
 }
 
 void printNodes(const std::vector<TTemplateNode>& nodes, std::ostream& out, const std::string& indent) {
     for (const TTemplateNode& node : nodes) {
         if (!node.isTemplate) {
-            out << indent << node.caption << "/\n";
+            out << indent << EscapeControls(node.caption) << "/\n";
             printNodes(node.children, out, indent + "  ");
             continue;
         }
-        out << indent << node.caption << "  [" << node.relativePath << "]\n";
+        out << indent << EscapeControls(node.caption) << "  [" << EscapeControls(node.relativePath) << "]\n";
         const std::string inner = indent + "    ";
         printDescriptionLine(out, inner, "Comment", node.comment);
         printDescriptionLine(out, inner, "JavaAuthor", node.javaAuthor);

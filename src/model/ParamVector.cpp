@@ -2,6 +2,7 @@
 
 #include "model/FormatPattern.h"
 #include "profile/Errors.h"
+#include "profile/IniFile.h"
 
 #include <algorithm>
 
@@ -210,6 +211,8 @@ bool TAPParamVector::ReadElements(const std::vector<std::optional<std::string>>&
     const std::string element = RepeatableTemplate();
     if (!SourceFile || (element.empty() && !values.empty()))
         return false;
+    // One read session: the template file is checked once, not once per element.
+    TIniReadSession session(*SourceFile);
     TAPContainerList old = std::move(Containers);
     Containers.clear();
     try {
@@ -318,7 +321,9 @@ void TAPParamVector::InsertElement(std::size_t position, std::unique_ptr<TAPCont
     if (position > Containers.size())
         position = Containers.size();
     Containers.insert(Containers.begin() + std::ptrdiff_t(position), std::move(element));
-    RenameElements();
+    // Those before it keep their names: appending one by one stays linear.
+    for (std::size_t i = position; i < Containers.size(); ++i)
+        Containers[i]->Field->Name = ElementStem(i);
 }
 
 std::unique_ptr<TAPContainer> TAPParamVector::TakeElement(std::size_t index) {

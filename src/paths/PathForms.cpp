@@ -132,6 +132,9 @@ bool IsURL(std::string_view text) {
                                                                 "GOPHER", "NEWS", "MINITEL"};
     if (text.empty())
         return false;
+    // "//host/path": the page's own scheme on another host.
+    if (text.size() > 2 && text[0] == '/' && text[1] == '/' && text[2] != '/')
+        return true;
     std::string scheme(text.substr(0, text.find(':')));
     for (char& c : scheme)
         if (c >= 'a' && c <= 'z')

@@ -17,7 +17,8 @@ namespace zarn {
 std::string WithTrailingBackslash(std::string_view path);
 
 // True when the text before the first ":" (the whole text without one) is a known scheme word,
-// ignoring case: HTTP, FTP, HTTPS, FILE, GOPHER, NEWS, MINITEL. A bare "news" counts.
+// ignoring case: HTTP, FTP, HTTPS, FILE, GOPHER, NEWS, MINITEL. A bare "news" counts. So does a
+// reference to another host without a scheme ("//cdn.example.com/java/").
 bool IsURL(std::string_view text);
 
 // False for paths starting with "/" or "\" and for drive paths ("c:..."); true otherwise, also for "".

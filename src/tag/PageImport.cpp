@@ -13,12 +13,15 @@
 #include "tag/BasicAttributes.h"
 #include "tag/ClassLookup.h"
 #include "tag/MacroPass.h"
+#include "tag/PageBytes.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
 #include <libxml/tree.h>
+#include <libxml/xmlerror.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -26,6 +29,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <unordered_map>
 
 namespace zarn {
 
@@ -53,13 +57,26 @@ bool fileText(const xmlChar* utf8, std::string& out) {
     return Win1252ToUtf8(out) == text;
 }
 
-std::string attribute(xmlNode* node, const char* name, bool& representable) {
+// Why a value cannot be taken as it is. A NUL of the page was read as U+FFFD, as browsers do.
+std::string whyNotTaken(const xmlChar* utf8) {
+    if (utf8 && std::strstr(reinterpret_cast<const char*>(utf8), "\xEF\xBF\xBD"))
+        return "a NUL or an unreadable character, which a value cannot hold";
+    return "characters that Windows-1252 cannot hold";
+}
+
+std::string attributeText(xmlChar* raw, bool& representable, std::string* why) {
     std::string value;
-    if (xmlChar* raw = xmlGetProp(node, reinterpret_cast<const xmlChar*>(name))) {
+    if (raw) {
         representable = fileText(raw, value);
+        if (!representable && why)
+            *why = whyNotTaken(raw);
         xmlFree(raw);
     }
     return value;
+}
+
+std::string attribute(xmlNode* node, const char* name, bool& representable, std::string* why = nullptr) {
+    return attributeText(xmlGetProp(node, reinterpret_cast<const xmlChar*>(name)), representable, why);
 }
 
 // HTML content: runs of blanks and line breaks are one blank, as the browser shows them.
@@ -87,12 +104,12 @@ void collectParams(xmlNode* parent, TPageApplet& applet) {
             TPageParam param;
             bool nameOk = true;
             bool valueOk = true;
-            param.name = attribute(child, "name", nameOk);
-            param.value = attribute(child, "value", valueOk);
+            std::string why;
+            param.name = attribute(child, "name", nameOk, &why);
+            param.value = attribute(child, "value", valueOk, &why);
             param.representable = nameOk && valueOk;
             if (!param.representable)
-                applet.problems.push_back("PARAM " + param.name +
-                                          ": characters that Windows-1252 cannot hold");
+                applet.problems.push_back("PARAM " + param.name + ": " + why);
             applet.params.push_back(std::move(param));
         } else if (child->type == XML_ELEMENT_NODE) {
             // Broken pages put PARAMs inside other markup of the block.
@@ -156,12 +173,19 @@ const std::string& pageAttribute(const TPageApplet& applet, std::string_view nam
 TPageApplet readApplet(xmlDoc* doc, xmlNode* node) {
     TPageApplet applet;
     applet.line = int(xmlGetLineNo(node));
+    // One pass: a lookup by name would walk the list again for every attribute.
     for (xmlAttr* attr = node->properties; attr; attr = attr->next) {
         const char* name = reinterpret_cast<const char*>(attr->name);
         bool representable = true;
-        const std::string value = attribute(node, name, representable);
+        std::string why;
+        const std::string value =
+            attributeText(xmlNodeGetContent(reinterpret_cast<xmlNode*>(attr)), representable, &why);
+        if (std::strcmp(name, UnreadAttributesName) == 0) {
+            applet.problems.push_back("the tag's other " + value + " attributes: too many to read");
+            continue;
+        }
         if (!representable)
-            applet.problems.push_back(UpperCase(name) + ": characters that Windows-1252 cannot hold");
+            applet.problems.push_back(UpperCase(name) + ": " + why);
         const auto it = std::find_if(std::begin(known), std::end(known),
                                      [&](const Known& entry) { return std::strcmp(entry.name, name) == 0; });
         if (it != std::end(known))
@@ -187,30 +211,77 @@ void collectApplets(xmlDoc* doc, xmlNode* node, std::vector<TPageApplet>& applet
 
 } // namespace
 
-std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
-    if (bytes.size() > std::size_t(INT32_MAX))
-        throw EZarnError("The page is too large to read");
+namespace {
+
+void ignoreMessage(void*, const char*, ...) {}
+
+// The parser's own messages stay off the terminal; an encoding it could not convert is recorded.
+// Its handlers are per thread.
+class QuietParser {
+public:
+    QuietParser()
+        : generic_(xmlGenericError), genericContext_(xmlGenericErrorContext), structured_(xmlStructuredError),
+          structuredContext_(xmlStructuredErrorContext) {
+        xmlSetGenericErrorFunc(this, ignoreMessage);
+        xmlSetStructuredErrorFunc(this, [](void* self, xmlErrorPtr error) {
+            if (error && (error->domain == XML_FROM_I18N || error->code == XML_ERR_UNSUPPORTED_ENCODING ||
+                          error->code == XML_ERR_INVALID_ENCODING || error->code == XML_I18N_CONV_FAILED))
+                static_cast<QuietParser*>(self)->encodingFailed = true;
+        });
+    }
+    ~QuietParser() {
+        xmlSetGenericErrorFunc(genericContext_, generic_);
+        xmlSetStructuredErrorFunc(structuredContext_, structured_);
+    }
+    QuietParser(const QuietParser&) = delete;
+    QuietParser& operator=(const QuietParser&) = delete;
+    bool encodingFailed = false;
+
+private:
+    xmlGenericErrorFunc generic_;
+    void* genericContext_;
+    xmlStructuredErrorFunc structured_;
+    void* structuredContext_;
+};
+
+} // namespace
+
+std::vector<TPageApplet> ReadPageApplets(std::string_view pageBytes) {
+    if (pageBytes.size() > MaxPageSize)
+        throw EZarnError("The page is larger than " + std::to_string(MaxPageSize >> 20) + " MiB");
     // Set up once before any parse, so imports from several threads never race to do it.
     static const bool parserReady = (xmlInitParser(), true);
     (void)parserReady;
+    const TPreparedPage prepared = PreparePage(pageBytes);
+    const std::string& bytes = prepared.bytes;
+    if (bytes.size() > std::size_t(INT32_MAX))
+        throw EZarnError("The page is too large to read");
     const char* data = bytes.empty() ? "" : bytes.data();
     const int size = int(bytes.size());
-    DocPtr doc(htmlReadMemory(data, size, nullptr, nullptr, ParseOptions));
-    // Without a declaration the parser falls back to Latin-1, which old pages written as
-    // Windows-1252 are not: their quotes and euro signs would be lost.
-    if (doc && !doc->encoding && !IsValidUtf8(bytes))
-        doc.reset(htmlReadMemory(data, size, nullptr, "windows-1252", ParseOptions));
+    QuietParser quiet;
+    const char* fallback = IsValidUtf8(bytes) ? "UTF-8" : "windows-1252";
+    DocPtr doc(htmlReadMemory(data, size, nullptr, prepared.utf16 ? "UTF-8" : nullptr, ParseOptions));
+    std::string problem;
+    if (doc && quiet.encodingFailed && !prepared.utf16) {
+        problem = "the page's character set " + std::string(doc->encoding ? (const char*)doc->encoding : "") +
+                  " cannot be read: the page was read as " + (fallback[0] == 'U' ? "UTF-8" : "Windows-1252");
+        doc.reset(htmlReadMemory(data, size, nullptr, fallback, ParseOptions));
+    } else if (doc && !doc->encoding && fallback[0] != 'U') {
+        // Without a declaration the parser falls back to Latin-1, which old pages written as
+        // Windows-1252 are not: their quotes and euro signs would be lost.
+        doc.reset(htmlReadMemory(data, size, nullptr, fallback, ParseOptions));
+    }
     std::vector<TPageApplet> applets;
     if (doc)
         collectApplets(doc.get(), xmlDocGetRootElement(doc.get()), applets, 0);
+    if (!problem.empty())
+        for (TPageApplet& applet : applets)
+            applet.problems.insert(applet.problems.begin(), problem);
     return applets;
 }
 
 std::vector<TPageApplet> ReadPageFile(const std::string& path) {
-    std::string bytes;
-    if (const std::error_code error = ReadFileBytes(path, bytes))
-        throw EZarnError(path + ": cannot be read (" + error.message() + ")");
-    return ReadPageApplets(bytes);
+    return ReadPageApplets(ReadPageBytes(path));
 }
 
 std::string DescribeApplet(const TPageApplet& applet, std::size_t shownParams) {
@@ -276,6 +347,30 @@ std::string EscapeForBlock(std::string_view text) {
     return result;
 }
 
+std::string EscapeValueForBlock(std::string_view value) {
+    std::string text;
+    text.reserve(value.size());
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        text += value[i];
+        if (value[i] == '&' && i + 1 < value.size() &&
+            (std::isalnum(static_cast<unsigned char>(value[i + 1])) || value[i + 1] == '#'))
+            text += "amp;";
+    }
+    return EscapeForBlock(text);
+}
+
+std::string ParsedBlockValue(std::string_view written) {
+    std::string text;
+    text.reserve(written.size());
+    for (std::size_t i = 0; i < written.size(); ++i) {
+        text += written[i];
+        if (written.compare(i, 5, "&amp;") == 0 && i + 5 < written.size() &&
+            (std::isalnum(static_cast<unsigned char>(written[i + 5])) || written[i + 5] == '#'))
+            i += 4;
+    }
+    return text;
+}
+
 namespace {
 
 // What the block will hold for a parameter's escaped HTML value.
@@ -286,10 +381,28 @@ std::string compiledText(const std::string& htmlValue) {
     return text;
 }
 
+// Line breaks are all one to a browser reading a value.
+std::string oneLineEnd(std::string_view text) {
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            continue;
+        result += text[i] == '\r' ? '\n' : text[i];
+    }
+    return result;
+}
+
+bool holdsControl(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
 class Importer {
 public:
     Importer(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath)
-        : tag_(tag), applet_(applet), used_(applet.params.size(), false) {
+        : tag_(tag), applet_(applet) {
+        for (std::size_t i = 0; i < applet.params.size(); ++i)
+            byName_[LowerCase(applet.params[i].name)].indices.push_back(i);
+        used_.assign(applet.params.size(), false);
         std::error_code ec;
         fs::path page = fs::absolute(fs::path(pagePath), ec);
         if (ec)
@@ -355,15 +468,35 @@ private:
         // File names in a page are relative to the page, and the block goes back into it.
         basic.WebRoot = folder_;
         const std::string& codeBase = applet_.codeBase;
-        if (codeBase.empty())
+        if (codeBase.empty()) {
             basic.CodeBase = folder_;
-        else if (IsURL(codeBase) || !IsRelativePath(codeBase))
+        } else if (holdsControl(codeBase)) {
+            // A document keeps one line per value.
+            basic.CodeBase = folder_;
+            note(TImportNote::Kind::Refused, "CODEBASE", codeBase,
+                 "a line break or control character cannot be kept; the page's folder is used");
+        } else if (codeBase.size() >= 2 && codeBase[0] == '/' && codeBase[1] == '/') {
+            basic.CodeBase = codeBase; // on another site: a URL, written as it stands
+            note(TImportNote::Kind::Kept, "CODEBASE", codeBase, "a URL on another site, kept as written");
+        } else if (codeBase[0] == '/') {
+            // From the site's root, which the page does not name: taken as a folder of this
+            // computer it would lead out of the web root.
+            basic.CodeBase = folder_;
+            note(TImportNote::Kind::Refused, "CODEBASE", codeBase,
+                 "a folder from the site's root; the page's folder is used");
+        } else if (IsURL(codeBase) || !IsRelativePath(codeBase)) {
             basic.CodeBase = codeBase;
-        else
+        } else {
             basic.CodeBase =
                 WithTrailingBackslash((fs::path(folder_) / codeBase).lexically_normal().string());
+        }
         // Archives are relative to the code base, as the page names them; a page without any has none.
         basic.Archive = applet_.archive;
+        if (holdsControl(applet_.archive)) {
+            basic.Archive.clear();
+            note(TImportNote::Kind::Refused, "ARCHIVE", applet_.archive,
+                 "a line break or control character cannot be kept; no archive is used");
+        }
         for (const std::string& other : applet_.otherAttributes)
             note(TImportNote::Kind::Unmatched, NameOfEntry(other), ValueOfEntry(other), "attribute not kept");
         tag_.ObsoleteText->Value = EscapeForBlock(applet_.alternateText);
@@ -371,8 +504,13 @@ private:
 
     // The first unused PARAM of the name, letter case ignored as HTML does; later ones stay unused.
     const TPageParam* take(const std::string& name) {
-        for (std::size_t i = 0; i < applet_.params.size(); ++i) {
-            if (!used_[i] && SameText(applet_.params[i].name, name)) {
+        const auto found = byName_.find(LowerCase(name));
+        if (found == byName_.end())
+            return nullptr;
+        TSameName& same = found->second;
+        while (same.next < same.indices.size()) {
+            const std::size_t i = same.indices[same.next++];
+            if (!used_[i]) {
                 used_[i] = true;
                 return &applet_.params[i];
             }
@@ -382,8 +520,8 @@ private:
 
     void checkWritten(TAppletParam& param, const TPageParam& page) {
         const std::string written =
-            compiledText(param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard));
-        if (written == page.value)
+            ParsedBlockValue(compiledText(param.GetHTMLValue(tag_.BasicParams.WebRoot, PurposeClipboard)));
+        if (oneLineEnd(written) == oneLineEnd(page.value))
             return;
         note(TImportNote::Kind::Changed, page.name, page.value,
              written.empty() ? "left out of the block: it is the parameter's default"
@@ -399,7 +537,7 @@ private:
             // A value that lost characters is listed among the problems; the template's stays.
             if (!page->representable)
                 return;
-            if (param.ReadHTMLValue(EscapeForBlock(page->value), tag_.BasicParams.WebRoot))
+            if (param.ReadHTMLValue(EscapeValueForBlock(page->value), tag_.BasicParams.WebRoot))
                 checkWritten(param, *page);
             else
                 note(TImportNote::Kind::Refused, page->name, page->value,
@@ -429,7 +567,7 @@ private:
             if (!page && !count)
                 break;
             values.push_back(page && page->representable
-                                 ? std::optional<std::string>(EscapeForBlock(page->value))
+                                 ? std::optional<std::string>(EscapeValueForBlock(page->value))
                                  : std::nullopt);
         }
         if (!vector.ReadElements(values, tag_.BasicParams.WebRoot))
@@ -437,8 +575,13 @@ private:
                  "its elements could not be read; the template's are kept");
     }
 
+    struct TSameName {
+        std::vector<std::size_t> indices; // page order
+        std::size_t next = 0;             // those before it are taken
+    };
     TJavaAppletTag& tag_;
     const TPageApplet& applet_;
+    std::unordered_map<std::string, TSameName> byName_;
     std::vector<bool> used_;
     std::string folder_;
     std::vector<TImportNote> notes_;
@@ -449,6 +592,26 @@ private:
 std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& applet,
                                       const std::string& pagePath) {
     return Importer(tag, applet, pagePath).Run();
+}
+
+std::string ShownPageText(std::string_view text) {
+    static const char digits[] = "0123456789ABCDEF";
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '\n')
+            shown += "\\n";
+        else if (c == '\r')
+            shown += "\\r";
+        else if (c == '\t')
+            shown += "\\t";
+        else if (u < 0x20 || u == 0x7F)
+            shown += std::string("\\x") + digits[u >> 4] + digits[u & 15];
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 TStrings NoteLines(const std::vector<TImportNote>& notes) {

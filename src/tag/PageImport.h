@@ -67,8 +67,17 @@ std::vector<TImportNote> ImportApplet(TJavaAppletTag& tag, const TPageApplet& ap
 // The notes as lines for the user.
 TStrings NoteLines(const std::vector<TImportNote>& notes);
 
+// A text from a page for a list or a message: control characters shown as "\n", "\r", "\t" or
+// "\x1B", so a name cannot make lines of its own.
+std::string ShownPageText(std::string_view text);
+
 // A page text as the block's escape pass needs it to come out unchanged: "\" and "$" escaped, line
 // breaks as "\n" (the block's own line end).
 std::string EscapeForBlock(std::string_view text);
+// A page's value as a document stores it so that the block reads back as that value: "&" where it
+// would start an entity as "&amp;", then as EscapeForBlock.
+std::string EscapeValueForBlock(std::string_view value);
+// What a parser reads from a value written from EscapeValueForBlock's text after the escape pass.
+std::string ParsedBlockValue(std::string_view written);
 
 } // namespace zarn

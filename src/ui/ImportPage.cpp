@@ -43,7 +43,8 @@ TImportPageDialog::TImportPageDialog(const std::vector<TPageApplet>& applets,
     BlockList->setObjectName(QStringLiteral("BlockList"));
     blockLabel->setBuddy(BlockList);
     for (const TPageApplet& applet : applets)
-        BlockList->addItem(FromAnsi(DescribeApplet(applet)) + QStringLiteral("  (line %1)").arg(applet.line));
+        BlockList->addItem(FromAnsi(ShownPageText(DescribeApplet(applet))) +
+                           QStringLiteral("  (line %1)").arg(applet.line));
     auto* templateLabel = new QLabel(QStringLiteral("&Templates with its code:"), this);
     TemplateList = new QListWidget(this);
     TemplateList->setObjectName(QStringLiteral("TemplateList"));
@@ -125,14 +126,18 @@ void TMainForm::FileImportItemClick() {
             templatePath = dialog.ChosenTemplate();
         }
         if (templatePath.empty())
-            throw EZarnError("No template has the code " + applets[block].code);
+            throw EZarnError("No template has the code " + ShownPageText(applets[block].code));
         std::vector<TImportNote> notes;
         if (!LoadDocument(templatePath,
                           [&](TJavaAppletTag& tag) { notes = ImportApplet(tag, applets[block], page); }))
             return;
-        if (!notes.empty())
+        if (!notes.empty()) {
+            TStrings lines = NoteLines(notes);
+            for (std::string& line : lines)
+                line = ShownPageText(line);
             Dialogs().Questions().Information("Some of the page's values were not taken as they are:\r" +
-                                              JoinList(NoteLines(notes), "\r"));
+                                              JoinList(lines, "\r"));
+        }
     });
 }
 

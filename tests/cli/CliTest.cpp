@@ -574,6 +574,45 @@ TEST_F(CliTest, ImportMakesADocumentFromAPageBlock) {
     EXPECT_NE(html.out.find("\nGet Java\n</APPLET>"), std::string::npos) << html.out;
 }
 
+TEST_F(CliTest, ImportNeverReplacesThePageItReads) {
+    const std::string templates = std::string(ZARN_SOURCE_DIR) + "/Templates/Text/Ticker.zrt";
+    const std::string page = "<applet code=Ticker.class><param name=message value=hi></applet>";
+    WriteFile(file("page.html"), page);
+    fs::create_symlink("page.html", file("link.html"));
+    for (const char* target : {"page.html", "link.html", "./page.html"}) {
+        ExpectError(run({"import", "page.html", "--template", templates, "--force", target}),
+                    std::string(target) + ": is the page itself");
+        EXPECT_EQ(ReadFile(file("page.html")), page);
+    }
+}
+
+// Names and texts from pages and templates cannot forge lines or reach the terminal as commands.
+TEST_F(CliTest, PageAndTemplateTextsAreShownWithControlsEscaped) {
+    const std::string templates = std::string(ZARN_SOURCE_DIR) + "/Templates/Text/Ticker.zrt";
+    WriteFile(file("page.html"),
+              "<applet code=\"A&#10;2: forged\" width=1><param name=\"p\x1B[2J\" value=1></applet>"
+              "<applet code=Ticker.class><param name=\"x&#10;zarn-cli: forged\" value=\"&#13;\"></applet>");
+    fs::create_directories(dir.path() / "t");
+    WriteFile(file("t/a\nb.zrt"), "[Description]\r\nComment=c\x1B]0;title\x07\r\n");
+    const struct {
+        std::vector<std::string> args;
+        bool toOut;
+        std::string shown;
+    } cases[] = {
+        {{"import", "page.html", "doc.zrd"}, true, "1: A\\n2: forged  1 x ?  p\\x1B[2J=1  (line 1)\n"},
+        {{"import", "page.html", "--block", "2", "--template", templates, "doc.zrd"},
+         false,
+         "zarn-cli: not taken: x\\nzarn-cli: forged=\"\\r\" (no parameter of this name)\n"},
+        {{"templates", file("t")}, true, "a\\nb  [a\\nb.zrt]\n    Comment: c\\x1B]0;title\\x07\n"},
+    };
+    for (const auto& c : cases) {
+        const RunResult result = run(c.args);
+        const std::string& shown = c.toOut ? result.out : result.err;
+        EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
+        EXPECT_EQ(shown.find_first_of("\x1B\x07\r"), std::string::npos) << shown;
+    }
+}
+
 TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
     fs::create_directories(dir.path() / "config/Trelvix/ZARN");
     fs::create_directories(dir.path() / "tmp");

@@ -5,10 +5,17 @@
 #include "model/ColorParams.h"
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
+#include "profile/Codepage.h"
+#include "profile/Errors.h"
 #include "startup/CoreStartup.h"
 #include "tag/AppletTag.h"
+#include "tag/PageBytes.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
 
 namespace zarn::test {
 namespace {
@@ -210,6 +217,178 @@ TEST(PageImport, BlocksRoundTripThroughMessyPages) {
 TEST(PageImport, EscapesKeepThePageValue) {
     EXPECT_EQ(EscapeForBlock("a$b\\c"), "a\\$b\\\\c");
     EXPECT_EQ(EscapeForBlock("one\r\ntwo\nthree"), "one\\ntwo\\nthree");
+}
+
+TStrings ImportTicker(const std::string& page, TJavaAppletTag& tag, const std::string& pagePath) {
+    RegisterStandardParamClasses();
+    TKelmFile file(TemplatesRoot + "/Text/Ticker.zrt");
+    tag.Load(file);
+    const auto applets = ReadPageApplets(page);
+    if (applets.empty())
+        return {"(no block)"};
+    return NoteLines(ImportApplet(tag, applets[0], pagePath));
+}
+
+bool HasLine(const TStrings& lines, const std::string& part) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(part) != std::string::npos; });
+}
+
+// Only regular files are read, and only up to a size: the check comes before the first byte.
+TEST(PageImport, SpecialFilesAreRefusedByName) {
+    TempDir dir;
+    ASSERT_EQ(mkfifo(dir.file("fifo.html").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.html"));
+    WriteFile(dir.file("large.html"), "");
+    std::filesystem::resize_file(dir.file("large.html"), MaxPageSize + 1);
+    const struct {
+        std::string path;
+        std::string message;
+    } cases[] = {
+        {dir.file("fifo.html"), ": is not a regular file"},
+        {"/dev/zero", ": is not a regular file"},
+        {dir.file("folder.html"), ": is a folder"},
+        {dir.file("large.html"), ": is larger than 64 MiB"},
+        {dir.file("none.html"), ": cannot be read"},
+    };
+    for (const auto& c : cases) {
+        try {
+            ReadPageFile(c.path);
+            ADD_FAILURE() << c.path << " was read";
+        } catch (const EZarnError& error) {
+            EXPECT_EQ(error.Message().rfind(c.path + ": ", 0), 0u) << error.Message();
+            EXPECT_NE(error.Message().find(c.message), std::string::npos) << error.Message();
+        }
+    }
+}
+
+// What the parser would cut, misread or print is settled and said.
+TEST(PageImport, TextIsReadAsABrowserReadsIt) {
+    auto utf16 = [](const std::string& ascii, bool bigEndian) {
+        std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+        for (char c : ascii)
+            bytes += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+        return bytes;
+    };
+    const std::string block = "<applet code=Ticker.class><param name=message value=\"abc\"></applet>";
+    const struct {
+        const char* what;
+        std::string page;
+        std::string message; // the value taken, or "" when the template's is kept
+        const char* note;    // a part of a note line
+    } cases[] = {
+        {"NUL in a value",
+         std::string("<applet code=Ticker.class><param name=message value=\"a\0b\"></applet>", 68), "",
+         "refused: PARAM message: a NUL"},
+        {"UTF-16, little end first", utf16(block, false), "abc", ""},
+        {"UTF-16, big end first, declaring another set", utf16("<meta charset=iso-8859-2>" + block, true),
+         "abc", ""},
+        {"a set the parser cannot convert",
+         "<meta charset=\"iso-2022-jp\">" + block.substr(0, 53) + "\xFF\xFE\"></applet>", "\xFF\xFE",
+         "refused: the page's character set iso-2022-jp cannot be read"},
+        {"a line break in the code base",
+         "<applet code=Ticker.class codebase=\"a\nb/\"><param name=message value=abc></applet>", "abc",
+         "refused: CODEBASE=\"a\nb/\" (a line break"},
+        {"more attributes than the parser is given",
+         [] {
+             std::string page = "<applet code=Ticker.class";
+             for (std::size_t i = 0; i < MaxTagAttributes + 5; ++i)
+                 page += " a" + std::to_string(i) + "=1";
+             return page + " width=7><param name=message value=abc></applet>";
+         }(),
+         "abc", "the tag's other 6 attributes: too many to read"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TJavaAppletTag tag;
+        testing::internal::CaptureStderr();
+        const TStrings lines = ImportTicker(c.page, tag, "/srv/site/page.html");
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+        const std::string value = tag.ParamList->items()[0]->GetValue();
+        if (c.message.empty())
+            EXPECT_EQ(value.substr(0, 3), "+++");
+        else
+            EXPECT_EQ(value, c.message);
+        if (*c.note) {
+            EXPECT_TRUE(HasLine(lines, c.note)) << JoinList(lines, "\n");
+        }
+        EXPECT_EQ(tag.BasicParams.CodeBase, "/srv/site/");
+    }
+}
+
+// Random values, written into a page as HTML, read by the importer, compiled into a block and read
+// back by an HTML parser: the parser reads what it read from the page.
+TEST(PageImport, ValuesRoundTripThroughTheBlock) {
+    const char* pieces[] = {"a",  " ",   "&", "&lt;",   "&amp;", "&#65;", "&eacute", "<", ">", "\"", "'",
+                            "\\", "\\n", "$", "$Width", "\xE9",  "\x80",  ";",       "=", "`", "#",  "\n"};
+    auto html = [](const std::string& text) {
+        std::string out;
+        for (char c : Win1252ToUtf8(text))
+            out += c == '&'   ? "&amp;"
+                   : c == '"' ? "&quot;"
+                   : c == '<' ? "&lt;"
+                   : c == '>' ? "&gt;"
+                              : std::string(1, c);
+        return out;
+    };
+    auto oneLineEnd = [](std::string text) {
+        for (std::size_t at; (at = text.find('\r')) != std::string::npos;)
+            text.replace(at, text.compare(at, 2, "\r\n") == 0 ? 2 : 1, "\n");
+        return text;
+    };
+    std::mt19937 random(20261209);
+    for (int round = 0; round < 200; ++round) {
+        std::string value = "x";
+        for (int k = int(random() % 8); k >= 0; --k)
+            value += pieces[random() % std::size(pieces)];
+        SCOPED_TRACE(value);
+        TJavaAppletTag tag;
+        const TStrings lines = ImportTicker("<applet code=Ticker.class><param name=message value=\"" +
+                                                html(value) + "\"></applet>",
+                                            tag, "/srv/site/page.html");
+        EXPECT_FALSE(HasLine(lines, "message")) << JoinList(lines, "\n");
+        const std::string block = tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot);
+        const auto read = ReadPageApplets("<meta charset=windows-1252>" + block);
+        ASSERT_EQ(read.size(), 1u) << block;
+        const auto param = std::find_if(read[0].params.begin(), read[0].params.end(),
+                                        [](const TPageParam& p) { return p.name == "message"; });
+        ASSERT_NE(param, read[0].params.end()) << block;
+        EXPECT_EQ(oneLineEnd(param->value), oneLineEnd(value)) << block;
+        if (HasFailure())
+            break;
+    }
+}
+
+// Code bases from the site's root or on another host never become folders of this computer.
+TEST(PageImport, CodeBasesOutsideThePageStayOutside) {
+    const struct {
+        std::string codeBase;
+        std::string stored;
+        std::string written; // in the block, "" for none
+        std::string note;
+    } cases[] = {
+        {"//cdn.example.com/java/", "//cdn.example.com/java/", "CODEBASE=\"//cdn.example.com/java/\"",
+         "kept: CODEBASE=//cdn.example.com/java/ (a URL on another site, kept as written)"},
+        {"/applets/", "/srv/site/", "", "refused: CODEBASE=/applets/ (a folder from the site's root"},
+        {"http://example.com/a/", "http://example.com/a/", "CODEBASE=\"http://example.com/a/\"", ""},
+        {"classes", "/srv/site/classes/", "CODEBASE=\"classes/\"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codeBase);
+        TJavaAppletTag tag;
+        const TStrings lines =
+            ImportTicker("<applet code=Ticker.class codebase=\"" + c.codeBase + "\"></applet>", tag,
+                         "/srv/site/page.html");
+        EXPECT_EQ(tag.BasicParams.CodeBase, c.stored);
+        const std::string block = tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot);
+        if (c.written.empty())
+            EXPECT_EQ(block.find("CODEBASE"), std::string::npos) << block;
+        else
+            EXPECT_NE(block.find(c.written), std::string::npos) << block;
+        if (!c.note.empty()) {
+            EXPECT_TRUE(HasLine(lines, c.note)) << JoinList(lines, "\n");
+        }
+    }
 }
 
 } // namespace

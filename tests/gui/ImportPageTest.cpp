@@ -17,6 +17,7 @@
 #include <QSpinBox>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace zarn {
 namespace {
@@ -81,6 +82,24 @@ TEST_F(ImportPage, SeveralBlocksAreChosenInTheDialogAndUnknownCodesAreExplained)
     EXPECT_TRUE(dialogs.errors.value(0).contains(QStringLiteral("No template has the code Nothing.class")))
         << dialogs.errors.value(0).toStdString();
     EXPECT_EQ(form->BasicParams->Width, 99); // the document on screen stays
+}
+
+// A pipe would block the window for ever; a name with line breaks would make lines of its own.
+TEST_F(ImportPage, PipesAreRefusedAndPageTextsShownOnOneLine) {
+    ASSERT_EQ(mkfifo(dir.file("pipe.html").c_str(), 0600), 0);
+    dialogs.files.push_back(QString::fromStdString(dir.file("pipe.html")));
+    form->findChild<QAction*>(QStringLiteral("FileImportItem"))->trigger();
+    ASSERT_EQ(dialogs.errors.size(), 1);
+    EXPECT_TRUE(dialogs.errors.value(0).contains(QStringLiteral("is not a regular file")))
+        << dialogs.errors.value(0).toStdString();
+
+    WhenModalShows([](QWidget* dialog) {
+        auto* blocks = dialog->findChild<QListWidget*>(QStringLiteral("BlockList"));
+        EXPECT_TRUE(blocks->item(0)->text().startsWith(QStringLiteral("A\\nB  ")))
+            << blocks->item(0)->text().toStdString();
+        dialog->findChild<QPushButton*>(QStringLiteral("CancelButton"))->click();
+    });
+    Import("<applet code=\"A&#10;B\"></applet><applet code=C></applet>");
 }
 
 } // namespace
