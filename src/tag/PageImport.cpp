@@ -13,6 +13,7 @@
 #include "tag/BasicAttributes.h"
 #include "tag/ClassLookup.h"
 #include "tag/MacroPass.h"
+#include "tag/PageUpdate.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
@@ -203,6 +204,13 @@ std::vector<TPageApplet> ReadPageApplets(std::string_view bytes) {
     std::vector<TPageApplet> applets;
     if (doc)
         collectApplets(doc.get(), xmlDocGetRootElement(doc.get()), applets, 0);
+    // The parser gives no byte ranges; the scanner's blocks are the same ones when they count alike.
+    if (const TPageScan scan = ScanPage(bytes); scan.blocks.size() == applets.size())
+        for (std::size_t i = 0; i < applets.size(); ++i)
+            if (scan.blocks[i].closed) {
+                applets[i].offset = scan.blocks[i].offset;
+                applets[i].source = std::string(bytes.substr(scan.blocks[i].offset, scan.blocks[i].length));
+            }
     return applets;
 }
 
@@ -289,7 +297,7 @@ std::string compiledText(const std::string& htmlValue) {
 class Importer {
 public:
     Importer(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath)
-        : tag_(tag), applet_(applet), used_(applet.params.size(), false) {
+        : tag_(tag), applet_(applet), used_(applet.params.size(), false), pagePath_(pagePath) {
         std::error_code ec;
         fs::path page = fs::absolute(fs::path(pagePath), ec);
         if (ec)
@@ -367,6 +375,7 @@ private:
         for (const std::string& other : applet_.otherAttributes)
             note(TImportNote::Kind::Unmatched, NameOfEntry(other), ValueOfEntry(other), "attribute not kept");
         tag_.ObsoleteText->Value = EscapeForBlock(applet_.alternateText);
+        tag_.Origin = MakePageOrigin(pagePath_, applet_.offset, applet_.source);
     }
 
     // The first unused PARAM of the name, letter case ignored as HTML does; later ones stay unused.
@@ -441,6 +450,7 @@ private:
     const TPageApplet& applet_;
     std::vector<bool> used_;
     std::string folder_;
+    std::string pagePath_;
     std::vector<TImportNote> notes_;
 };
 
