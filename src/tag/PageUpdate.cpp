@@ -8,6 +8,9 @@
 #include "profile/IniFile.h"
 #include "profile/TextConv.h"
 #include "tag/AppletTag.h"
+#ifdef ZARN_PAGE_IMPORT
+#include "tag/PageImport.h"
+#endif
 
 #include <algorithm>
 #include <cctype>
@@ -376,6 +379,12 @@ TPageUpdateResult UpdatePage(TJavaAppletTag& tag, const TPageOrigin& origin, con
     const std::string bytes = readPage(page);
     const TPageScan scan = ScanPage(bytes);
     const std::size_t index = chooseBlock(bytes, scan.blocks, origin, request);
+#ifdef ZARN_PAGE_IMPORT
+    // A block chosen by number must be the one import numbers so; the parser and the scanner
+    // disagree only on markup too broken to tell where blocks are.
+    if (request.block > 0 && ReadPageApplets(bytes).size() != scan.blocks.size())
+        throw EZarnError(page + ": its applet blocks cannot be told apart reliably; the page is unchanged");
+#endif
     const TPageBlock& old = scan.blocks[index];
     if (!old.closed)
         throw EZarnError(page + ": applet block " + std::to_string(index + 1) +
