@@ -6,6 +6,7 @@
 #include "cli/CliImport.h"
 #endif
 #include "cli/CliTemplates.h"
+#include "cli/CliUpdate.h"
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
 #include "platform/JavaRuntime.h"
@@ -46,6 +47,8 @@ const char* const MainHelp =
     "  templates [DIR]  show the template tree with each template's description\n"
     "  import PAGE DOCUMENT\n"
     "                   make a document from an applet block of an existing page\n"
+    "  update-page DOCUMENT [PAGE] | DOCUMENT=PAGE...\n"
+    "                   write documents' blocks back into their pages\n"
     "  preview FILE [--no-launch]\n"
     "                   write the preview page and open it in the configured viewer\n"
     "\n"
@@ -431,6 +434,7 @@ const std::vector<TCommand>& commands() {
 #ifdef ZARN_PAGE_IMPORT
         {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
 #endif
+        {"update-page", UpdatePageHelp, {{"block", true}, {"no-backup", false}}, RunUpdatePage},
         {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
     };
     return list;

@@ -91,6 +91,7 @@ void TJavaAppletTag::Load(TKelmFile& file) {
     std::string zarnifier = file.ReadString(DescriptionSection, "Zarnifier", "unknown");
     std::string copyright = file.ReadString(DescriptionSection, "Copyright", "");
     TStrings files = SplitList(file.ReadString(BasicSection, "Copy", ""), ' ');
+    TPageOrigin origin = ReadPageOrigin(file);
 
     FileName = file.FileName();
     BasicParams = std::move(basic);
@@ -102,6 +103,7 @@ void TJavaAppletTag::Load(TKelmFile& file) {
     Zarnifier = std::move(zarnifier);
     Copyright = std::move(copyright);
     FileList = std::move(files);
+    Origin = std::move(origin);
 }
 
 void TJavaAppletTag::Save(TKelmFile& file) {
@@ -152,6 +154,8 @@ std::error_code TJavaAppletTag::SaveContent(TKelmFile& copy, const TIniFile& bas
     copy.WriteString(DescriptionSection, "JavaAuthor", JavaAuthor);
     copy.WriteString(DescriptionSection, "Zarnifier", Zarnifier);
     copy.WriteString(DescriptionSection, "Copyright", Copyright);
+    if (!Origin.Empty())
+        WritePageOrigin(copy, Origin);
     update.Commit();
     return copy.WriteHeldContent(into);
 }

@@ -3,6 +3,7 @@
 // descriptions and support files, with its load, save and HTML compilation.
 
 #include "model/AppletParam.h"
+#include "tag/PageUpdate.h"
 
 #include <cstdint>
 #include <memory>
@@ -74,6 +75,7 @@ public:
     std::string Copyright;
     TStrings FileList; // support files, relative to the template's folder
     std::string FileName;
+    TPageOrigin Origin; // where an imported block came from; empty otherwise
 
     // Loads a template or a document. On failure the tag keeps what it held before.
     void Load(TKelmFile& file);

@@ -14,6 +14,7 @@
 #include "tag/ClassLookup.h"
 #include "tag/MacroPass.h"
 #include "tag/PageBytes.h"
+#include "tag/PageUpdate.h"
 
 #include <libxml/HTMLparser.h>
 #include <libxml/HTMLtree.h>
@@ -277,6 +278,15 @@ std::vector<TPageApplet> ReadPageApplets(std::string_view pageBytes) {
     if (!problem.empty())
         for (TPageApplet& applet : applets)
             applet.problems.insert(applet.problems.begin(), problem);
+    // The parser gives no byte ranges; the scanner's blocks are the same ones when they count alike.
+    // Offsets are into the page as stored, not as prepared for the parser.
+    if (const TPageScan scan = ScanPage(pageBytes); scan.blocks.size() == applets.size())
+        for (std::size_t i = 0; i < applets.size(); ++i)
+            if (scan.blocks[i].closed) {
+                applets[i].offset = scan.blocks[i].offset;
+                applets[i].source =
+                    std::string(pageBytes.substr(scan.blocks[i].offset, scan.blocks[i].length));
+            }
     return applets;
 }
 
@@ -399,10 +409,9 @@ bool holdsControl(std::string_view text) {
 class Importer {
 public:
     Importer(TJavaAppletTag& tag, const TPageApplet& applet, const std::string& pagePath)
-        : tag_(tag), applet_(applet) {
+        : tag_(tag), applet_(applet), used_(applet.params.size(), false), pagePath_(pagePath) {
         for (std::size_t i = 0; i < applet.params.size(); ++i)
             byName_[LowerCase(applet.params[i].name)].indices.push_back(i);
-        used_.assign(applet.params.size(), false);
         std::error_code ec;
         fs::path page = fs::absolute(fs::path(pagePath), ec);
         if (ec)
@@ -500,6 +509,7 @@ private:
         for (const std::string& other : applet_.otherAttributes)
             note(TImportNote::Kind::Unmatched, NameOfEntry(other), ValueOfEntry(other), "attribute not kept");
         tag_.ObsoleteText->Value = EscapeForBlock(applet_.alternateText);
+        tag_.Origin = MakePageOrigin(pagePath_, applet_.offset, applet_.source);
     }
 
     // The first unused PARAM of the name, letter case ignored as HTML does; later ones stay unused.
@@ -584,6 +594,7 @@ private:
     std::unordered_map<std::string, TSameName> byName_;
     std::vector<bool> used_;
     std::string folder_;
+    std::string pagePath_;
     std::vector<TImportNote> notes_;
 };
 

@@ -33,6 +33,8 @@ struct TPageApplet {
     TStrings otherAttributes; // "NAME=value", names in upper case
     TStrings problems;        // texts that could not be taken as they are
     int line = 0;
+    std::size_t offset = 0; // where the block starts in the page's bytes
+    std::string source;     // the block's bytes; empty when they could not be told apart
 };
 
 // Every APPLET block of the page, in page order. Broken markup is repaired as browsers do; the

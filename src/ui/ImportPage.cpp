@@ -1,7 +1,9 @@
 #include "ui/ImportPage.h"
 
+#include "model/KelmFile.h"
 #include "paths/PathForms.h"
 #include "profile/Errors.h"
+#include "tag/PageUpdate.h"
 #include "ui/Main.h"
 #include "views/Dialogs.h"
 #include "views/ScreenText.h"
@@ -138,6 +140,50 @@ void TMainForm::FileImportItemClick() {
             Dialogs().Questions().Information("Some of the page's values were not taken as they are:\r" +
                                               JoinList(lines, "\r"));
         }
+    });
+}
+
+// A document made by import goes back to its block; another one asks for the page and, when the
+// page holds several, for the block.
+void TMainForm::FileUpdatePageItemClick() {
+    Guarded([this] {
+        if (!DocFile)
+            return;
+        TJavaAppletTag& tag = *AppletTag;
+        TPageUpdate request{tag.Origin.page, 0, true};
+        if (request.page.empty()) {
+            TFileRequest chooser{QStringLiteral("Update page"), ShownFileName(ExtractFilePath(DocFileName)),
+                                 QLatin1String(PageFilter), QStringLiteral("html")};
+            const std::optional<QString> chosen = Dialogs().OpenFileName(chooser);
+            if (!chosen || chosen->isEmpty())
+                return;
+            request.page = FileSystemName(*chosen);
+            const std::size_t count = CountPageBlocks(request.page);
+            if (count > 1) {
+                // The parser's descriptions where it sees the same blocks, numbers alone otherwise.
+                const std::vector<TPageApplet> applets = ReadPageFile(request.page);
+                QStringList items;
+                for (std::size_t i = 0; i < count; ++i)
+                    items << QStringLiteral("%1: ").arg(i + 1) +
+                                 (applets.size() == count
+                                      ? FromAnsi(DescribeApplet(applets[i])) +
+                                            QStringLiteral("  (line %1)").arg(applets[i].line)
+                                      : QStringLiteral("applet block"));
+                const std::optional<int> block = Dialogs().Item(
+                    QStringLiteral("Update page"), QStringLiteral("&Applet block to replace:"), items);
+                if (!block)
+                    return;
+                request.block = std::size_t(*block) + 1;
+            }
+        }
+        const TPageUpdateResult result = UpdatePage(tag, tag.Origin, request);
+        tag.Origin = result.origin;
+        // The document remembers the block as written; a template is never written.
+        if (!BasicParams->TemplateFile)
+            WritePageOrigin(*DocFile, result.origin);
+        Dialogs().Questions().Information(
+            "Applet block " + std::to_string(result.block) + " of " + request.page + " is replaced." +
+            (result.backup.empty() ? std::string() : "\rThe old page is kept as " + result.backup + "."));
     });
 }
 

@@ -186,6 +186,8 @@ void TMainForm::BuildMenus() {
     FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
     FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."),
                           &TMainForm::FileImportItemClick);
+    FileUpdatePageItem = item(File1, "FileUpdatePageItem", QStringLiteral("&Update page..."),
+                              &TMainForm::FileUpdatePageItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
     FileSaveAsItem =
         item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);
@@ -193,6 +195,7 @@ void TMainForm::BuildMenus() {
     FileExitItem = item(File1, "FileExitItem", QStringLiteral("E&xit"), &TMainForm::FileExitItemClick);
     FileSaveItem->setEnabled(false);
     FileSaveAsItem->setEnabled(false);
+    FileUpdatePageItem->setEnabled(false);
     AttachDocumentUndo(*this);
 
     Build1 = bar->addMenu(QStringLiteral("&Compile"));
@@ -362,6 +365,7 @@ bool TMainForm::LoadDocument(const std::string& path, const std::function<void(T
 
     FileSaveItem->setEnabled(true);
     FileSaveAsItem->setEnabled(true);
+    FileUpdatePageItem->setEnabled(true);
     Build1->setEnabled(true);
     Build1->menuAction()->setEnabled(true);
     UndoStack->clear();

@@ -122,6 +122,7 @@ public:
     QAction* New1 = nullptr;
     QAction* FileOpenItem = nullptr;
     QAction* FileImportItem = nullptr;
+    QAction* FileUpdatePageItem = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExitItem = nullptr;
@@ -203,6 +204,7 @@ public slots:
     void New1Click();
     void FileOpenItemClick();
     void FileImportItemClick();
+    void FileUpdatePageItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
     void FileExitItemClick();

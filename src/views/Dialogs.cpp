@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 #include <QScreen>
@@ -246,6 +247,14 @@ std::optional<QColor> TQtDialogs::Color(const QColor& initial) {
     if (!chosen.isValid())
         return std::nullopt;
     return chosen;
+}
+
+std::optional<int> TQtDialogs::Item(const QString& caption, const QString& label, const QStringList& items) {
+    bool accepted = false;
+    const QString chosen = QInputDialog::getItem(Parent(), caption, label, items, 0, false, &accepted);
+    if (!accepted || !items.contains(chosen))
+        return std::nullopt;
+    return int(items.indexOf(chosen));
 }
 
 std::optional<QString> TDialogs::TemplateFile(TFileChooser& browser) {

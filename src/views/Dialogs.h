@@ -60,6 +60,9 @@ public:
     virtual std::optional<QColor> Color(const QColor& initial) = 0;
     // The template for New, chosen in the browser: its full path; nothing when cancelled.
     virtual std::optional<QString> TemplateFile(TFileChooser& browser);
+    // One of `items` (its index), the first preselected; nothing when cancelled.
+    virtual std::optional<int> Item(const QString& caption, const QString& label,
+                                    const QStringList& items) = 0;
 };
 
 // The process-wide seam; the Qt dialogs unless a test installed its own (null restores them).
@@ -111,6 +114,7 @@ public:
     std::optional<QString> SaveFileName(const TFileRequest& request) override;
     std::optional<QString> Directory(const QString& caption, const QString& directory) override;
     std::optional<QColor> Color(const QColor& initial) override;
+    std::optional<int> Item(const QString& caption, const QString& label, const QStringList& items) override;
 
 private:
     TQtPrompt prompt_;

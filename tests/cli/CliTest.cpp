@@ -613,6 +613,41 @@ TEST_F(CliTest, PageAndTemplateTextsAreShownWithControlsEscaped) {
     }
 }
 
+TEST_F(CliTest, UpdatePageWritesEachPairAndOneLinePerFailure) {
+    const std::string ticker = std::string(ZARN_SOURCE_DIR) + "/Templates/Text/Ticker.zrt";
+    const std::string one = "<p>one\r\n<applet code=Ticker.class width=9 height=9></applet>\r\n<p>end\r\n";
+    const std::string two = "<applet code=A></applet>\n<applet code=B></applet>\n";
+    WriteFile(file("one.html"), one);
+    WriteFile(file("two.html"), two);
+    ASSERT_EQ(run({"import", "one.html", "--template", ticker, "imported.zrd"}).code, 0);
+    ASSERT_EQ(run({"set", "imported.zrd", "WIDTH=444"}).code, 0);
+    makeDocument("plain.zrd");
+
+    const RunResult pairs =
+        run({"update-page", "imported.zrd=one.html", "plain.zrd=two.html", "gone.zrd=one.html"});
+    EXPECT_EQ(pairs.code, 1);
+    EXPECT_EQ(std::count(pairs.err.begin(), pairs.err.end(), '\n'), 2) << pairs.err;
+    EXPECT_NE(pairs.err.find("plain.zrd: two.html: holds 2 applet blocks"), std::string::npos) << pairs.err;
+    EXPECT_NE(pairs.err.find("gone.zrd"), std::string::npos) << pairs.err;
+    EXPECT_EQ(ReadFile(file("two.html")), two);
+    const std::string updated = ReadFile(file("one.html"));
+    EXPECT_NE(updated.find("WIDTH=444"), std::string::npos) << updated;
+    EXPECT_EQ(updated.rfind("<p>one\r\n<APPLET", 0), 0u) << updated;
+    EXPECT_EQ(ReadFile(file("one.html.bak")), one);
+
+    // The document remembers the block as written: the next update needs no page.
+    ASSERT_EQ(run({"set", "imported.zrd", "WIDTH=555"}).code, 0);
+    const RunResult again = run({"update-page", "imported.zrd"});
+    EXPECT_EQ(again.code, 0) << again.err;
+    EXPECT_NE(ReadFile(file("one.html")).find("WIDTH=555"), std::string::npos);
+
+    const RunResult chosen = run({"update-page", "plain.zrd", "two.html", "--block", "2", "--no-backup"});
+    EXPECT_EQ(chosen.code, 0) << chosen.err;
+    const std::string written = ReadFile(file("two.html"));
+    EXPECT_EQ(written.rfind("<applet code=A></applet>\n<APPLET", 0), 0u) << written;
+    EXPECT_FALSE(fs::exists(file("two.html.bak")));
+}
+
 TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
     fs::create_directories(dir.path() / "config/Trelvix/ZARN");
     fs::create_directories(dir.path() / "tmp");

@@ -102,5 +102,35 @@ TEST_F(ImportPage, PipesAreRefusedAndPageTextsShownOnOneLine) {
     Import("<applet code=\"A&#10;B\"></applet><applet code=C></applet>");
 }
 
+// "Update page": an imported document goes back to its block; another one asks for page and block.
+TEST_F(ImportPage, UpdatePageWritesTheBlockBackIntoThePage) {
+    auto* update = form->findChild<QAction*>(QStringLiteral("FileUpdatePageItem"));
+    EXPECT_FALSE(update->isEnabled());
+    Import("<p>before\r\n<applet code=Ticker.class width=50 height=20></applet>\r\n<p>after\r\n");
+    ASSERT_TRUE(update->isEnabled());
+    form->findChild<QSpinBox*>(QStringLiteral("AppletWidth"))->setValue(77);
+    const std::size_t asked = dialogs.openRequests.size();
+    update->trigger();
+    EXPECT_EQ(dialogs.openRequests.size(), asked); // the page it came from, unasked
+    const std::string page = test::ReadFile(dir.file("page.html"));
+    EXPECT_EQ(page.rfind("<p>before\r\n<APPLET CODE=\"Ticker.class\" WIDTH=77", 0), 0u) << page;
+    const std::string tail = "\r\n<p>after\r\n";
+    EXPECT_EQ(page.substr(page.size() - tail.size()), tail);
+    EXPECT_TRUE(test::ReadFile(dir.file("page.html.bak")).find("width=50") != std::string::npos);
+
+    form->AppletTag->Origin = {};
+    const std::string other = "<applet code=A></applet>\n<applet code=B></applet>\n";
+    WriteFile(dir.file("other.html"), other);
+    dialogs.files.push_back(QString::fromStdString(dir.file("other.html")));
+    dialogs.items.push_back(1);
+    update->trigger();
+    ASSERT_EQ(dialogs.itemLists.size(), 1u);
+    EXPECT_EQ(dialogs.itemLists[0].size(), 2);
+    const std::string written = test::ReadFile(dir.file("other.html"));
+    EXPECT_EQ(written.rfind("<applet code=A></applet>\n<APPLET CODE=\"Ticker.class\" WIDTH=77", 0), 0u)
+        << written;
+    EXPECT_TRUE(dialogs.errors.isEmpty()) << dialogs.errors.join(QStringLiteral("; ")).toStdString();
+}
+
 } // namespace
 } // namespace zarn

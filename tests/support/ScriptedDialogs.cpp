@@ -51,6 +51,17 @@ std::optional<QColor> TScriptedDialogs::Color(const QColor& initial) {
     return front;
 }
 
+std::optional<int> TScriptedDialogs::Item(const QString&, const QString&, const QStringList& list) {
+    itemLists.push_back(list);
+    if (items.empty())
+        return std::nullopt;
+    const int front = items.front();
+    items.pop_front();
+    if (front < 0 || front >= list.size())
+        return std::nullopt;
+    return front;
+}
+
 std::optional<QString> TScriptedDialogs::TemplateFile(TFileChooser& browser) {
     if (realTemplateBrowser)
         return TDialogs::TemplateFile(browser);
