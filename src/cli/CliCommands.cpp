@@ -5,6 +5,7 @@
 #ifdef ZARN_PAGE_IMPORT
 #include "cli/CliImport.h"
 #endif
+#include "cli/CliScaffold.h"
 #include "cli/CliTemplates.h"
 #include "model/KelmFile.h"
 #include "paths/PathForms.h"
@@ -48,6 +49,8 @@ const char* const MainHelp =
     "                   make a document from an applet block of an existing page\n"
     "  preview FILE [--no-launch]\n"
     "                   write the preview page and open it in the configured viewer\n"
+    "  scaffold ARCHIVE_OR_FOLDER [--class NAME] [--force] OUT.zrt\n"
+    "                   write a template from an applet's class files\n"
     "\n"
     "'zarn-cli COMMAND --help' describes a command.\n"
     "\n"
@@ -432,6 +435,7 @@ const std::vector<TCommand>& commands() {
         {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
 #endif
         {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
+        {"scaffold", ScaffoldHelp, {{"class", true}, {"force", false}}, RunScaffold},
     };
     return list;
 }
