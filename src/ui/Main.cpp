@@ -191,6 +191,8 @@ void TMainForm::BuildMenus() {
     FileOpenItem = item(File1, "FileOpenItem", QStringLiteral("&Open..."), &TMainForm::FileOpenItemClick);
     FileImportItem = item(File1, "FileImportItem", QStringLiteral("&Import from page..."),
                           &TMainForm::FileImportItemClick);
+    FileScaffoldItem = item(File1, "FileScaffoldItem", QStringLiteral("New &template from applet..."),
+                            &TMainForm::FileScaffoldItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
     FileSaveAsItem =
         item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);

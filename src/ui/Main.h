@@ -120,6 +120,7 @@ public:
     QAction* New1 = nullptr;
     QAction* FileOpenItem = nullptr;
     QAction* FileImportItem = nullptr;
+    QAction* FileScaffoldItem = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExitItem = nullptr;
@@ -201,6 +202,7 @@ public slots:
     void New1Click();
     void FileOpenItemClick();
     void FileImportItemClick();
+    void FileScaffoldItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
     void FileExitItemClick();

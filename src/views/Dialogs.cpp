@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPointer>
 
@@ -211,6 +212,14 @@ std::optional<QString> TDialogs::TemplateFile(TFileChooser& browser) {
     if (chosen.isEmpty())
         return std::nullopt;
     return chosen;
+}
+
+std::optional<int> TDialogs::Choice(const QString& caption, const QString& label, const QStringList& items) {
+    bool accepted = false;
+    const QString chosen = QInputDialog::getItem(Parent(), caption, label, items, 0, false, &accepted);
+    if (!accepted || !items.contains(chosen))
+        return std::nullopt;
+    return int(items.indexOf(chosen));
 }
 
 } // namespace zarn

@@ -59,6 +59,8 @@ public:
     virtual std::optional<QColor> Color(const QColor& initial) = 0;
     // The template for New, chosen in the browser: its full path; nothing when cancelled.
     virtual std::optional<QString> TemplateFile(TFileChooser& browser);
+    // One of `items` (its index), the first preselected; nothing when cancelled.
+    virtual std::optional<int> Choice(const QString& caption, const QString& label, const QStringList& items);
 };
 
 // The process-wide seam; the Qt dialogs unless a test installed its own (null restores them).

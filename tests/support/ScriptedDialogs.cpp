@@ -57,4 +57,15 @@ std::optional<QString> TScriptedDialogs::TemplateFile(TFileChooser& browser) {
     return takeName(files);
 }
 
+std::optional<int> TScriptedDialogs::Choice(const QString&, const QString&, const QStringList& items) {
+    choiceLists.push_back(items);
+    if (choices.empty())
+        return std::nullopt;
+    const int chosen = choices.front();
+    choices.pop_front();
+    if (chosen < 0 || chosen >= items.size())
+        return std::nullopt;
+    return chosen;
+}
+
 } // namespace zarn

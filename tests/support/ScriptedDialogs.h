@@ -18,6 +18,7 @@ public:
     std::deque<QString> files; // for open and save alike
     std::deque<QString> directories;
     std::deque<QColor> colors;
+    std::deque<int> choices; // indexes; out of range answers Cancel
     // Templates for New come from `files` (the file answer stands in for the browser) unless the
     // real browser is to run.
     bool realTemplateBrowser = false;
@@ -28,6 +29,7 @@ public:
     std::vector<TFileRequest> saveRequests;
     QStringList directoryStarts;
     std::vector<QColor> colorStarts;
+    std::vector<QStringList> choiceLists;
 
     Prompt& Questions() override { return prompt; }
     TAnswer YesNoCancel(const QString& caption, const QString& text) override;
@@ -37,6 +39,8 @@ public:
     std::optional<QString> Directory(const QString& caption, const QString& directory) override;
     std::optional<QColor> Color(const QColor& initial) override;
     std::optional<QString> TemplateFile(TFileChooser& browser) override;
+    std::optional<int> Choice(const QString& caption, const QString& label,
+                              const QStringList& items) override;
 };
 
 } // namespace zarn
