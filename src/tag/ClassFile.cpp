@@ -133,11 +133,10 @@ const std::string& TClassFile::ClassName(uint16_t index) const {
     return Utf8(pool[index].first);
 }
 
-bool TClassFile::StringAt(uint16_t index, std::string& text) const {
+const std::string* TClassFile::StringAt(uint16_t index) const {
     if (index == 0 || index >= pool.size() || pool[index].tag != CString)
-        return false;
-    text = Utf8(pool[index].first);
-    return true;
+        return nullptr;
+    return &Utf8(pool[index].first);
 }
 
 bool TClassFile::Member(uint16_t index, MemberRef& ref) const {
@@ -148,10 +147,10 @@ bool TClassFile::Member(uint16_t index, MemberRef& ref) const {
         return false;
     if (entry.second == 0 || entry.second >= pool.size() || pool[entry.second].tag != CNameAndType)
         return false;
-    ref.owner = ClassName(entry.first);
-    ref.name = Utf8(pool[entry.second].first);
-    ref.descriptor = Utf8(pool[entry.second].second);
-    return !ref.name.empty();
+    ref.owner = &ClassName(entry.first);
+    ref.name = &Utf8(pool[entry.second].first);
+    ref.descriptor = &Utf8(pool[entry.second].second);
+    return !ref.name->empty();
 }
 
 TClassFile ReadClassFile(std::span<const uint8_t> bytes) {

@@ -37,10 +37,11 @@ public:
         uint16_t second = 0; // refs: NameAndType; NameAndType: descriptor
         std::string text;    // Utf8 only
     };
+    // Points into the pool: valid while the class file lives (moves included).
     struct MemberRef {
-        std::string owner; // "java/applet/Applet"
-        std::string name;
-        std::string descriptor;
+        const std::string* owner = nullptr; // "java/applet/Applet"
+        const std::string* name = nullptr;
+        const std::string* descriptor = nullptr;
     };
 
     std::string name;      // with slashes: "org/example/Viewer"
@@ -51,8 +52,8 @@ public:
     // Empty (or false) for an index that is out of range or of another kind.
     const std::string& Utf8(uint16_t index) const;
     const std::string& ClassName(uint16_t index) const;
-    // The text of a String constant.
-    bool StringAt(uint16_t index, std::string& text) const;
+    // The text of a String constant, in the pool; null for any other index.
+    const std::string* StringAt(uint16_t index) const;
     bool Member(uint16_t index, MemberRef& ref) const;
 
     std::vector<Constant> pool; // index 0 and the second slots of long and double are unused

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 // Bounds on what one source may hold, so a hostile jar or folder ends in a message, not a stall.
 constexpr std::size_t MaxClassFiles = 100000;
-constexpr uintmax_t MaxTotalBytes = 1024ull << 20;
+constexpr uintmax_t MaxTotalBytes = 256ull << 20;
 constexpr int MaxFolderDepth = 64;
 
 bool isClassEntry(std::string_view name) {

@@ -18,33 +18,38 @@ namespace {
 struct TValue {
     enum Kind : uint8_t { Other, Text, Param, Number } kind = Other;
     int32_t number = 0; // Param: the argument's index; Number: the value
-    std::string text;
+    const std::string* text = nullptr;
 };
 
+// Texts point into the class file's pool, which the analysis keeps: a hostile class that loads
+// one long text a million times costs a million pointers, not a million copies.
+using TRow = std::array<const std::string*, 3>;
+
 struct TCall {
-    std::string name;
-    std::string descriptor;
+    const std::string* name;
+    const std::string* descriptor;
     std::vector<TValue> args;
 };
 
 struct TMethodScan {
-    std::string name;
-    std::string descriptor;
-    std::vector<TCall> calls;
-    std::vector<std::array<std::string, 3>> rows; // String arrays of three built here
-    std::string texts;                            // every text constant, joined
+    const std::string* name;
+    const std::string* descriptor;
+    std::vector<TCall> calls; // those with a text or a String argument, and resize
+    std::vector<TRow> rows;   // String arrays of three built here
+    std::string texts;        // the text constants, joined, up to MaxTexts
 };
 
 struct TScannedClass {
-    std::string entry;
-    std::string name;
-    std::string superName;
+    TClassFile file;
     bool isAbstract = false;
     std::vector<TMethodScan> methods;
 };
 
 const char* const GetParameterDescriptor = "(Ljava/lang/String;)Ljava/lang/String;";
 constexpr std::size_t MaxStack = 1024;
+constexpr std::size_t MaxCallsPerClass = 100000;
+constexpr std::size_t MaxRowsPerClass = 100000;
+constexpr std::size_t MaxTexts = 4000;
 
 class TStack {
 public:
@@ -73,8 +78,8 @@ uint16_t u2(std::span<const uint8_t> code, std::size_t at) {
 
 // A linear pass: branches are not followed, so a value is known only along straight code, which is
 // how compilers emit a call with constant arguments.
-TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method) {
-    TMethodScan scan{method.name, method.descriptor, {}, {}, {}};
+TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method, std::size_t& budget) {
+    TMethodScan scan{&method.name, &method.descriptor, {}, {}, {}};
     const std::span<const uint8_t> code(method.code);
     TStack stack;
     std::unordered_map<int, TValue> locals;
@@ -88,13 +93,14 @@ TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method) {
     };
     const auto pushText = [&](uint16_t index) {
         TValue value;
-        if (file.StringAt(index, value.text)) {
+        if ((value.text = file.StringAt(index))) {
             value.kind = TValue::Text;
-            scan.texts += value.text;
+            if (scan.texts.size() < MaxTexts)
+                scan.texts += value.text->substr(0, MaxTexts - scan.texts.size());
         }
-        stack.Push(std::move(value));
+        stack.Push(value);
     };
-    std::array<std::string, 3>* row = nullptr;
+    std::size_t row = SIZE_MAX;
 
     for (std::size_t pos = 0; pos < code.size();) {
         const std::size_t length = InstructionLength(code, pos);
@@ -124,9 +130,9 @@ TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method) {
         } else if (op == 0x53) { // aastore
             const TValue value = stack.Pop(), index = stack.Pop();
             stack.Pop();
-            if (row && value.kind == TValue::Text && index.kind == TValue::Number && index.number >= 0 &&
-                index.number < 3)
-                (*row)[std::size_t(index.number)] = value.text;
+            if (row < scan.rows.size() && value.kind == TValue::Text && index.kind == TValue::Number &&
+                index.number >= 0 && index.number < 3)
+                scan.rows[row][std::size_t(index.number)] = value.text;
         } else if (op == 0x57) {
             stack.Pop();
         } else if (op == 0x59) {
@@ -141,24 +147,34 @@ TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method) {
             stack.Pop();
         } else if (op >= 0xb6 && op <= 0xb9) {
             TClassFile::MemberRef ref;
-            const int count = file.Member(u2(code, pos + 1), ref) ? ArgumentCount(ref.descriptor) : -1;
+            const int count = file.Member(u2(code, pos + 1), ref) ? ArgumentCount(*ref.descriptor) : -1;
             if (count < 0) {
                 stack.Clear();
             } else {
                 TCall call{ref.name, ref.descriptor, std::vector<TValue>(std::size_t(count))};
-                for (int i = count - 1; i >= 0; --i)
+                bool worthKeeping = *ref.name == "resize";
+                for (int i = count - 1; i >= 0; --i) {
                     call.args[std::size_t(i)] = stack.Pop();
+                    worthKeeping |= call.args[std::size_t(i)].kind == TValue::Text ||
+                                    call.args[std::size_t(i)].kind == TValue::Param;
+                }
                 if (op != 0xb8)
                     stack.Pop();
-                if (!ref.descriptor.ends_with(")V"))
+                if (!ref.descriptor->ends_with(")V"))
                     stack.Push({});
-                scan.calls.push_back(std::move(call));
+                if (worthKeeping && budget > 0) {
+                    --budget;
+                    scan.calls.push_back(std::move(call));
+                }
             }
         } else if (op == 0xbd) { // anewarray
             stack.Pop();
             stack.Push({});
-            if (file.ClassName(u2(code, pos + 1)) == "java/lang/String")
-                row = &scan.rows.emplace_back();
+            if (file.ClassName(u2(code, pos + 1)) == "java/lang/String" &&
+                scan.rows.size() < MaxRowsPerClass) {
+                row = scan.rows.size();
+                scan.rows.push_back({});
+            }
         } else if (op == 0xc0) { // checkcast leaves the value
         } else {
             stack.Clear();
@@ -168,11 +184,14 @@ TMethodScan scanMethod(const TClassFile& file, const TClassMethod& method) {
     return scan;
 }
 
-TScannedClass scanClass(const TClassFile& file, const std::string& entry) {
-    TScannedClass scanned{entry, file.name, file.superName, (file.access & 0x0600) != 0, {}};
-    scanned.methods.reserve(file.methods.size());
-    for (const TClassMethod& method : file.methods)
-        scanned.methods.push_back(scanMethod(file, method));
+// The class file moves into the result: the scans point into its pool.
+TScannedClass scanClass(TClassFile file) {
+    TScannedClass scanned{std::move(file), false, {}};
+    scanned.isAbstract = (scanned.file.access & 0x0600) != 0;
+    scanned.methods.reserve(scanned.file.methods.size());
+    std::size_t budget = MaxCallsPerClass;
+    for (const TClassMethod& method : scanned.file.methods)
+        scanned.methods.push_back(scanMethod(scanned.file, method, budget));
     return scanned;
 }
 
@@ -189,9 +208,10 @@ bool usableName(const std::string& name) {
     });
 }
 
+// A method argument that reaches getParameter: getParameter's own, or a helper's.
 struct THelper {
-    std::string name;
-    std::string descriptor;
+    std::string_view name;
+    std::string_view descriptor;
     int argument;
     auto operator<=>(const THelper&) const = default;
 };
@@ -200,7 +220,7 @@ class TAnalysis {
 public:
     explicit TAnalysis(std::vector<TScannedClass> classes) : classes_(std::move(classes)) {
         for (std::size_t i = 0; i < classes_.size(); ++i)
-            byName_.emplace(classes_[i].name, i);
+            byName_.emplace(classes_[i].file.name, i);
         FindHelpers();
         for (const TScannedClass& scanned : classes_)
             namesByClass_.push_back(NamesIn(scanned));
@@ -212,7 +232,7 @@ public:
         std::vector<std::size_t> chain{index};
         reachesApplet = false;
         for (std::size_t steps = 0; steps <= classes_.size(); ++steps) {
-            const std::string& superName = classes_[chain.back()].superName;
+            const std::string& superName = classes_[chain.back()].file.superName;
             if (isAppletBase(superName)) {
                 reachesApplet = true;
                 break;
@@ -236,7 +256,7 @@ public:
                 applets.push_back(i);
         }
         // Names met in classes that are no applet serve every applet: gathered once.
-        std::vector<std::string> shared;
+        std::vector<const std::string*> shared;
         for (std::size_t i = 0; i < classes_.size(); ++i)
             if (!appletFamily[i])
                 shared.insert(shared.end(), namesByClass_[i].begin(), namesByClass_[i].end());
@@ -250,38 +270,41 @@ public:
     }
 
 private:
-    bool IsGetParameter(const TCall& call) const {
-        return call.name == "getParameter" && call.descriptor == GetParameterDescriptor;
-    }
-
-    // Methods whose String argument reaches getParameter, directly or through another such method.
+    // Walks back from getParameter through every method that hands its String argument on; each
+    // method argument is visited once, so a long chain of helpers costs no more than its calls.
     void FindHelpers() {
-        for (bool grew = true; grew;) {
-            grew = false;
-            for (const TScannedClass& scanned : classes_)
-                for (const TMethodScan& method : scanned.methods)
-                    for (const TCall& call : method.calls)
-                        for (std::size_t a = 0; a < call.args.size(); ++a) {
-                            const TValue& arg = call.args[a];
-                            if (arg.kind != TValue::Param || !Takes(call, a))
-                                continue;
-                            grew |= helpers_.insert({method.name, method.descriptor, arg.number}).second;
-                        }
+        std::map<THelper, std::vector<THelper>> passedBy;
+        for (const TScannedClass& scanned : classes_)
+            for (const TMethodScan& method : scanned.methods)
+                for (const TCall& call : method.calls)
+                    for (std::size_t a = 0; a < call.args.size(); ++a)
+                        if (call.args[a].kind == TValue::Param)
+                            passedBy[{*call.name, *call.descriptor, int(a)}].push_back(
+                                {*method.name, *method.descriptor, call.args[a].number});
+        std::vector<THelper> work{{"getParameter", GetParameterDescriptor, 0}};
+        helpers_.insert(work.front());
+        while (!work.empty()) {
+            const THelper callee = work.back();
+            work.pop_back();
+            const auto callers = passedBy.find(callee);
+            if (callers == passedBy.end())
+                continue;
+            for (const THelper& caller : callers->second)
+                if (helpers_.insert(caller).second)
+                    work.push_back(caller);
         }
     }
 
     bool Takes(const TCall& call, std::size_t argument) const {
-        if (IsGetParameter(call))
-            return argument == 0;
-        return helpers_.contains({call.name, call.descriptor, int(argument)});
+        return helpers_.contains({*call.name, *call.descriptor, int(argument)});
     }
 
-    std::vector<std::string> NamesIn(const TScannedClass& scanned) const {
-        std::vector<std::string> names;
+    std::vector<const std::string*> NamesIn(const TScannedClass& scanned) const {
+        std::vector<const std::string*> names;
         for (const TMethodScan& method : scanned.methods)
             for (const TCall& call : method.calls)
                 for (std::size_t a = 0; a < call.args.size(); ++a)
-                    if (call.args[a].kind == TValue::Text && !call.args[a].text.empty() && Takes(call, a))
+                    if (call.args[a].kind == TValue::Text && !call.args[a].text->empty() && Takes(call, a))
                         names.push_back(call.args[a].text);
         return names;
     }
@@ -290,47 +313,48 @@ private:
                                   std::string_view descriptor) const {
         for (const std::size_t index : chain)
             for (const TMethodScan& method : classes_[index].methods)
-                if (method.name == name && method.descriptor == descriptor)
+                if (*method.name == name && *method.descriptor == descriptor)
                     return &method;
         return nullptr;
     }
 
-    TFoundApplet Describe(std::size_t index, const std::vector<std::string>& shared) const {
+    TFoundApplet Describe(std::size_t index, const std::vector<const std::string*>& shared) const {
         bool reaches = false;
         const std::vector<std::size_t> chain = Chain(index, reaches);
         TFoundApplet applet;
-        applet.name = classes_[index].name;
+        applet.name = classes_[index].file.name;
         std::replace(applet.name.begin(), applet.name.end(), '/', '.');
 
         // HTML matches PARAM names without letter case, and so does the profile store's sections.
         std::set<std::string> seen;
-        const auto add = [&](const TScaffoldParam& param) {
-            if (usableName(param.name) && seen.insert(LowerCase(param.name)).second)
-                applet.params.push_back(param);
+        const auto add = [&](const std::string& name, const std::string* type,
+                             const std::string* description) {
+            if (usableName(name) && seen.insert(LowerCase(name)).second)
+                applet.params.push_back(
+                    {name, type ? *type : std::string(), description ? *description : std::string()});
         };
         if (const TMethodScan* info = FindMethod(chain, "getParameterInfo", "()[[Ljava/lang/String;")) {
-            std::vector<std::array<std::string, 3>> rows = info->rows;
+            const std::vector<TRow>* rows = &info->rows;
             // An array kept in a static field is built in the class initialiser.
-            if (rows.empty())
-                for (const std::size_t c : chain)
-                    if (const TMethodScan* init = FindMethod({c}, "<clinit>", "()V"); init && rows.empty())
-                        rows = init->rows;
-            for (const auto& row : rows)
-                if (!row[0].empty())
-                    add({row[0], row[1], row[2]});
+            for (const std::size_t c : chain)
+                if (const TMethodScan* init = FindMethod({c}, "<clinit>", "()V"); init && rows->empty())
+                    rows = &init->rows;
+            for (const TRow& row : *rows)
+                if (row[0])
+                    add(*row[0], row[1], row[2]);
         }
         if (applet.params.empty()) {
             for (const std::size_t c : chain)
-                for (const std::string& name : namesByClass_[c])
-                    add({name, {}, {}});
-            for (const std::string& name : shared)
-                add({name, {}, {}});
+                for (const std::string* name : namesByClass_[c])
+                    add(*name, nullptr, nullptr);
+            for (const std::string* name : shared)
+                add(*name, nullptr, nullptr);
         }
         if (const TMethodScan* info = FindMethod(chain, "getAppletInfo", "()Ljava/lang/String;"))
             applet.info = info->texts;
         if (const TMethodScan* init = FindMethod(chain, "init", "()V"))
             for (const TCall& call : init->calls)
-                if (call.name == "resize" && call.descriptor == "(II)V" &&
+                if (*call.name == "resize" && *call.descriptor == "(II)V" &&
                     call.args[0].kind == TValue::Number && call.args[1].kind == TValue::Number &&
                     call.args[0].number > 0 && call.args[1].number > 0) {
                     applet.width = call.args[0].number;
@@ -343,7 +367,7 @@ private:
     std::vector<TScannedClass> classes_;
     std::unordered_map<std::string, std::size_t> byName_;
     std::set<THelper> helpers_;
-    std::vector<std::vector<std::string>> namesByClass_;
+    std::vector<std::vector<const std::string*>> namesByClass_;
 };
 
 } // namespace
@@ -355,10 +379,10 @@ TAppletSource AnalyseClasses(const std::vector<TClassBytes>& classes) {
     for (const TClassBytes& item : classes) {
         source.classEntries.push_back(item.entry);
         try {
-            const TClassFile file = ReadClassFile(item.bytes);
+            TClassFile file = ReadClassFile(item.bytes);
             // Two files of one class (a stray copy in another folder): the first counts.
             if (names.insert(file.name).second)
-                scanned.push_back(scanClass(file, item.entry));
+                scanned.push_back(scanClass(std::move(file)));
         } catch (const EClassFormat& error) {
             source.problems.push_back(item.entry + ": " + error.Message());
         }
