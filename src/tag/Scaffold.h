@@ -18,9 +18,9 @@ struct TScaffoldParam {
 };
 
 struct TFoundApplet {
-    std::string name; // with its package, dotted: "org.example.Viewer"
-    std::vector<TScaffoldParam> params;
-    std::string info; // what getAppletInfo returns, as far as it is constant
+    std::string name;                   // with its package, dotted: "org.example.Viewer"
+    std::vector<TScaffoldParam> params; // at most 1,000
+    std::string info;                   // what getAppletInfo returns, as far as it is constant
     int width = 300;
     int height = 200;
 };

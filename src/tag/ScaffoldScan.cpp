@@ -50,6 +50,8 @@ constexpr std::size_t MaxStack = 1024;
 constexpr std::size_t MaxCallsPerClass = 100000;
 constexpr std::size_t MaxRowsPerClass = 100000;
 constexpr std::size_t MaxTexts = 4000;
+// No page shows more; the rest of a larger list would only slow every applet of the archive.
+constexpr std::size_t MaxParams = 1000;
 
 class TStack {
 public:
@@ -208,6 +210,11 @@ bool usableName(const std::string& name) {
     });
 }
 
+struct TShared {
+    std::string lower;
+    const std::string* name;
+};
+
 // A method argument that reaches getParameter: getParameter's own, or a helper's.
 struct THelper {
     std::string_view name;
@@ -255,11 +262,15 @@ public:
             if (reaches && !classes_[i].isAbstract)
                 applets.push_back(i);
         }
-        // Names met in classes that are no applet serve every applet: gathered once.
-        std::vector<const std::string*> shared;
+        // Names met in classes that are no applet serve every applet: gathered once, each once.
+        std::vector<TShared> shared;
+        std::set<std::string> sharedSeen;
         for (std::size_t i = 0; i < classes_.size(); ++i)
             if (!appletFamily[i])
-                shared.insert(shared.end(), namesByClass_[i].begin(), namesByClass_[i].end());
+                for (const std::string* name : namesByClass_[i])
+                    if (std::string lower = LowerCase(*name);
+                        usableName(*name) && sharedSeen.insert(lower).second)
+                        shared.push_back({std::move(lower), name});
 
         std::vector<TFoundApplet> found;
         for (const std::size_t index : applets)
@@ -318,7 +329,7 @@ private:
         return nullptr;
     }
 
-    TFoundApplet Describe(std::size_t index, const std::vector<const std::string*>& shared) const {
+    TFoundApplet Describe(std::size_t index, const std::vector<TShared>& shared) const {
         bool reaches = false;
         const std::vector<std::size_t> chain = Chain(index, reaches);
         TFoundApplet applet;
@@ -329,7 +340,7 @@ private:
         std::set<std::string> seen;
         const auto add = [&](const std::string& name, const std::string* type,
                              const std::string* description) {
-            if (usableName(name) && seen.insert(LowerCase(name)).second)
+            if (applet.params.size() < MaxParams && usableName(name) && seen.insert(LowerCase(name)).second)
                 applet.params.push_back(
                     {name, type ? *type : std::string(), description ? *description : std::string()});
         };
@@ -347,8 +358,9 @@ private:
             for (const std::size_t c : chain)
                 for (const std::string* name : namesByClass_[c])
                     add(*name, nullptr, nullptr);
-            for (const std::string* name : shared)
-                add(*name, nullptr, nullptr);
+            for (const TShared& name : shared)
+                if (applet.params.size() < MaxParams && !seen.contains(name.lower))
+                    applet.params.push_back({*name.name, {}, {}});
         }
         if (const TMethodScan* info = FindMethod(chain, "getAppletInfo", "()Ljava/lang/String;"))
             applet.info = info->texts;

@@ -258,6 +258,22 @@ TEST(ScaffoldTest, MalformedInputEndsInMessages) {
     huge.resize(MaxClassFileSize + 1);
     EXPECT_THROW(ReadClassFile(huge), EClassFormat);
 
+    // A chain of 3,000 helpers, each handing its name to the one before, ends in time with its name.
+    TClassBuilder chain("Chain", "java/applet/Applet");
+    const std::string helperType = "(Ljava/lang/String;)Ljava/lang/String;";
+    uint16_t previous = chain.Method("Chain", "getParameter", helperType);
+    for (int i = 0; i < 3000; ++i) {
+        chain.AddMethod("h" + std::to_string(i), helperType,
+                        TClassBuilder::Join({{0x2a, 0x2b}, TClassBuilder::Invoke(previous), {0xb0}}));
+        previous = chain.Method("Chain", "h" + std::to_string(i), helperType);
+    }
+    chain.AddMethod("init", "()V",
+                    TClassBuilder::Join({{0x2a},
+                                         TClassBuilder::Ldc(chain.String("deep")),
+                                         TClassBuilder::Invoke(previous),
+                                         {0x57, 0xb1}}));
+    EXPECT_EQ(paramNames(AnalyseClasses({{"Chain.class", chain.Bytes()}}).applets.at(0)), TStrings{"deep"});
+
     // Archives and folders that cannot serve.
     TempDir dir;
     WriteFile(dir.dir() + "empty.jar", "");
