@@ -9,7 +9,7 @@ set -eu
 cd "$(dirname "$0")/.."
 mode="${1:-smoke}"
 dir="${FUZZ_DIR:-build-fuzz}"
-targets="${FUZZ_TARGETS:-fuzz_profile fuzz_document fuzz_paths fuzz_cli fuzz_page fuzz_archive}"
+targets="${FUZZ_TARGETS:-fuzz_profile fuzz_document fuzz_paths fuzz_cli fuzz_page fuzz_archive fuzz_classfile}"
 # fuzz_cli works inside its private folder: every path handed to libFuzzer is absolute.
 root="$(pwd)"
 case "$dir" in /*) ;; *) dir="$root/$dir" ;; esac

@@ -5,6 +5,7 @@
 #ifdef ZARN_PAGE_IMPORT
 #include "cli/CliImport.h"
 #endif
+#include "cli/CliScaffold.h"
 #include "cli/CliTemplates.h"
 #include "cli/CliUpdate.h"
 #include "model/KelmFile.h"
@@ -51,6 +52,8 @@ const char* const MainHelp =
     "                   write documents' blocks back into their pages\n"
     "  preview FILE [--no-launch]\n"
     "                   write the preview page and open it in the configured viewer\n"
+    "  scaffold ARCHIVE_OR_FOLDER [--class NAME] [--force] OUT.zrt\n"
+    "                   write a template from an applet's class files\n"
     "\n"
     "'zarn-cli COMMAND --help' describes a command.\n"
     "\n"
@@ -436,6 +439,7 @@ const std::vector<TCommand>& commands() {
 #endif
         {"update-page", UpdatePageHelp, {{"block", true}, {"no-backup", false}}, RunUpdatePage},
         {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
+        {"scaffold", ScaffoldHelp, {{"class", true}, {"force", false}}, RunScaffold},
     };
     return list;
 }

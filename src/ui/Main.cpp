@@ -188,6 +188,8 @@ void TMainForm::BuildMenus() {
                           &TMainForm::FileImportItemClick);
     FileUpdatePageItem = item(File1, "FileUpdatePageItem", QStringLiteral("&Update page..."),
                               &TMainForm::FileUpdatePageItemClick);
+    FileScaffoldItem = item(File1, "FileScaffoldItem", QStringLiteral("New &template from applet..."),
+                            &TMainForm::FileScaffoldItemClick);
     FileSaveItem = item(File1, "FileSaveItem", QStringLiteral("&Save"), &TMainForm::FileSaveItemClick);
     FileSaveAsItem =
         item(File1, "FileSaveAsItem", QStringLiteral("Save &As..."), &TMainForm::FileSaveAsItemClick);

@@ -123,6 +123,7 @@ public:
     QAction* FileOpenItem = nullptr;
     QAction* FileImportItem = nullptr;
     QAction* FileUpdatePageItem = nullptr;
+    QAction* FileScaffoldItem = nullptr;
     QAction* FileSaveItem = nullptr;
     QAction* FileSaveAsItem = nullptr;
     QAction* FileExitItem = nullptr;
@@ -205,6 +206,7 @@ public slots:
     void FileOpenItemClick();
     void FileImportItemClick();
     void FileUpdatePageItemClick();
+    void FileScaffoldItemClick();
     void FileSaveItemClick();
     void FileSaveAsItemClick();
     void FileExitItemClick();

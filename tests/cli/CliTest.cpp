@@ -687,3 +687,48 @@ TEST_F(CliTest, PreviewWritesThePageAndStartsTheStoredViewer) {
 
 } // namespace
 } // namespace zarn::test
+
+namespace zarn::test {
+namespace {
+
+// The applet's classes are read as data: a java that records being started, first on the search
+// path and as JAVA_HOME's, is never run.
+TEST(CliScaffoldTest, WritesTemplateFromJarWithoutStartingJava) {
+#if !defined(ZARN_SCAFFOLD_JAR) || !defined(ZARN_ARCHIVES)
+    GTEST_SKIP() << "no Java compiler at configure time, or no zip library";
+#else
+    TempDir dir;
+    fs::create_directories(dir.path() / "java" / "bin");
+    const std::string fakeJava = (dir.path() / "java" / "bin" / "java").string();
+    WriteFile(fakeJava, "#!/bin/sh\ntouch '" + dir.file("java-ran") + "'\n");
+    fs::permissions(fakeJava, fs::perms::owner_all);
+    const TScopedEnv home("JAVA_HOME", (dir.path() / "java").string());
+    const TScopedEnv path("PATH", (dir.path() / "java" / "bin").string() + ":" + std::getenv("PATH"));
+    const std::string jar = ZARN_SCAFFOLD_JAR;
+
+    const RunResult several = RunProgram({"scaffold", jar, "out.zrt"}, dir.dir());
+    EXPECT_EQ(several.code, 1);
+    EXPECT_EQ(several.out,
+              "InfoApplet 9\norg.zarn.test.plain.PlainApplet 4\norg.zarn.test.swing.SwingApplet 2\n");
+    EXPECT_NE(several.err.find("choose one with --class"), std::string::npos) << several.err;
+    EXPECT_FALSE(fs::exists(dir.file("out.zrt")));
+
+    const RunResult made = RunProgram({"scaffold", "--class", "InfoApplet", jar, "out.zrt"}, dir.dir());
+    EXPECT_EQ(made.code, 0) << made.err;
+    EXPECT_EQ(made.out, "out.zrt: InfoApplet, 9 parameters\n");
+    ExpectError(RunProgram({"scaffold", "--class", "InfoApplet", jar, "out.zrt"}, dir.dir()),
+                "out.zrt already exists (--force replaces it)");
+    EXPECT_EQ(RunProgram({"scaffold", "--class=InfoApplet", "--force", jar, "out.zrt"}, dir.dir()).code, 0);
+    const RunResult html = RunProgram({"html", "out.zrt", "--lf"}, dir.dir());
+    EXPECT_EQ(html.code, 0) << html.err;
+    EXPECT_NE(html.out.find("WIDTH=420 HEIGHT=240"), std::string::npos) << html.out;
+
+    ExpectError(RunProgram({"scaffold", jar}, dir.dir()), "needs an archive or folder");
+    ExpectError(RunProgram({"scaffold", "--class", "Nope", jar, "x.zrt"}, dir.dir()),
+                "Nope is not an applet");
+    EXPECT_FALSE(fs::exists(dir.file("java-ran")));
+#endif
+}
+
+} // namespace
+} // namespace zarn::test
