@@ -47,12 +47,15 @@ unset QT_QPA_PLATFORM
 timeout 60 xvfb-run -a "$root/bin/zarn" --no-splash --quit-after-show "$root/share/zarn/Templates/Text/Ticker.zrt" \
     > "$work/gui.txt" 2> "$work/gui.err" || { cat "$work/gui.err"; fail "installed zarn did not start and close"; }
 grep -q "^ZARN main window shown: Ticker - ZARN$" "$work/gui.txt" || { cat "$work/gui.txt"; fail "no main window"; }
+timeout 30 "$root/bin/zarn" --version | grep -q "^zarn [0-9]" || fail "zarn gives no version"
 
 echo "== Debian package from a Release build"
 launcher=""
 command -v ccache > /dev/null && launcher="-DCMAKE_CXX_COMPILER_LAUNCHER=ccache"
+# No -Werror here: warnings are errors in the test build, and at -O3 g++ 12 gives false
+# -Wrestrict ones inside std::string.
 timeout 1800 sh scripts/build.sh "$debbuild" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DZARN_GUI=ON -DZARN_TESTS=OFF -DZARN_BENCH=OFF -DZARN_WERROR=ON $launcher > "$work/debbuild.txt" 2>&1 ||
+    -DZARN_GUI=ON -DZARN_TESTS=OFF -DZARN_BENCH=OFF -DZARN_WERROR=OFF $launcher > "$work/debbuild.txt" 2>&1 ||
     { tail -n 50 "$work/debbuild.txt"; fail "the Release build failed"; }
 (cd "$debbuild" && timeout 300 cpack -G DEB -B "$work/deb" > "$work/cpack.txt" 2>&1) || { cat "$work/cpack.txt"; fail "cpack -G DEB failed"; }
 deb="$(ls "$work"/deb/zarn_*.deb 2>/dev/null | head -n 1)"
