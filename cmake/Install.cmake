@@ -26,16 +26,33 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/icons/hicolor DESTINATION ${CMAKE_I
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/${ZARN_APP_ID}.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 
+# What Debian asks of every package: the copyright, a changelog packed as its tools pack it, and
+# overrides for the checks that do not apply here. The package is made from a Release build with
+# CMAKE_INSTALL_PREFIX=/usr, so that the plug-in lands in the multiarch folder, outside ldconfig's.
+set(ZARN_DEBIAN_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/zarn)
+configure_file(${PROJECT_SOURCE_DIR}/data/debian/changelog.in ${CMAKE_BINARY_DIR}/share/doc/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/share/doc/changelog.gz
+  COMMAND gzip -9nkf ${CMAKE_BINARY_DIR}/share/doc/changelog
+  DEPENDS ${CMAKE_BINARY_DIR}/share/doc/changelog VERBATIM)
+add_custom_target(zarn_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/share/doc/changelog.gz)
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/copyright ${CMAKE_BINARY_DIR}/share/doc/changelog.gz
+  DESTINATION ${ZARN_DEBIAN_DOCDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/data/debian/lintian-overrides
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME zarn)
+
 # `cpack -G DEB` from the build folder.
 set(CPACK_PACKAGE_NAME zarn)
 set(CPACK_PACKAGE_VENDOR "The ZARN developers")
 set(CPACK_PACKAGE_CONTACT "The ZARN developers <zarn@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Editor for the HTML blocks of Java applets")
-set(CPACK_PACKAGE_DESCRIPTION
-  "ZARN fills in an applet template and writes the APPLET block with its PARAM lines for a web page; with a command-line tool and the memlet text plug-in.")
+# Debian keeps the lines of the long description within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION "ZARN fills in an applet template and writes the APPLET block with its
+PARAM lines for a web page. It comes with a command-line tool, zarn-cli,
+the memlet text plug-in, an applet viewer and sample applets.")
 set(CPACK_PACKAGE_HOMEPAGE_URL "https://zarn.example.org/")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION web)
 # The libraries the programs and the plug-in link name the packages they come from.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)

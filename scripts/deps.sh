@@ -2,12 +2,12 @@
 # Installs what ZARN needs to build and test on Debian, only what is missing. The Java kit builds the
 # ZARN applet viewer, whose windows need the full runtime (bubblewrap is the viewer's sandbox where the
 # runtime has no security manager, and is tested here); the mingw-w64 compiler, GoogleTest's
-# sources and Wine serve the Windows build.
+# sources and Wine serve the Windows build; lintian, man and bash-completion check the package.
 set -eu
 
 PACKAGES="cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev qt6-base-dev qt6-svg-dev
           libxml2-dev libzip-dev clang-14 libclang-rt-14-dev clang-format xvfb xauth
-          python3 desktop-file-utils appstream dpkg-dev file
+          python3 desktop-file-utils appstream dpkg-dev file lintian man-db groff-base bash-completion
           openjdk-17-jdk-headless openjdk-17-jre bubblewrap
           g++-mingw-w64-x86-64-posix googletest wine64"
 

@@ -31,128 +31,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const MainHelp =
-    "Usage: zarn-cli COMMAND [ARGUMENTS...]\n"
-    "\n"
-    "Applet blocks, documents and templates of ZARN from the command line.\n"
-    "\n"
-    "Commands:\n"
-    "  html FILE        print the applet block of a template or document\n"
-    "  new TEMPLATE DOCUMENT\n"
-    "                   make a document from a template\n"
-    "  get FILE [NAME...]\n"
-    "                   print values as NAME=VALUE lines\n"
-    "  set FILE NAME=VALUE...\n"
-    "                   change values of a document and save it\n"
-    "  check FILE       list the support files and the class file missing from the code base\n"
-    "  templates [DIR]  show the template tree with each template's description\n"
-    "  import PAGE DOCUMENT\n"
-    "                   make a document from an applet block of an existing page\n"
-    "  update-page DOCUMENT [PAGE] | DOCUMENT=PAGE...\n"
-    "                   write documents' blocks back into their pages\n"
-    "  preview FILE [--no-launch]\n"
-    "                   write the preview page and open it in the configured viewer\n"
-    "  scaffold ARCHIVE_OR_FOLDER [--class NAME] [--force] OUT.zrt\n"
-    "                   write a template from an applet's class files\n"
-    "\n"
-    "'zarn-cli COMMAND --help' describes a command.\n"
-    "\n"
-    "Exit status: 0 success, 1 error (one line on stderr), 3 'check' found missing files.\n"
-    "Template and document files hold Windows-1252 text; names and values on the command line\n"
-    "and the text printed are UTF-8.\n";
-
-const char* const HtmlHelp =
-    "Usage: zarn-cli html FILE [--purpose 0|1|2] [--base DIR] [--lf] [--raw]\n"
-    "\n"
-    "Prints the applet block of FILE (a template or a document). By default it is the text that\n"
-    "\"Generate actual code\" puts on the clipboard: purpose 1, the code base made relative to\n"
-    "the document's web root, CR LF line ends.\n"
-    "\n"
-    "  --purpose N  0 DOS paths (code base compared without letter case), 1 the page's own\n"
-    "               form (compared with letter case), 2 \"file:\" URLs as the editor shows them\n"
-    "  --base DIR   make the code base relative to DIR instead of the web root\n"
-    "  --lf         LF line ends instead of CR LF\n"
-    "  --raw        print the exact Windows-1252 bytes instead of UTF-8\n"
-    "\n"
-    "A plug-in parameter may write its data file into the web root, as in the editor.\n";
-
-const char* const NewHelp =
-    "Usage: zarn-cli new TEMPLATE DOCUMENT [--set NAME=VALUE]... [--webroot DIR]\n"
-    "                   [--codebase DIR] [--force]\n"
-    "\n"
-    "Makes DOCUMENT from TEMPLATE as \"Save As...\" does: the whole template file is copied,\n"
-    "\"TemplateFile\" becomes 0, and the given values are written through each kind's conversion.\n"
-    "The document appears only when everything succeeded; a refused value leaves no file.\n"
-    "The editor's default web root and code base are not applied: give them here.\n"
-    "\n"
-    "  --set NAME=VALUE  a value, as for 'zarn-cli set' (any number, in order)\n"
-    "  --webroot DIR     the web root\n"
-    "  --codebase DIR    the code base\n"
-    "  --force           replace an existing DOCUMENT\n"
-    "\n"
-    "The code base is not checked here: run 'zarn-cli check DOCUMENT --copy --from DIR'.\n";
-
-const char* const GetHelp =
-    "Usage: zarn-cli get FILE [NAME...]\n"
-    "\n"
-    "Prints one NAME=VALUE line per NAME, in the order given and with NAME as given. Without\n"
-    "names, every parameter in list order under its own name. NAME is a parameter's name (letter\n"
-    "case ignored) or one of WIDTH, HEIGHT, HSPACE, VSPACE, ALIGN (0 to 7), CODE, CODEBASE,\n"
-    "WEBROOT; these come first, as in the block's $ macros. VALUE is the value as the parameter's\n"
-    "kind gives it (a colour as #RRGGBB, a choice as its index, a switch as 0 or 1).\n"
-    "Nothing is printed when a name is unknown.\n";
-
-const char* const SetHelp =
-    "Usage: zarn-cli set FILE NAME=VALUE...\n"
-    "\n"
-    "Changes values of the document FILE and saves it; names as for 'zarn-cli get'. Whole\n"
-    "numbers take decimal or $hex; ALIGN takes 0 to 7 or an alignment's name (Left, Right, Top,\n"
-    "TextTop, Middle, Absolute Middle, Baseline, Absolute Bottom) or HTML word (ABSMIDDLE ...);\n"
-    "each parameter converts its value as its kind does. A refused value leaves the file\n"
-    "unchanged. Templates are refused: make a document with 'zarn-cli new' first.\n";
-
-const char* const CheckHelp =
-    "Usage: zarn-cli check FILE [--copy] [--from DIR]\n"
-    "\n"
-    "Lists, one per line, the support files named by the template that are missing from the code\n"
-    "base (sorted, letter case ignored), then the class file when it is missing. Exit status 0\n"
-    "when nothing is missing, 3 when something is. A URL code base is not checked. An empty code\n"
-    "base stands for the current folder.\n"
-    "\n"
-    "  --copy      copy the missing support files into the code base first, creating it; the\n"
-    "              list then shows what is still missing. Names leading out of the template's\n"
-    "              folder are never copied.\n"
-    "  --from DIR  the template's folder to copy from (default: FILE's own folder, right for a\n"
-    "              template, not for a document saved elsewhere)\n";
-
-const char* const TemplatesHelp =
-    "Usage: zarn-cli templates [DIR]\n"
-    "\n"
-    "Shows the tree of folders and templates (.zrt) under DIR, sorted by name, each template with\n"
-    "its path relative to DIR and its description (Comment, JavaAuthor, Copyright, Zarnifier).\n"
-    "Folders without templates are left out; links to folders are not followed.\n"
-    "\n"
-    "Without DIR the program's own Templates folder is used, the first of: \"Templates\" beside\n"
-    "the program, the installed data folder (share/zarn/Templates beside the program's folder),\n"
-    "and for a program run from its build folder the source tree's.\n";
-
-const char* const PreviewHelp =
-    "Usage: zarn-cli preview FILE [--no-launch]\n"
-    "\n"
-    "Writes the preview page of FILE (a template or a document) into the temporary folder as the\n"
-    "editor's \"Run preview\" does, prints its path, and opens it as the editor's options say: in\n"
-    "the ZARN applet viewer, in another applet viewer, or in the default browser. The page is left\n"
-    "in place for you to delete. Warnings (a class file not found, a viewer that cannot start) go\n"
-    "to stderr; a viewer that cannot be started gives exit status 1.\n"
-    "\n"
-    "  --no-launch  only write the page and print its path\n";
-
 using TCommandFn = int (*)(const TParsedArgs&, std::ostream&, std::ostream&);
 
+// A command is one entry: its description (help, manual page, completion) and what runs it.
 struct TCommand {
-    const char* name;
-    const char* help;
-    std::vector<TOptionSpec> options;
+    usage::TUsageCommand usage;
     TCommandFn run;
 };
 
@@ -427,26 +310,124 @@ int runPreview(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
 }
 
 const std::vector<TCommand>& commands() {
+    using usage::TCompletion;
+    const TCompletion zarnFiles{TCompletion::Files, "zrt|zrd"};
+    const TCompletion folders{TCompletion::Folders, ""};
     static const std::vector<TCommand> list = {
-        {"html", HtmlHelp, {{"purpose", true}, {"base", true}, {"lf", false}, {"raw", false}}, runHtml},
-        {"new", NewHelp, {{"set", true}, {"webroot", true}, {"codebase", true}, {"force", false}}, runNew},
-        {"get", GetHelp, {}, runGet},
-        {"set", SetHelp, {}, runSet},
-        {"check", CheckHelp, {{"copy", false}, {"from", true}}, runCheck},
-        {"templates", TemplatesHelp, {}, runTemplates},
+        {{"html",
+          "FILE",
+          "print the applet block of a template or document",
+          {"Prints the applet block of FILE (a template or a document). By default it is the text that "
+           "\"Generate actual code\" puts on the clipboard: purpose 1, the code base made relative to the "
+           "document's web root, CR LF line ends."},
+          {{"purpose",
+            "N",
+            "0 DOS paths (code base compared without letter case), 1 the page's own form (compared with "
+            "letter case), 2 \"file:\" URLs as the editor shows them",
+            {TCompletion::Words, "0 1 2"}},
+           {"base", "DIR", "make the code base relative to DIR instead of the web root", folders},
+           {"lf", "", "LF line ends instead of CR LF"},
+           {"raw", "", "print the exact Windows-1252 bytes instead of UTF-8"}},
+          {"A plug-in parameter may write its data file into the web root, as in the editor."},
+          zarnFiles},
+         runHtml},
+        {{"new",
+          "TEMPLATE DOCUMENT",
+          "make a document from a template",
+          {"Makes DOCUMENT from TEMPLATE as \"Save As...\" does: the whole template file is copied, "
+           "\"TemplateFile\" becomes 0, and the given values are written through each kind's conversion. "
+           "The document appears only when everything succeeded; a refused value leaves no file. The "
+           "editor's default web root and code base are not applied: give them here."},
+          {{"set", "NAME=VALUE", "a value, as for 'zarn-cli set' (any number, in order)"},
+           {"webroot", "DIR", "the web root", folders},
+           {"codebase", "DIR", "the code base", folders},
+           {"force", "", "replace an existing DOCUMENT"}},
+          {"The code base is not checked here: run 'zarn-cli check DOCUMENT --copy --from DIR'."},
+          zarnFiles},
+         runNew},
+        {{"get",
+          "FILE [NAME...]",
+          "print values as NAME=VALUE lines",
+          {"Prints one NAME=VALUE line per NAME, in the order given and with NAME as given. Without names, "
+           "every parameter in list order under its own name. NAME is a parameter's name (letter case "
+           "ignored) or one of WIDTH, HEIGHT, HSPACE, VSPACE, ALIGN (0 to 7), CODE, ARCHIVE, CODEBASE, "
+           "WEBROOT, "
+           "TRUSTED (0 or 1); these "
+           "come first, as in the block's $ macros. VALUE is the value as the parameter's kind gives it (a "
+           "colour as #RRGGBB, a choice as its index, a switch as 0 or 1). Nothing is printed when a name is "
+           "unknown."},
+          {},
+          {},
+          zarnFiles},
+         runGet},
+        {{"set",
+          "FILE NAME=VALUE...",
+          "change values of a document and save it",
+          {"Changes values of the document FILE and saves it; names as for 'zarn-cli get'. Whole numbers "
+           "take "
+           "decimal or $hex; ALIGN takes 0 to 7 or an alignment's name (Left, Right, Top, TextTop, Middle, "
+           "Absolute Middle, Baseline, Absolute Bottom) or HTML word (ABSMIDDLE ...); each parameter "
+           "converts "
+           "its value as its kind does. A refused value leaves the file unchanged. Templates are refused: "
+           "make a document with 'zarn-cli new' first."},
+          {},
+          {},
+          {TCompletion::Files, "zrd"}},
+         runSet},
+        {{"check",
+          "FILE",
+          "list the support files and the class file missing from the code base",
+          {"Lists, one per line, the support files named by the template that are missing from the code base "
+           "(sorted, letter case ignored), then the class file when it is missing. Exit status 0 when "
+           "nothing "
+           "is missing, 3 when something is. A URL code base is not checked. An empty code base stands for "
+           "the current folder."},
+          {{"copy", "",
+            "copy the missing support files into the code base first, creating it; the list then shows what "
+            "is still missing. Names leading out of the template's folder are never copied."},
+           {"from", "DIR",
+            "the template's folder to copy from (default: FILE's own folder, right for a template, not for a "
+            "document saved elsewhere)",
+            folders}},
+          {},
+          zarnFiles},
+         runCheck},
+        {{"templates",
+          "[DIR]",
+          "show the template tree with each template's description",
+          {"Shows the tree of folders and templates (.zrt) under DIR, sorted by name, each template with its "
+           "path relative to DIR and its description (Comment, JavaAuthor, Copyright, Zarnifier). Folders "
+           "without templates are left out; links to folders are not followed.",
+           "Without DIR the program's own Templates folder is used, the first of: \"Templates\" beside the "
+           "program, the installed data folder (share/zarn/Templates beside the program's folder), and for a "
+           "program run from its build folder the source tree's."},
+          {},
+          {},
+          folders},
+         runTemplates},
 #ifdef ZARN_PAGE_IMPORT
-        {"import", ImportHelp, {{"template", true}, {"block", true}, {"force", false}}, RunImport},
+        {ImportUsage(), RunImport},
 #endif
-        {"update-page", UpdatePageHelp, {{"block", true}, {"no-backup", false}}, RunUpdatePage},
-        {"preview", PreviewHelp, {{"no-launch", false}}, runPreview},
-        {"scaffold", ScaffoldHelp, {{"class", true}, {"force", false}}, RunScaffold},
+        {UpdatePageUsage(), RunUpdatePage},
+        {{"preview",
+          "FILE",
+          "write the preview page and open it in the configured viewer",
+          {"Writes the preview page of FILE (a template or a document) into the temporary folder as the "
+           "editor's \"Run preview\" does, prints its path, and opens it as the editor's options say: in the "
+           "ZARN applet viewer, in another applet viewer, or in the default browser. The page is left in "
+           "place for you to delete. Warnings (a class file not found, a viewer that cannot start) go to "
+           "stderr; a viewer that cannot be started gives exit status 1."},
+          {{"no-launch", "", "only write the page and print its path"}},
+          {},
+          zarnFiles},
+         runPreview},
+        {ScaffoldUsage(), RunScaffold},
     };
     return list;
 }
-
 const TCommand* findCommand(const std::string& name) {
     for (const TCommand& command : commands())
-        if (name == command.name)
+        if (name == command.usage.name)
             return &command;
     return nullptr;
 }
@@ -462,7 +443,52 @@ bool asksForHelp(const std::vector<std::string>& args, std::size_t from) {
     return false;
 }
 
+std::vector<TOptionSpec> optionSpecs(const std::vector<usage::TUsageOption>& options) {
+    std::vector<TOptionSpec> specs;
+    for (const usage::TUsageOption& option : options)
+        specs.push_back({option.name, !option.value.empty()});
+    return specs;
+}
+
 } // namespace
+
+const usage::TUsageProgram& CliUsage() {
+    static const usage::TUsageProgram program = [] {
+        usage::TUsageProgram p;
+        p.name = "zarn-cli";
+        p.summary = "applet blocks, documents and templates of ZARN from the command line";
+        p.description = {"Applet blocks, documents and templates of ZARN from the command line."};
+        for (const TCommand& command : commands())
+            p.commands.push_back(command.usage);
+        p.options = usage::StandardOptions();
+        p.exitStatus = {
+            {"0", "success"}, {"1", "error (one line on stderr)"}, {"3", "'check' found missing files"}};
+        p.notes = {"Template and document files hold Windows-1252 text; names and values on the command line "
+                   "and the text printed are UTF-8."};
+        p.environment = {
+            {"XDG_CONFIG_HOME", "where the editor's settings file is read from (default ~/.config)"}};
+        p.files = {
+            {"/usr/share/zarn/Templates", "the templates that come with ZARN, used when no folder is given"},
+            {"$XDG_CONFIG_HOME/Trelvix/ZARN/1.0.conf",
+             "the editor's options; 'preview' reads which viewer to use from them"},
+        };
+        p.examples = {
+            {"zarn-cli templates", "Lists the templates that come with ZARN."},
+            {"zarn-cli new /usr/share/zarn/Templates/Text/Ticker.zrt ticker.zrd --set WIDTH=400 --webroot "
+             "~/site",
+             "Makes a document from the ticker template, 400 pixels wide."},
+            {"zarn-cli html --lf ticker.zrd >> ~/site/index.html",
+             "Adds the document's applet block to a page."},
+            {"zarn-cli import page.html --block 2 applet.zrd",
+             "Makes a document from the second applet block of a page."},
+            {"zarn-cli check ticker.zrd --copy --from /usr/share/zarn/Templates/Text",
+             "Copies the support files the document's code base lacks."},
+        };
+        p.seeAlso = {"zarn(1)"};
+        return p;
+    }();
+    return program;
+}
 
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::string commandName;
@@ -472,19 +498,23 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             throw ECliUsage("missing command");
         commandName = args[0];
         if (commandName == "--help" || commandName == "-h") {
-            out << MainHelp;
+            out << usage::HelpText(CliUsage());
+            return ExitOk;
+        }
+        if (commandName == "--version") {
+            out << usage::VersionText(CliUsage());
             return ExitOk;
         }
         if (commandName == "help") {
             if (args.size() < 2) {
-                out << MainHelp;
+                out << usage::HelpText(CliUsage());
                 return ExitOk;
             }
             const TCommand* command = findCommand(args[1]);
             commandName.clear();
             if (!command)
                 throw ECliUsage("unknown command '" + args[1] + "'");
-            out << command->help;
+            out << usage::CommandHelp(CliUsage(), command->usage);
             return ExitOk;
         }
         const TCommand* command = findCommand(commandName);
@@ -494,10 +524,11 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
             throw ECliUsage("unknown command '" + shown + "'");
         }
         if (asksForHelp(args, 1)) {
-            out << command->help;
+            out << usage::CommandHelp(CliUsage(), command->usage);
             return ExitOk;
         }
-        const TParsedArgs parsed = ParseArgs(TStrings(args.begin() + 1, args.end()), command->options);
+        const TParsedArgs parsed =
+            ParseArgs(TStrings(args.begin() + 1, args.end()), optionSpecs(command->usage.options));
         return command->run(parsed, out, err);
     } catch (const ECliUsage& error) {
         const std::string see = commandName.empty() || !findCommand(commandName)

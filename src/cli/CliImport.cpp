@@ -12,23 +12,29 @@ namespace zarn::cli {
 
 namespace fs = std::filesystem;
 
-const char* const ImportHelp =
-    "Usage: zarn-cli import PAGE.html [--template T] [--block N] [--force] DOCUMENT\n"
-    "\n"
-    "Makes DOCUMENT from an applet block of an existing page. The template is the one whose \"Code\"\n"
-    "is the block's CODE (with or without \".class\") in the program's Templates folder, or T: a\n"
-    "template file, or a path relative to the Templates folder. The block's size, spacing,\n"
-    "alignment, code base and alternate text are taken, and every PARAM whose NAME is a\n"
-    "parameter's name (letter case ignored) gives that parameter its value. The web root is the\n"
-    "page's folder, so file names stay relative to the page.\n"
-    "\n"
-    "  --block N     the N-th applet block of the page (from 1); needed when it holds several,\n"
-    "                which are then listed\n"
-    "  --template T  the template to use; needed when several templates have the block's CODE\n"
-    "  --force       replace an existing DOCUMENT (never the page itself)\n"
-    "\n"
-    "PARAMs no parameter takes, values a parameter refuses and values the block will write in\n"
-    "another form are listed, one per line.\n";
+usage::TUsageCommand ImportUsage() {
+    using usage::TCompletion;
+    return {
+        "import",
+        "PAGE DOCUMENT",
+        "make a document from an applet block of an existing page",
+        {"Makes DOCUMENT from an applet block of the page PAGE (.html). The template is the one whose "
+         "\"Code\" is the block's CODE (with or without \".class\") in the program's Templates folder, or "
+         "T: a template file, or a path relative to the Templates folder. The block's size, spacing, "
+         "alignment, code base and alternate text are taken, and every PARAM whose NAME is a parameter's "
+         "name (letter case ignored) gives that parameter its value. The web root is the page's folder, so "
+         "file names stay relative to the page."},
+        {{"block", "N",
+          "the N-th applet block of the page (from 1); needed when it holds several, which are then listed"},
+         {"template",
+          "T",
+          "the template to use; needed when several templates have the block's CODE",
+          {TCompletion::Files, "zrt"}},
+         {"force", "", "replace an existing DOCUMENT (never the page itself)"}},
+        {"PARAMs no parameter takes, values a parameter refuses and values the block will write in another "
+         "form are listed, one per line."},
+        {TCompletion::Files, "html|htm|zrd"}};
+}
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 namespace zarn::cli {
 
-extern const char* const ImportHelp;
+usage::TUsageCommand ImportUsage();
 int RunImport(const TParsedArgs& args, std::ostream& out, std::ostream& err);
 
 } // namespace zarn::cli

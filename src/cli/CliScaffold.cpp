@@ -4,23 +4,27 @@
 
 namespace zarn::cli {
 
-const char* const ScaffoldHelp =
-    "Usage: zarn-cli scaffold ARCHIVE_OR_FOLDER [--class NAME] [--force] OUT.zrt\n"
-    "\n"
-    "Writes a template for an applet from its class files, read from a jar or a folder (with its\n"
-    "packages as subfolders). The classes are read as data: nothing is loaded or run. An applet\n"
-    "class is one whose superclasses, within the archive, reach java.applet.Applet or\n"
-    "javax.swing.JApplet. Its parameters come from getParameterInfo, else from the names its code\n"
-    "passes to getParameter (also through its own helper methods, its superclasses and the other\n"
-    "classes of the archive); their kinds are guessed from the type texts of getParameterInfo.\n"
-    "Edit captions and pages in the editor afterwards.\n"
-    "\n"
-    "  --class NAME  the applet class (with its package) when there are several; without it they\n"
-    "                are listed, one per line with the number of parameters found\n"
-    "  --force       replace an existing OUT.zrt\n"
-    "\n"
-    "Class files that cannot be read are named on stderr; the others are still used. Archives\n"
-    "need a build of ZARN that reads zip files (not the Windows build: give the folder there).\n";
+usage::TUsageCommand ScaffoldUsage() {
+    using usage::TCompletion;
+    return {
+        "scaffold",
+        "ARCHIVE_OR_FOLDER OUT.zrt",
+        "write a template from an applet's class files",
+        {"Writes a template for an applet from its class files, read from a jar or a folder (with its "
+         "packages as subfolders). The classes are read as data: nothing is loaded or run. An applet class "
+         "is one whose superclasses, within the archive, reach java.applet.Applet or javax.swing.JApplet. "
+         "Its parameters come from getParameterInfo, else from the names its code passes to getParameter "
+         "(also through its own helper methods, its superclasses and the other classes of the archive); "
+         "their kinds are guessed from the type texts of getParameterInfo. Edit captions and pages in the "
+         "editor afterwards."},
+        {{"class", "NAME",
+          "the applet class (with its package) when there are several; without it they are listed, one per "
+          "line with the number of parameters found"},
+         {"force", "", "replace an existing OUT.zrt"}},
+        {"Class files that cannot be read are named on stderr; the others are still used. Archives need a "
+         "build of ZARN that reads zip files (not the Windows build: give the folder there)."},
+        {TCompletion::Files, "jar|zip|zrt"}};
+}
 
 int RunScaffold(const TParsedArgs& args, std::ostream& out, std::ostream& err) {
     if (args.operands.size() != 2)

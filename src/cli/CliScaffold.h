@@ -8,7 +8,7 @@
 
 namespace zarn::cli {
 
-extern const char* const ScaffoldHelp;
+usage::TUsageCommand ScaffoldUsage();
 int RunScaffold(const TParsedArgs& args, std::ostream& out, std::ostream& err);
 
 } // namespace zarn::cli

@@ -13,23 +13,26 @@ namespace zarn::cli {
 
 namespace fs = std::filesystem;
 
-const char* const UpdatePageHelp =
-    "Usage: zarn-cli update-page DOCUMENT [PAGE] [--block N] [--no-backup]\n"
-    "       zarn-cli update-page DOCUMENT=PAGE... [--block N] [--no-backup]\n"
-    "\n"
-    "Replaces an applet block of PAGE, from its <APPLET to its </APPLET>, with DOCUMENT's block as\n"
-    "\"Generate actual code\" writes it (file names relative to the page's folder), in the page's\n"
-    "line ends and encoding; every other byte of the page stays as it was. Without PAGE, the page\n"
-    "the document was imported from. A document made by import replaces the block it came from,\n"
-    "found by its old text when the page has changed around it; when it is no longer there the\n"
-    "page is left untouched. The document then remembers the block as written.\n"
-    "\n"
-    "  --block N     the N-th applet block of the page (from 1, as 'zarn-cli import' counts them);\n"
-    "                needed for a page with several blocks that the document was not imported from\n"
-    "  --no-backup   keep no copy of the old page (by default PAGE.bak beside it)\n"
-    "\n"
-    "With several DOCUMENT=PAGE pairs every pair is tried; each one that fails gives one line on\n"
-    "stderr and the exit status is 1.\n";
+usage::TUsageCommand UpdatePageUsage() {
+    using usage::TCompletion;
+    return {
+        "update-page",
+        "DOCUMENT [PAGE] | DOCUMENT=PAGE...",
+        "write documents' blocks back into their pages",
+        {"Replaces an applet block of PAGE, from its <APPLET to its </APPLET>, with DOCUMENT's block as "
+         "\"Generate actual code\" writes it (file names relative to the page's folder), in the page's line "
+         "ends and encoding; every other byte of the page stays as it was. Without PAGE, the page the "
+         "document was imported from. A document made by import replaces the block it came from, found "
+         "by its old text when the page has changed around it; when it is no longer there the page is "
+         "left untouched. The document then remembers the block as written."},
+        {{"block", "N",
+          "the N-th applet block of the page (from 1, as 'zarn-cli import' counts them); needed for a page "
+          "with several blocks that the document was not imported from"},
+         {"no-backup", "", "keep no copy of the old page (by default PAGE.bak beside it)"}},
+        {"With several DOCUMENT=PAGE pairs every pair is tried; each one that fails gives one line on "
+         "stderr and the exit status is 1."},
+        {TCompletion::Files, "zrd|html|htm"}};
+}
 
 namespace {
 

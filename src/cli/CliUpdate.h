@@ -8,7 +8,7 @@
 
 namespace zarn::cli {
 
-extern const char* const UpdatePageHelp;
+usage::TUsageCommand UpdatePageUsage();
 int RunUpdatePage(const TParsedArgs& args, std::ostream& out, std::ostream& err);
 
 } // namespace zarn::cli

@@ -6,6 +6,7 @@
 #include "ui/About.h"
 #include "ui/Main.h"
 #include "ui/Splash.h"
+#include "usage/ZarnUsage.h"
 #include "views/Dialogs.h"
 #include "views/Glyphs.h"
 #include "views/PVVTemplateDlg.h"
@@ -109,6 +110,15 @@ void CleanUpEverything() {
 }
 
 int RunZarn(int& argc, char** argv) {
+    // Answered before Qt starts, so they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        if (argument == "--help" || argument == "-h" || argument == "--version") {
+            const std::string text = argument == "--version" ? usage::VersionText(usage::ZarnUsage())
+                                                             : usage::HelpText(usage::ZarnUsage());
+            return std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0 ? 0 : 1;
+        }
+    }
     TZarnApplication app(argc, argv);
     QApplication::setStyle(new TZarnStyle);
     const TStartOptions options = ParseStartOptions(app.arguments().mid(1));

@@ -156,6 +156,13 @@ TEST_F(CliTest, HelpForTheToolAndEachCommand) {
     ExpectError(run({"frobnicate"}), "unknown command 'frobnicate'");
 }
 
+TEST_F(CliTest, VersionIsTheProjectsOwn) {
+    const RunResult version = run({"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_EQ(version.out, "zarn-cli " ZARN_TEST_VERSION "\n");
+    EXPECT_EQ(version.err, "");
+}
+
 TEST_F(CliTest, UsageErrorsExitOneWithOneLine) {
     ExpectError(run({"html"}), "missing arguments");
     ExpectError(run({"html", "Sample.zrt", "extra.zrt"}), "too many arguments");
