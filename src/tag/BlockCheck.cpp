@@ -17,6 +17,12 @@ std::string Caption(const TAppletParam& param) {
     return param.UFName.empty() ? param.Name : param.UFName;
 }
 
+// A file: URL works on the author's disk only; "../" climbs out of the web root, which the site
+// does not publish.
+bool LeavesWebRoot(const std::string& htmlValue) {
+    return LowerCase(htmlValue.substr(0, 5)) == "file:" || htmlValue.starts_with("../");
+}
+
 } // namespace
 
 TBlockLook LookAtBlock(TJavaAppletTag& tag) {
@@ -64,6 +70,14 @@ TBlockLook LookAtBlock(TJavaAppletTag& tag) {
                                                " is missing from the code base. Looked for " + lookup.Where(),
                                      nullptr});
     }
+
+    ForEachFileValue(tag, [&](TAPFileName& field, TAppletParam& owner) {
+        const std::string value = field.GetHTMLValue(tag.BasicParams.WebRoot, PurposeClipboard);
+        if (LeavesWebRoot(value))
+            look.warnings.push_back(
+                {TBlockWarningKind::FileOutsideWebRoot,
+                 Caption(field) + ": the page will not find " + value + " (outside the web root)", &owner});
+    });
 
     if (tag.ParamList)
         for (const auto& param : *tag.ParamList)

@@ -19,6 +19,7 @@ enum class TBlockWarningKind {
     MissingClassFile,
     UnreadableArchive,
     RefusedValue,
+    FileOutsideWebRoot,
     CompileFailed
 };
 

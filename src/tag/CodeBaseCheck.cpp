@@ -1,5 +1,7 @@
 #include "tag/CodeBaseCheck.h"
 
+#include "model/ParamVector.h"
+#include "model/ScalarParams.h"
 #include "paths/PathForms.h"
 #include "tag/AppletTag.h"
 #include "tag/ClassLookup.h"
@@ -80,7 +82,59 @@ bool StaysInsideFolder(const std::string& folder, const std::string& path) {
     return true;
 }
 
+std::string TemplateValuesQuestion(const std::vector<TTemplateFileValue>& values) {
+    std::string text = "The following parameters name files of the template's folder, which the page "
+                       "will not find : \r";
+    for (const TTemplateFileValue& value : values)
+        text += (value.param->UFName.empty() ? value.param->Name : value.param->UFName) + " : " + value.name +
+                "\r";
+    text += "Do you want ZARN to copy them into your Code Base and set the parameters to the copies ? ";
+    return text;
+}
+
+void VisitFileFields(TAppletParam& param, TAppletParam& owner,
+                     const std::function<void(TAPFileName&, TAppletParam&)>& visit) {
+    if (auto* file = dynamic_cast<TAPFileName*>(&param))
+        visit(*file, owner);
+    else if (auto* vector = dynamic_cast<TAPParamVector*>(&param))
+        for (const auto& element : vector->Containers)
+            if (element && element->Field)
+                VisitFileFields(*element->Field, owner, visit);
+}
+
+// Names relative to a folder compare as the folder's path family does: ignoring case off POSIX.
+bool StartsWithFolder(const std::string& path, const std::string& folder) {
+    if (folder.empty() || path.size() <= folder.size())
+        return false;
+    return IsPosixPath(folder) ? path.compare(0, folder.size(), folder) == 0
+                               : LowerCase(path.substr(0, folder.size())) == LowerCase(folder);
+}
+
 } // namespace
+
+void ForEachFileValue(const TJavaAppletTag& tag,
+                      const std::function<void(TAPFileName& field, TAppletParam& owner)>& visit) {
+    if (tag.ParamList)
+        for (const auto& param : *tag.ParamList)
+            VisitFileFields(*param, *param, visit);
+}
+
+std::vector<TTemplateFileValue> TemplateFileValues(const TJavaAppletTag& tag) {
+    std::vector<TTemplateFileValue> found;
+    const std::string folder = ExtractFilePath(tag.FileName);
+    const std::string cb = CodeBaseOf(tag);
+    if (!tag.BasicParams.TemplateFile || IsURLCodeBase(tag))
+        return found;
+    ForEachFileValue(tag, [&](TAPFileName& field, TAppletParam&) {
+        const std::string& value = field.Value;
+        if (IsURL(value) || !StartsWithFolder(value, folder) || (!cb.empty() && StartsWithFolder(value, cb)))
+            return;
+        const std::string name = value.substr(folder.size());
+        if (IsSafeSupportFileName(name) && FileExists(value))
+            found.push_back({&field, name});
+    });
+    return found;
+}
 
 // Judged on the code base as entered: a bare scheme word ("news") counts as a URL, as it does when
 // the CODEBASE attribute is written, but would not once a separator is added.
@@ -173,7 +227,7 @@ void CreateDirectoryLevels(const std::string& directory) {
     }
 }
 
-bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
+bool CheckFiles(TJavaAppletTag& tag, Prompt& prompt, TValueChanges* changes) {
     if (IsURLCodeBase(tag))
         return true;
     const std::string cb = CodeBaseOf(tag);
@@ -188,6 +242,29 @@ bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt) {
             CodeBaseFolderMissing(tag) &&
             prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
         const TCopyReport report = CopyIntoCodeBase(tag, missing, create);
+        if (!report.refused.empty())
+            prompt.Warning(RefusedFilesWarning(report.refused));
+    }
+
+    // Without a code base the values would point at copies in whatever folder the program runs in.
+    if (const auto values = TemplateFileValues(tag);
+        !values.empty() && !cb.empty() && prompt.Confirm(TemplateValuesQuestion(values))) {
+        const bool create =
+            CodeBaseFolderMissing(tag) &&
+            prompt.Confirm("The directory " + cb + " does not exists. Should ZARN create it ? ");
+        TStrings names;
+        for (const TTemplateFileValue& value : values)
+            names.push_back(value.name);
+        const TCopyReport report = CopyIntoCodeBase(tag, names, create);
+        for (const TTemplateFileValue& value : values) {
+            // A failed copy keeps its value: the page would not find the file either way, and the
+            // template's copy still shows in the preview.
+            if (std::find(report.copied.begin(), report.copied.end(), value.name) == report.copied.end())
+                continue;
+            if (changes)
+                changes->push_back({value.param, value.param->CaptureValue()});
+            value.param->Value = cb + value.name;
+        }
         if (!report.refused.empty())
             prompt.Warning(RefusedFilesWarning(report.refused));
     }

@@ -5,18 +5,46 @@
 #include "profile/TextConv.h"
 #include "tag/ClassLookup.h"
 
+#include "model/AppletParam.h"
+
+#include <functional>
 #include <string>
+#include <vector>
 
 namespace zarn {
 
+class TAPFileName;
 class TJavaAppletTag;
 class Prompt;
 
+// A value the check changed: the parameter that holds it (an element's field, perhaps) and what it
+// held before. The editor makes its undo step from these.
+struct TValueChange {
+    TAppletParam* param = nullptr;
+    TParamValue before;
+};
+using TValueChanges = std::vector<TValueChange>;
+
 // TJavaAppletTag::CheckFiles. Lists the missing support files and, for a document not yet saved,
 // offers to copy them from the template's folder (creating the code base when the user agrees);
-// then warns about a missing class file. False only when the user answers No to that warning's
-// "Continue anyway ?"; the caller decides what that stops. A URL code base is not checked.
-bool CheckFiles(const TJavaAppletTag& tag, Prompt& prompt);
+// likewise offers to copy the files of the template's folder that file values name and to point
+// those values at the copies (each change is added to `changes`); then warns about a missing class
+// file. False only when the user answers No to that warning's "Continue anyway ?"; the caller
+// decides what that stops. A URL code base is not checked.
+bool CheckFiles(TJavaAppletTag& tag, Prompt& prompt, TValueChanges* changes = nullptr);
+
+// Calls `visit` for every file parameter of the tag, those in vector elements included, with the
+// top-level parameter that holds it.
+void ForEachFileValue(const TJavaAppletTag& tag,
+                      const std::function<void(TAPFileName& field, TAppletParam& owner)>& visit);
+
+struct TTemplateFileValue {
+    TAPFileName* param = nullptr;
+    std::string name; // relative to the template's folder
+};
+// The file values, not yet pointing into the code base, that name an existing file of the template's
+// folder under a safe name; empty for a URL code base or a document already saved.
+std::vector<TTemplateFileValue> TemplateFileValues(const TJavaAppletTag& tag);
 
 // True when the code base is a URL, judged as entered: such a code base is never checked.
 bool IsURLCodeBase(const TJavaAppletTag& tag);

@@ -51,7 +51,7 @@ void TDocument::Save() {
     AppletTag->Save(*DocFile);
 }
 
-void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) {
+void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace, TValueChanges* changes) {
     if (!DocFile)
         throw EZarnError("No document to save");
     // The name means what it means to the system: a link stays a link and its file gets the save.
@@ -79,7 +79,7 @@ void TDocument::SaveAs(const std::string& target, Prompt* prompt, bool replace) 
     try {
         TKelmFile pendingFile(pending.Name());
         if (wasTemplate && prompt)
-            CheckFiles(*AppletTag, *prompt);
+            CheckFiles(*AppletTag, *prompt, changes);
         BasicParams->TemplateFile = false;
         if (const std::error_code error = AppletTag->SaveContent(pendingFile, TIniFile(FileName), pending))
             throw EZarnError(std::string(UnableToWrite(target).what()) + ": " + error.message());

@@ -3,6 +3,7 @@
 // from a template, Save and Save As that the editor and the command line share.
 
 #include "tag/AppletTag.h"
+#include "tag/CodeBaseCheck.h"
 
 #include <functional>
 #include <memory>
@@ -40,11 +41,13 @@ public:
     // Makes `target` from the loaded file (a template or a document) and the values: the file is
     // copied beside the name the target resolves to, the values written into the copy, and the copy
     // renamed over it only when all of that succeeded. For a template the code base check asks
-    // `prompt` first (none: no check). A target that is a link keeps the link and the file it points
+    // `prompt` first (none: no check); the values it changes are added to `changes`, also when the
+    // save then fails. A target that is a link keeps the link and the file it points
     // to is written.
     // Without `replace`, a file that appeared at the target meanwhile is kept and the save refused.
     // Afterwards the document is `target`.
-    void SaveAs(const std::string& target, Prompt* prompt, bool replace = true);
+    void SaveAs(const std::string& target, Prompt* prompt, bool replace = true,
+                TValueChanges* changes = nullptr);
 };
 
 } // namespace zarn

@@ -153,9 +153,10 @@ std::string GenerateActualCode(TJavaAppletTag& tag) {
     return ToCRLF(tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot));
 }
 
-bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions) {
+bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions, TValueChanges* changes) {
+    // The check may point values at copies in the code base: the clipboard gets the block after it.
+    const bool checked = CheckFiles(tag, prompt, changes);
     const bool copied = actions.SetClipboardText(GenerateActualCode(tag));
-    const bool checked = CheckFiles(tag, prompt);
     if (copied)
         prompt.Information("Generated HTML code is now in the clipboard.\r"
                            "You may now paste it into your favorite HTML editor.");

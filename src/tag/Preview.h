@@ -3,6 +3,7 @@
 // in a temporary page opened by the applet viewer or the browser, and the help pages.
 
 #include "profile/TextConv.h"
+#include "tag/CodeBaseCheck.h"
 
 #include <optional>
 #include <string>
@@ -25,7 +26,8 @@ std::string GenerateActualCode(TJavaAppletTag& tag);
 // The rest of "&Generate actual code": puts the code on the clipboard, runs the code base check and
 // confirms. Without a clipboard the user is told so instead of the confirmation. Returns the check's
 // result; the code is on the clipboard whatever it is.
-bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions);
+bool CopyActualCode(TJavaAppletTag& tag, Prompt& prompt, PlatformActions& actions,
+                    TValueChanges* changes = nullptr);
 
 // Temporary files to delete when the program ends (the preview pages).
 class TTempFiles {

@@ -413,8 +413,16 @@ bool TMainForm::SaveAs() {
         return false;
     const std::string target = FileSystemName(*chosen);
     bool saved = false;
+    TValueChanges repointed;
     Guarded([&] {
-        Document->Core().SaveAs(target, &Dialogs().Questions());
+        try {
+            Document->Core().SaveAs(target, &Dialogs().Questions(), true, &repointed);
+        } catch (...) {
+            RecordRepointed(repointed);
+            throw;
+        }
+        // Before the clean mark: the saved file holds the changed values.
+        RecordRepointed(repointed);
         ClearModified();
         UpdateTitle();
         saved = true;

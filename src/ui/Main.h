@@ -241,6 +241,8 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The code base check's value changes become one undo step.
+    void RecordRepointed(const TValueChanges& changes);
     void BuildMenus();
     void BuildMainPage();
     QSpinBox* MakeSpinner(QWidget* parent, const char* spinName, const char* editName, bool separator);

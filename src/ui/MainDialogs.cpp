@@ -15,6 +15,7 @@
 #include "ui/uOptionsPaths.h"
 #include "views/Dialogs.h"
 #include "views/ScreenText.h"
+#include "views/ViewUndo.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -159,7 +160,13 @@ void TMainForm::ShowHTMLCode1Click() {
 }
 
 void TMainForm::Generateactualcode1Click() {
-    Guarded([this] { CopyActualCode(*AppletTag, Dialogs().Questions(), WindowActions()); });
+    TValueChanges repointed;
+    Guarded([&] { CopyActualCode(*AppletTag, Dialogs().Questions(), WindowActions(), &repointed); });
+    RecordRepointed(repointed);
+}
+
+void TMainForm::RecordRepointed(const TValueChanges& changes) {
+    RecordValueChanges(Document, changes, QStringLiteral("Use the copies in the code base"));
 }
 
 void TMainForm::UsingZARN1Click() {

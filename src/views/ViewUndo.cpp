@@ -225,6 +225,20 @@ void TParamEdit::Done() {
                                                          typing_, std::move(snapshot_)));
 }
 
+void RecordValueChanges(TEditorDocument* document, const TValueChanges& changes, const QString& text) {
+    if (!document || changes.empty())
+        return;
+    QUndoStack* stack = document->UndoStack();
+    stack->beginMacro(text);
+    for (const TValueChange& change : changes)
+        stack->push(new TChangeValueCommand(*document, *change.param, change.before,
+                                            change.param->CaptureValue(), false, nullptr));
+    stack->endMacro();
+    for (const TValueChange& change : changes)
+        if (TAppletParamView* view = findView(*document, *change.param))
+            view->ShowValue();
+}
+
 namespace {
 
 // Element changes made while a step replays are the step's own; without a document there is no history.

@@ -4,6 +4,7 @@
 // edit; undoing puts the document back as it was and shows the value in its view.
 
 #include "model/AppletParam.h"
+#include "tag/CodeBaseCheck.h"
 
 #include <QPointer>
 #include <QString>
@@ -66,6 +67,10 @@ private:
     TParamValue before_;
     std::unique_ptr<TValueSnapshot> snapshot_;
 };
+
+// Values the program changed on the user's behalf (the code base check pointing them at copies),
+// already stored: one undo step under `text`, and their views show them. Nothing when empty.
+void RecordValueChanges(TEditorDocument* document, const TValueChanges& changes, const QString& text);
 
 // The vector views report their element changes after making them. A deleted element is kept by
 // its step, so undoing brings back the very same element.

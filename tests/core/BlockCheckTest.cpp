@@ -2,6 +2,7 @@
 
 #include "model/KelmFile.h"
 #include "model/ScalarParams.h"
+#include "paths/PathForms.h"
 #include "plugins/PluginFolders.h"
 #include "support/TestJars.h"
 #include "tag/AppletTag.h"
@@ -104,6 +105,31 @@ TEST_F(BlockCheck, LooksAtTheCodeBaseAndTheValuesWithoutWritingAnything) {
     // The code base check only looked.
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "cb"), fs::directory_iterator()), 1);
     EXPECT_EQ(LookAtBlock(tag).code, tag.CompileToHTML(PurposeClipboard, tag.BasicParams.WebRoot));
+}
+
+TEST_F(BlockCheck, FileValuesTheSiteDoesNotPublishAreNamed) {
+    struct Case {
+        std::string webRoot;
+        std::string value;
+        std::string warned; // the page's name for the file; empty: no warning
+    } cases[] = {
+        {"site", dir.file("site/img/a.gif"), ""},
+        {"site/", dir.file("elsewhere/a.gif"), "../elsewhere/a.gif"},
+        {"site/img", dir.file("site/a.gif"), "../a.gif"},
+        {"", dir.file("site/a.gif"), ToFileURL(dir.file("site/a.gif"))},
+        {"", "http://example.com/a.gif", ""},
+        {"", "file:/srv/a.gif", "file:/srv/a.gif"},
+        {"", "", ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.webRoot + " " + c.value);
+        Load(c.webRoot.empty() ? "" : "WebRoot=" + dir.file(c.webRoot),
+             {{"Background", "Class=TAPFileName\r\nValue=" + c.value}});
+        std::vector<std::string> expected;
+        if (!c.warned.empty())
+            expected.push_back("Background: the page will not find " + c.warned + " (outside the web root)");
+        EXPECT_EQ(Texts(TBlockWarningKind::FileOutsideWebRoot), expected);
+    }
 }
 
 TEST_F(BlockCheck, ClassesAreLookedForInTheArchivesWhichAreSupportFiles) {

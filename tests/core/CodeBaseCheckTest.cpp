@@ -1,5 +1,7 @@
 #include "TestUtil.h"
 
+#include "model/ParamVector.h"
+#include "model/ScalarParams.h"
 #include "support/ScriptedPrompt.h"
 #include "support/TestJars.h"
 #include "tag/AppletTag.h"
@@ -210,6 +212,56 @@ TEST_F(CodeBaseCheck, ArchivesAreListedAndCopiedAndTheirClassesFound) {
                        "Your applet is very unlikely to run in the current state. You will have "
                        "to manually copy the files related to your applet into your code base. "
                        "Continue anyway ?"});
+}
+
+TEST_F(CodeBaseCheck, FileValuesNamingTemplateFilesArePointedAtTheirCopiesOnYes) {
+    auto file = [](const std::string& caption, const std::string& value) {
+        auto param = std::make_unique<TAPFileName>();
+        param->UFName = caption;
+        param->Value = value;
+        return param;
+    };
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        fs::remove_all(dir.path() / "cb");
+        fs::create_directory(dir.path() / "cb");
+        WriteFile(dir.file("other.gif"), "x");
+        tag.BasicParams.CodeBase = CodeBase("cb");
+        tag.ParamList = std::make_unique<TAppletParamList>();
+        tag.ParamList->Add(file("Background", dir.file("tpl/b.gif")));
+        auto images = std::make_unique<TAPParamVector>();
+        images->Containers.push_back(std::make_unique<TAPContainer>());
+        images->Containers.back()->Field = file("Image", dir.file("tpl/A.au"));
+        TAppletParam& image = *images->Containers.back()->Field;
+        tag.ParamList->Add(std::move(images));
+        // Neither outside the template's folder, nor a URL, nor a file that is not there.
+        tag.ParamList->Add(file("Other", dir.file("other.gif")));
+        tag.ParamList->Add(file("Web", "http://example.com/b.gif"));
+        tag.ParamList->Add(file("Gone", dir.file("tpl/gone.gif")));
+        ScriptedPrompt prompt({true, yes}, true);
+        TValueChanges changes;
+
+        EXPECT_TRUE(CheckFiles(tag, prompt, &changes));
+
+        ASSERT_GE(prompt.Texts().size(), 2u);
+        EXPECT_EQ(prompt.Texts()[1],
+                  "The following parameters name files of the template's folder, which the "
+                  "page will not find : \rBackground : b.gif\rImage : A.au\rDo you want ZARN "
+                  "to copy them into your Code Base and set the parameters to the copies ? ");
+        const std::string cb = CodeBase("cb") + dir.dir().back();
+        EXPECT_EQ((*tag.ParamList)[0].GetValue(), yes ? cb + "b.gif" : dir.file("tpl/b.gif"));
+        EXPECT_EQ(image.GetValue(), yes ? cb + "A.au" : dir.file("tpl/A.au"));
+        EXPECT_EQ((*tag.ParamList)[2].GetValue(), dir.file("other.gif"));
+        ASSERT_EQ(changes.size(), yes ? 2u : 0u);
+        if (yes) {
+            EXPECT_EQ(changes[0].param, &(*tag.ParamList)[0]);
+            EXPECT_EQ(changes[0].before.Text, dir.file("tpl/b.gif"));
+            EXPECT_EQ(changes[1].param, &image);
+            EXPECT_EQ(ReadFile(cb + "A.au"), "content of A.au");
+        }
+        // Pointed at the code base, the values are not offered again.
+        EXPECT_EQ(TemplateFileValues(tag).size(), yes ? 0u : 2u);
+    }
 }
 
 TEST_F(CodeBaseCheck, CopyReplacesAPlantedLinkInsteadOfWritingThroughIt) {

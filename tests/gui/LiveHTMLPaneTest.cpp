@@ -21,6 +21,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <QUndoStack>
 #include <QUrl>
 
 #include <gtest/gtest.h>
@@ -161,6 +162,37 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     }
     // Following warnings changed nothing in the block.
     EXPECT_TRUE(pane->Code->toPlainText().contains(QStringLiteral("VALUE=$nobody")));
+}
+
+// A file of the template's folder is outside the web root until the code base check copies it and
+// points the value at the copy, which one undo takes back.
+TEST_F(Comfort, FileValuesOutsideTheWebRootAreWarnedAndCopiedAsOneStep) {
+    WriteFile(dir.file("paper.gif"), "gif");
+    WriteFile(tpl, Ini({"[Applet Basic Parameters]", "Code=Demo.class", "TemplateFile=1",
+                        "CodeBase=" + dir.file("cb"), "WebRoot=" + dir.file("cb"), "[Applet Parameters]",
+                        "Param0=bg", "[bg parameter]", "Class=TAPFileName", "UFName=Background",
+                        "Value=><paper.gif"}));
+    Restart();
+    form->show();
+    form->findChild<QAction*>(QStringLiteral("ViewLiveHTMLItem"))->trigger();
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    form->LiveHTMLPane->UpdateNow();
+    EXPECT_EQ(WarningTexts(), QStringList{QStringLiteral(
+                                  "Background: the page will not find ../paper.gif (outside the web root)")});
+
+    dialogs.prompt = ScriptedPrompt({true}, true);
+    QUndoStack* stack = form->Document->UndoStack();
+    const int steps = stack->count();
+    form->Generateactualcode1->trigger();
+    const TAppletParam& bg = (*form->AppletTag->ParamList)[0];
+    EXPECT_EQ(bg.GetValue(), dir.file("cb") + dir.dir().back() + "paper.gif");
+    EXPECT_EQ(test::ReadFile(dir.file("cb/paper.gif")), "gif");
+    form->LiveHTMLPane->UpdateNow();
+    EXPECT_TRUE(WarningTexts().isEmpty());
+    ASSERT_EQ(stack->count(), steps + 1);
+    EXPECT_EQ(stack->undoText(), QStringLiteral("Use the copies in the code base"));
+    stack->undo();
+    EXPECT_EQ(bg.GetValue(), dir.file("paper.gif"));
 }
 
 TEST_F(Comfort, RecentFilesKeepTheirOrderDropMissingOnesAndSurviveARestart) {
