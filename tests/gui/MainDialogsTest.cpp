@@ -6,6 +6,7 @@
 #include "support/ScriptedDialogs.h"
 #include "tag/AppSettings.h"
 #include "tag/Preview.h"
+#include "ui/About.h"
 #include "ui/AppletSize.h"
 #include "ui/HTMLCodeWindow.h"
 #include "ui/Main.h"
@@ -20,6 +21,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTest>
@@ -135,6 +137,35 @@ TEST_F(MainDialogsFixture, SizeWindowFollowsAndDrivesTheMainPage) {
     EXPECT_EQ(form.SizeForm->size(), QSize(320, 110));
     QTest::mouseClick(form.Resize, Qt::LeftButton);
     EXPECT_FALSE(form.SizeForm->isVisible());
+}
+
+// Placed beside the main window, the size window leaves the spinners it drives in sight.
+TEST_F(MainDialogsFixture, SizeWindowOpensBesideTheMainWindow) {
+    const QRect room = form.screen()->availableGeometry();
+    form.setGeometry(room.left() + 10, room.top() + 40, 400, 300);
+    QTest::mouseClick(form.Resize, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.SizeForm));
+    // Frames not yet drawn are not known: the window's own area is what must stay clear.
+    EXPECT_FALSE(form.SizeForm->frameGeometry().intersects(form.geometry()));
+    EXPECT_TRUE(room.contains(form.SizeForm->frameGeometry()));
+}
+
+// Each opening centres the dialog on its screen, wherever it was left.
+TEST_F(MainDialogsFixture, DialogsAreCentredAtEachOpening) {
+    TAboutBox about(&form);
+    TTemplateBrowser browser(&form);
+    for (QDialog* dialog : std::initializer_list<QDialog*>{&about, &browser}) {
+        SCOPED_TRACE(dialog->objectName().toStdString());
+        for (int opening = 0; opening < 3; ++opening) {
+            dialog->show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+            const QPoint offCentre =
+                dialog->frameGeometry().center() - dialog->screen()->availableGeometry().center();
+            EXPECT_LE(offCentre.manhattanLength(), 2) << opening;
+            dialog->hide();
+            dialog->move(dialog->pos() + QPoint(0, 20));
+        }
+    }
 }
 
 // The preview hands the page on in the chosen form; every page stays until the exit clean-up.

@@ -128,6 +128,28 @@ TEST_F(TemplateBrowserFixture, SelectionDrivesOkAndProps) {
     EXPECT_TRUE(browser.ResultPath().isEmpty());
 }
 
+// Long texts stay on one row inside the box, whole in their tooltip; the rows sit under the title.
+TEST_F(TemplateBrowserFixture, PropsRowsFitUnderTheTitle) {
+    const std::string longText(300, 'w');
+    WriteFile(dir.file("Long.zrt"), test::Ini({"[Description]", "JavaAuthor=" + longText,
+                                               "Copyright=", "Comment=" + longText, "Zarnifier=zz"}));
+    browser.show();
+    Select("Long");
+    const QRect inside = browser.Props->contentsRect();
+    EXPECT_EQ(browser.Comments->toolTip(), QString::fromStdString(longText));
+    EXPECT_EQ(browser.Author->toolTip(), QString::fromStdString(longText + "."));
+    EXPECT_TRUE(browser.ZARNifier->toolTip().isEmpty());
+    int below = inside.top();
+    for (QLabel* row : {browser.Label3, browser.Label1, browser.Label2}) {
+        SCOPED_TRACE(row->objectName().toStdString());
+        EXPECT_GE(row->y(), below);
+        below = row->geometry().bottom() + 1;
+    }
+    for (QLabel* value : {browser.Comments, browser.Author, browser.ZARNifier})
+        EXPECT_LE(value->geometry().right(), inside.right()) << value->objectName().toStdString();
+    EXPECT_LE(below, inside.bottom() + 1);
+}
+
 TEST(TemplateFolder, DeepChainOfFoldersEnds) {
     TempDir dir;
     fs::path deep = dir.path();
