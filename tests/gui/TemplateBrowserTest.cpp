@@ -136,8 +136,8 @@ TEST_F(TemplateBrowserFixture, PropsRowsFitUnderTheTitle) {
     browser.show();
     Select("Long");
     const QRect inside = browser.Props->contentsRect();
-    EXPECT_EQ(browser.Comments->toolTip(), QString::fromStdString(longText));
-    EXPECT_EQ(browser.Author->toolTip(), QString::fromStdString(longText + "."));
+    EXPECT_EQ(browser.Comments->toolTip().toStdString(), longText);
+    EXPECT_EQ(browser.Author->toolTip().toStdString(), longText + ".");
     EXPECT_TRUE(browser.ZARNifier->toolTip().isEmpty());
     int below = inside.top();
     for (QLabel* row : {browser.Label3, browser.Label1, browser.Label2}) {
