@@ -3,6 +3,7 @@
 
 #include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
+#include "ui/LivePreview.h"
 #include "ui/Main.h"
 #include "ui/RecentFiles.h"
 #include "views/Dialogs.h"
@@ -18,6 +19,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -254,6 +256,52 @@ TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
     QCoreApplication::processEvents();
     EXPECT_EQ(form->LiveHTMLPane->height(), userHeight);
     EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
+}
+
+// "Run preview" reuses the running viewer; with live preview on, an edit that changes the block
+// reaches it as a new page, an edit that does not sends nothing, and with it off nothing is sent.
+// The viewer's end turns live preview off.
+TEST_F(Comfort, LivePreviewSendsChangedBlocksToTheRunningViewer) {
+    const std::string log = dir.file("sent.txt");
+    // Keeps each page it is sent and answers as the viewer does.
+    WriteFile(dir.file("viewer.sh"), "echo start >>'" + log +
+                                         "'\nwhile read -r request page; do cat \"$page\" >>'" + log +
+                                         "'; echo \"zarn-live: started Demo\"; done\n");
+    Restart();
+    AppSettings.AppletViewer = ZarnAppletViewer;
+    AppSettings.UseWebAsAV = false;
+    TLivePreview* live = form->LivePreview;
+    live->Launcher = [&] { return TZarnViewerLaunch{"/bin/sh", {dir.file("viewer.sh")}, {}}; };
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    auto sent = [&] { return QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("<APPLET")); };
+    form->Runpreview1->trigger();
+    form->Runpreview1->trigger();
+    QTRY_COMPARE_WITH_TIMEOUT(sent(), 2, 3000);
+    EXPECT_EQ(QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("start\n")), 1);
+
+    QLineEdit* editor = LabelEditor();
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("while off"));
+    QTest::qWait(400);
+    EXPECT_EQ(sent(), 2);
+
+    form->findChild<QAction*>(QStringLiteral("ViewLivePreviewItem"))->trigger();
+    ASSERT_TRUE(live->Toggle->isChecked());
+    QTRY_COMPARE_WITH_TIMEOUT(sent(), 3, 3000);
+    editor->setText(QStringLiteral("live now"));
+    EXPECT_TRUE(live->Debounce->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(sent(), 4, 3000);
+    EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).endsWith(QStringLiteral("</HTML>\r\n")));
+    EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).contains(QStringLiteral("VALUE=\"live now\"")));
+    emit form->DocumentChanged();
+    QTest::qWait(400);
+    EXPECT_EQ(sent(), 4);
+
+    auto* process = live->findChild<QProcess*>();
+    ASSERT_TRUE(process);
+    process->kill();
+    QTRY_VERIFY_WITH_TIMEOUT(!live->Toggle->isChecked(), 3000);
+    EXPECT_FALSE(live->Running());
 }
 
 } // namespace
