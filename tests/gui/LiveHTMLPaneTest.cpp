@@ -6,6 +6,7 @@
 #include "ui/LivePreview.h"
 #include "ui/Main.h"
 #include "ui/RecentFiles.h"
+#include "ui/ViewerOutput.h"
 #include "views/Dialogs.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
@@ -14,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -27,7 +29,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace zarn {
 namespace {
@@ -258,6 +263,18 @@ TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
     EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
 }
 
+// QTRY_ would end a gtest body silently on a timeout; this says so.
+bool WaitFor(const std::function<bool()>& done, int millis = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > millis)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 // "Run preview" reuses the running viewer; with live preview on, an edit that changes the block
 // reaches it as a new page, an edit that does not sends nothing, and with it off nothing is sent.
 // The viewer's end turns live preview off.
@@ -276,7 +293,7 @@ TEST_F(Comfort, LivePreviewSendsChangedBlocksToTheRunningViewer) {
     auto sent = [&] { return QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("<APPLET")); };
     form->Runpreview1->trigger();
     form->Runpreview1->trigger();
-    QTRY_COMPARE_WITH_TIMEOUT(sent(), 2, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent() == 2; }));
     EXPECT_EQ(QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("start\n")), 1);
 
     QLineEdit* editor = LabelEditor();
@@ -287,10 +304,10 @@ TEST_F(Comfort, LivePreviewSendsChangedBlocksToTheRunningViewer) {
 
     form->findChild<QAction*>(QStringLiteral("ViewLivePreviewItem"))->trigger();
     ASSERT_TRUE(live->Toggle->isChecked());
-    QTRY_COMPARE_WITH_TIMEOUT(sent(), 3, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent() == 3; }));
     editor->setText(QStringLiteral("live now"));
     EXPECT_TRUE(live->Debounce->isActive());
-    QTRY_COMPARE_WITH_TIMEOUT(sent(), 4, 3000);
+    ASSERT_TRUE(WaitFor([&] { return sent() == 4; }));
     EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).endsWith(QStringLiteral("</HTML>\r\n")));
     EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).contains(QStringLiteral("VALUE=\"live now\"")));
     emit form->DocumentChanged();
@@ -300,8 +317,64 @@ TEST_F(Comfort, LivePreviewSendsChangedBlocksToTheRunningViewer) {
     auto* process = live->findChild<QProcess*>();
     ASSERT_TRUE(process);
     process->kill();
-    QTRY_VERIFY_WITH_TIMEOUT(!live->Toggle->isChecked(), 3000);
+    ASSERT_TRUE(WaitFor([&] { return !live->Toggle->isChecked(); }));
     EXPECT_FALSE(live->Running());
+}
+
+// The real viewer on a display: an edit with live preview on reaches the running test applet.
+TEST_F(Comfort, LivePreviewEditReachesTheRunningApplet) {
+    const char* java = std::getenv("ZARN_LIVE_JAVA");
+    const char* jar = std::getenv("ZARN_LIVE_VIEWER_JAR");
+    const char* probe = std::getenv("ZARN_LIVE_PROBE_CLASSES");
+    if (!java || !jar || !probe || !std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs the applet viewer, the test applet and a display";
+    fs::copy_file(fs::path(probe) / "ProbeApplet.class", dir.path() / "cb" / "ProbeApplet.class");
+    const std::string out = dir.file("probe.txt");
+    std::vector<std::string> lines = {"[Applet Basic Parameters]",
+                                      "Code=ProbeApplet.class",
+                                      "TemplateFile=1",
+                                      "CodeBase=" + dir.file("cb"),
+                                      "Width=120",
+                                      "Height=60",
+                                      "[Pages]",
+                                      "Page0=First",
+                                      "[Applet Parameters]"};
+    const std::vector<std::pair<std::string, std::string>> params = {
+        {"out", out}, {"stay", "1"}, {"greeting", "hello"}};
+    for (std::size_t i = 0; i < params.size(); ++i)
+        lines.push_back("Param" + std::to_string(i) + "=" + params[i].first);
+    for (const auto& [name, value] : params)
+        for (const std::string& line : {"[" + name + " parameter]", std::string("Class=TAPString"),
+                                        "UFName=" + name, "Value=" + value, std::string("Page=0")})
+            lines.push_back(line);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    WriteFile(tpl, text);
+    Restart();
+    AppSettings.AppletViewer = ZarnAppletViewer;
+    AppSettings.UseWebAsAV = false;
+    form->LivePreview->Launcher = [&] { return TZarnViewerLaunch{java, {"-jar", jar}, {}}; };
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    // The test applet writes its findings beside the document, which only a trusted applet may.
+    form->AppletTag->BasicParams.Trusted = true;
+    form->findChild<QAction*>(QStringLiteral("ViewLivePreviewItem"))->trigger();
+    auto said = [&] { return QString::fromStdString(test::ReadFile(out)); };
+    auto pane = [] { return ViewerOutputPane()->Text->toPlainText().toStdString(); };
+    ASSERT_TRUE(WaitFor([&] { return said().contains(QStringLiteral("param greeting=hello\n")); }, 20000))
+        << pane();
+    QLineEdit* editor = nullptr;
+    for (auto* view : form->PC->findChildren<TAppletParamView*>())
+        if (view->Param && view->Param->Name == "greeting")
+            editor = view->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QElapsedTimer sinceEdit;
+    sinceEdit.start();
+    editor->setText(QStringLiteral("edited"));
+    ASSERT_TRUE(WaitFor([&] { return said().contains(QStringLiteral("param greeting=edited\n")); }, 20000))
+        << pane();
+    std::printf("edit to the applet's init: %d ms\n", int(sinceEdit.elapsed()));
+    EXPECT_TRUE(said().contains(QStringLiteral("stop\ndestroy\n")));
 }
 
 } // namespace
