@@ -42,6 +42,18 @@ using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
 
+// QTRY_ would end a gtest body silently on a timeout; this says so.
+bool WaitFor(const std::function<bool()>& done, int millis = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > millis)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
+
 // "label" on the second page refers to a name nobody defines; the template needs a support file.
 std::string Template(const std::string& codeBase) {
     return Ini({"[Applet Basic Parameters]",
@@ -139,7 +151,8 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     QTest::keyClicks(editor, "bye $speed");
     EXPECT_TRUE(pane->UpdateTimer->isActive());
     EXPECT_FALSE(pane->Code->toPlainText().contains(QStringLiteral("bye")));
-    QTRY_VERIFY_WITH_TIMEOUT(pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")), 2000);
+    EXPECT_TRUE(
+        WaitFor([&] { return pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")); }, 2000));
     EXPECT_EQ(WarningTexts(),
               QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
     // Only the changed line was replaced; the text is still the whole block.
@@ -261,18 +274,6 @@ TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
     QCoreApplication::processEvents();
     EXPECT_EQ(form->LiveHTMLPane->height(), userHeight);
     EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
-}
-
-// QTRY_ would end a gtest body silently on a timeout; this says so.
-bool WaitFor(const std::function<bool()>& done, int millis = 3000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > millis)
-            return false;
-        QTest::qWait(20);
-    }
-    return true;
 }
 
 // "Run preview" reuses the running viewer; with live preview on, an edit that changes the block
