@@ -44,6 +44,7 @@ class TOptionsPaths;
 class TTemplateBrowser;
 class PlatformActions;
 class TLiveHTMLPane;
+class TLivePreview;
 class TRecentFiles;
 
 // What the main window asks of the applet size window. The default does nothing, so the window
@@ -150,6 +151,7 @@ public:
     TTemplateBrowser* TemplateBrowser = nullptr;
     // The editing comforts: the live block, the recent files, the View menu.
     TLiveHTMLPane* LiveHTMLPane = nullptr;
+    TLivePreview* LivePreview = nullptr;
     TRecentFiles* RecentFiles = nullptr;
     QMenu* RecentFiles1 = nullptr;
     QMenu* View1 = nullptr;

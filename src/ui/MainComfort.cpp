@@ -7,6 +7,7 @@
 #include "platform/SettingsStore.h"
 #include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
+#include "ui/LivePreview.h"
 #include "ui/RecentFiles.h"
 #include "ui/ViewerOutput.h"
 
@@ -96,6 +97,14 @@ void TMainForm::AttachComfort() {
     View1 = new QMenu(QStringLiteral("&View"), this);
     View1->setObjectName(QStringLiteral("View1"));
     View1->addAction(LiveHTMLPane->toggleViewAction());
+    LivePreview = new TLivePreview(
+        [this](std::string& path) -> TJavaAppletTag* {
+            path = DocFileName;
+            return DocFile ? AppletTag.get() : nullptr;
+        },
+        AppSettings, this);
+    connect(this, &TMainForm::DocumentChanged, LivePreview, &TLivePreview::DocumentChanged);
+    View1->addAction(LivePreview->Toggle);
     if (TViewerOutput* viewerOutput = findChild<TViewerOutput*>())
         View1->addAction(viewerOutput->toggleViewAction());
     menuBar()->insertMenu(Options1->menuAction(), View1);

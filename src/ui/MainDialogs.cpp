@@ -3,6 +3,8 @@
 
 #include "ui/Main.h"
 
+#include "ui/LivePreview.h"
+
 #include "paths/InstallPaths.h"
 #include "platform/SettingsStore.h"
 #include "tag/AppSettings.h"
@@ -148,6 +150,9 @@ void TMainForm::ExecOptionsDialog(int page) {
 
 void TMainForm::Runpreview1Click() {
     Guarded([this] {
+        // The viewer already running takes the page; windows do not pile up.
+        if (LivePreview && LivePreview->Takes() && LivePreview->Show(Dialogs().Questions()))
+            return;
         TPreviewServer& server = PreviewServerOf(this);
         server.SetRuntime(AppSettings.UseCheerpJ);
         RunPreview(*AppletTag, DocFileName, AppSettings, Dialogs().Questions(), WindowActions(), TempFiles(),

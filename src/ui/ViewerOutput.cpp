@@ -40,6 +40,8 @@ QString ViewerExitMeaning(int exitCode) {
         return "there is no display to show the applet on (or only the headless Java runtime is installed)";
     case 7:
         return "the applet failed in init or start, or blocked the viewer so that its window could not close";
+    case 8:
+        return "it cannot stay running for live preview here";
     case -1:
         return "it crashed or was stopped";
     default:
@@ -112,6 +114,12 @@ bool TViewerOutput::Start(const QString& program, const QStringList& arguments) 
     }
     Append(QString("Started %1 %2\n").arg(program, arguments.join(' ')));
     return true;
+}
+
+void TViewerOutput::Report(const QString& text, bool reveal) {
+    Append(text);
+    if (reveal)
+        Reveal();
 }
 
 void TViewerOutput::Append(const QString& text) {

@@ -23,6 +23,9 @@ public:
     // The pane shows itself once the viewer reports something or ends with a failure.
     bool Start(const QString& program, const QStringList& arguments);
 
+    // Adds `text` (whole lines); `reveal` shows the pane too.
+    void Report(const QString& text, bool reveal);
+
     QPlainTextEdit* Text;
 
 signals:

@@ -3,8 +3,10 @@
 
 #include "tag/AppSettings.h"
 #include "ui/LiveHTMLPane.h"
+#include "ui/LivePreview.h"
 #include "ui/Main.h"
 #include "ui/RecentFiles.h"
+#include "ui/ViewerOutput.h"
 #include "views/Dialogs.h"
 #include "views/ParamViewList.h"
 #include "views/ParamViews.h"
@@ -13,11 +15,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
@@ -26,7 +30,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
 
 namespace zarn {
 namespace {
@@ -35,6 +42,18 @@ using test::Ini;
 using test::TempDir;
 using test::WriteFile;
 namespace fs = std::filesystem;
+
+// QTRY_ would end a gtest body silently on a timeout; this says so.
+bool WaitFor(const std::function<bool()>& done, int millis = 3000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > millis)
+            return false;
+        QTest::qWait(20);
+    }
+    return true;
+}
 
 // "label" on the second page refers to a name nobody defines; the template needs a support file.
 std::string Template(const std::string& codeBase) {
@@ -133,7 +152,8 @@ TEST_F(Comfort, LivePaneFollowsEditsListsWarningsAndShowsTheirViews) {
     QTest::keyClicks(editor, "bye $speed");
     EXPECT_TRUE(pane->UpdateTimer->isActive());
     EXPECT_FALSE(pane->Code->toPlainText().contains(QStringLiteral("bye")));
-    QTRY_VERIFY_WITH_TIMEOUT(pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")), 2000);
+    EXPECT_TRUE(
+        WaitFor([&] { return pane->Code->toPlainText().contains(QStringLiteral("VALUE=\"bye 3\"")); }, 2000));
     EXPECT_EQ(WarningTexts(),
               QStringList{QStringLiteral("Support file pic.gif is missing from the code base")});
     // Only the changed line was replaced; the text is still the whole block.
@@ -286,6 +306,108 @@ TEST_F(Comfort, WindowPlaceAndPaneLayoutAreRemembered) {
     QCoreApplication::processEvents();
     EXPECT_EQ(form->LiveHTMLPane->height(), userHeight);
     EXPECT_EQ(form->dockWidgetArea(form->LiveHTMLPane), Qt::BottomDockWidgetArea);
+}
+
+// "Run preview" reuses the running viewer; with live preview on, an edit that changes the block
+// reaches it as a new page, an edit that does not sends nothing, and with it off nothing is sent.
+// The viewer's end turns live preview off.
+TEST_F(Comfort, LivePreviewSendsChangedBlocksToTheRunningViewer) {
+    const std::string log = dir.file("sent.txt");
+    // Keeps each page it is sent and answers as the viewer does.
+    WriteFile(dir.file("viewer.sh"), "echo start >>'" + log +
+                                         "'\nwhile read -r request page; do cat \"$page\" >>'" + log +
+                                         "'; echo \"zarn-live: started Demo\"; done\n");
+    Restart();
+    AppSettings.AppletViewer = ZarnAppletViewer;
+    AppSettings.UseWebAsAV = false;
+    TLivePreview* live = form->LivePreview;
+    live->Launcher = [&] { return TZarnViewerLaunch{"/bin/sh", {dir.file("viewer.sh")}, {}}; };
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    auto sent = [&] { return QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("<APPLET")); };
+    form->Runpreview1->trigger();
+    form->Runpreview1->trigger();
+    ASSERT_TRUE(WaitFor([&] { return sent() == 2; }));
+    EXPECT_EQ(QString::fromStdString(test::ReadFile(log)).count(QStringLiteral("start\n")), 1);
+
+    QLineEdit* editor = LabelEditor();
+    ASSERT_TRUE(editor);
+    editor->setText(QStringLiteral("while off"));
+    QTest::qWait(400);
+    EXPECT_EQ(sent(), 2);
+
+    form->findChild<QAction*>(QStringLiteral("ViewLivePreviewItem"))->trigger();
+    ASSERT_TRUE(live->Toggle->isChecked());
+    ASSERT_TRUE(WaitFor([&] { return sent() == 3; }));
+    editor->setText(QStringLiteral("live now"));
+    EXPECT_TRUE(live->Debounce->isActive());
+    ASSERT_TRUE(WaitFor([&] { return sent() == 4; }));
+    EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).endsWith(QStringLiteral("</HTML>\r\n")));
+    EXPECT_TRUE(QString::fromStdString(test::ReadFile(log)).contains(QStringLiteral("VALUE=\"live now\"")));
+    emit form->DocumentChanged();
+    QTest::qWait(400);
+    EXPECT_EQ(sent(), 4);
+
+    auto* process = live->findChild<QProcess*>();
+    ASSERT_TRUE(process);
+    process->kill();
+    ASSERT_TRUE(WaitFor([&] { return !live->Toggle->isChecked(); }));
+    EXPECT_FALSE(live->Running());
+}
+
+// The real viewer on a display: an edit with live preview on reaches the running test applet.
+TEST_F(Comfort, LivePreviewEditReachesTheRunningApplet) {
+    const char* java = std::getenv("ZARN_LIVE_JAVA");
+    const char* jar = std::getenv("ZARN_LIVE_VIEWER_JAR");
+    const char* probe = std::getenv("ZARN_LIVE_PROBE_CLASSES");
+    if (!java || !jar || !probe || !std::getenv("DISPLAY"))
+        GTEST_SKIP() << "needs the applet viewer, the test applet and a display";
+    fs::copy_file(fs::path(probe) / "ProbeApplet.class", dir.path() / "cb" / "ProbeApplet.class");
+    const std::string out = dir.file("probe.txt");
+    std::vector<std::string> lines = {"[Applet Basic Parameters]",
+                                      "Code=ProbeApplet.class",
+                                      "TemplateFile=1",
+                                      "CodeBase=" + dir.file("cb"),
+                                      "Width=120",
+                                      "Height=60",
+                                      "[Pages]",
+                                      "Page0=First",
+                                      "[Applet Parameters]"};
+    const std::vector<std::pair<std::string, std::string>> params = {
+        {"out", out}, {"stay", "1"}, {"greeting", "hello"}};
+    for (std::size_t i = 0; i < params.size(); ++i)
+        lines.push_back("Param" + std::to_string(i) + "=" + params[i].first);
+    for (const auto& [name, value] : params)
+        for (const std::string& line : {"[" + name + " parameter]", std::string("Class=TAPString"),
+                                        "UFName=" + name, "Value=" + value, std::string("Page=0")})
+            lines.push_back(line);
+    std::string text;
+    for (const std::string& line : lines)
+        text += line + "\r\n";
+    WriteFile(tpl, text);
+    Restart();
+    AppSettings.AppletViewer = ZarnAppletViewer;
+    AppSettings.UseWebAsAV = false;
+    form->LivePreview->Launcher = [&] { return TZarnViewerLaunch{java, {"-jar", jar}, {}}; };
+    ASSERT_TRUE(form->LoadDocument(tpl));
+    // The test applet writes its findings beside the document, which only a trusted applet may.
+    form->AppletTag->BasicParams.Trusted = true;
+    form->findChild<QAction*>(QStringLiteral("ViewLivePreviewItem"))->trigger();
+    auto said = [&] { return QString::fromStdString(test::ReadFile(out)); };
+    auto pane = [] { return ViewerOutputPane()->Text->toPlainText().toStdString(); };
+    ASSERT_TRUE(WaitFor([&] { return said().contains(QStringLiteral("param greeting=hello\n")); }, 20000))
+        << pane();
+    QLineEdit* editor = nullptr;
+    for (auto* view : form->PC->findChildren<TAppletParamView*>())
+        if (view->Param && view->Param->Name == "greeting")
+            editor = view->findChild<QLineEdit*>();
+    ASSERT_TRUE(editor);
+    QElapsedTimer sinceEdit;
+    sinceEdit.start();
+    editor->setText(QStringLiteral("edited"));
+    ASSERT_TRUE(WaitFor([&] { return said().contains(QStringLiteral("param greeting=edited\n")); }, 20000))
+        << pane();
+    std::printf("edit to the applet's init: %d ms\n", int(sinceEdit.elapsed()));
+    EXPECT_TRUE(said().contains(QStringLiteral("stop\ndestroy\n")));
 }
 
 } // namespace

@@ -14,7 +14,8 @@ import java.nio.charset.StandardCharsets;
 /** Writes what the viewer gives it to the file named by its "out" parameter, then closes its window,
  *  so the test sees the values and the viewer's clean exit. "fail" makes init raise an error; "stay"
  *  keeps the window open; "status" writes the window's status line on stop; "block" blocks the event
- *  thread for good, and "block=close" then clicks the window's close box as a user would. */
+ *  thread for good, and "block=close" then clicks the window's close box as a user would; "thread"
+ *  starts a thread that waits until it is interrupted and says so. */
 @SuppressWarnings({"deprecation", "removal", "serial"})
 public class ProbeApplet extends Applet {
     private String out;
@@ -31,7 +32,8 @@ public class ProbeApplet extends Applet {
     public void init() {
         out = getParameter("OUT");
         if (getParameter("fail") != null) {
-            closeWindow();
+            if (getParameter("stay") == null)
+                closeWindow();
             throw new IllegalStateException("asked to fail");
         }
         for (String name : new String[] {"greeting", "GREETING", "Entities", "unquoted", "missing"})
@@ -48,6 +50,14 @@ public class ProbeApplet extends Applet {
     public void start() {
         write("start");
         showStatus("probe started");
+        if (getParameter("thread") != null)
+            new Thread(() -> {
+                try {
+                    Thread.sleep(Long.MAX_VALUE);
+                } catch (InterruptedException e) {
+                    write("thread interrupted");
+                }
+            }).start();
         String block = getParameter("block");
         if (block != null) {
             EventQueue.invokeLater(() -> {

@@ -23,6 +23,8 @@ import java.util.Iterator;
 import java.util.Locale;
 import java.util.Map;
 import java.util.Vector;
+import java.util.concurrent.CountDownLatch;
+import java.util.concurrent.TimeUnit;
 
 /** One applet in a window of its own, with the stub and context a browser page would give it. */
 @SuppressWarnings({"deprecation", "removal", "serial"})
@@ -48,6 +50,9 @@ final class AppletWindow implements AppletStub, AppletContext {
     private volatile boolean failed;
     private boolean closing;
     private volatile String note;
+    private volatile String failure;
+    private final CountDownLatch settled = new CountDownLatch(1);
+    private ThreadGroup group;
 
     AppletWindow(PageReader.AppletTag tag, URL documentBase, URL codeBase, Applet applet, Page page) {
         this.tag = tag;
@@ -85,8 +90,20 @@ final class AppletWindow implements AppletStub, AppletContext {
     /** Builds the window on the event thread, then runs init and start on a thread of the applet's own,
      *  as browsers did, so a slow init does not freeze the window. */
     void open(String title) {
+        openIn(null, title, null);
+    }
+
+    /** As open, in `reused` when given (its place kept, its size the new applet's; its owner handles
+     *  its close box), the applet's threads in `threads` when given. */
+    void openIn(Frame reused, String title, ThreadGroup threads) {
+        group = threads;
         EventQueue.invokeLater(() -> {
-            frame = new Frame(title);
+            if (reused != null) {
+                frame = reused;
+                frame.removeAll();
+                frame.setTitle(title);
+            } else
+                frame = new Frame(title);
             status = new Label(Sandbox.summary()) {
                 // However long the text, the window keeps the applet's size.
                 @Override
@@ -99,15 +116,16 @@ final class AppletWindow implements AppletStub, AppletContext {
             frame.setLayout(new BorderLayout());
             frame.add(applet, BorderLayout.CENTER);
             frame.add(status, BorderLayout.SOUTH);
-            frame.addWindowListener(new WindowAdapter() {
-                @Override
-                public void windowClosing(WindowEvent e) {
-                    close();
-                }
-            });
+            if (reused == null)
+                frame.addWindowListener(new WindowAdapter() {
+                    @Override
+                    public void windowClosing(WindowEvent e) {
+                        close();
+                    }
+                });
             frame.pack();
             frame.setVisible(true);
-            Thread life = new Thread(this::run, "applet " + tag.code);
+            Thread life = new Thread(group, this::run, "applet " + tag.code);
             life.setDaemon(true);
             life.start();
         });
@@ -122,10 +140,48 @@ final class AppletWindow implements AppletStub, AppletContext {
             active = true;
             showStatus(note == null ? "Applet started." : "Applet started. " + note);
         } catch (Throwable error) {
+            failure = error.toString();
             failed = true;
             System.err.println("zarn-viewer: " + tag.code + " failed to start:");
             error.printStackTrace();
             showStatus("Applet failed to start: " + error);
+        } finally {
+            settled.countDown();
+        }
+    }
+
+    /** Null once the applet has started, why not once it failed; waits up to `millis` for either. */
+    String outcome(long millis) throws InterruptedException {
+        if (!settled.await(millis, TimeUnit.MILLISECONDS))
+            return "it did not finish init and start within " + millis / 1000 + " s";
+        return failure;
+    }
+
+    /** Stops and destroys the applet, leaving the window to its owner, and interrupts every thread the
+     *  applet started. An applet that does not return from stop or destroy in `millis` is left behind. */
+    void unload(long millis) throws InterruptedException {
+        Thread end = new Thread(() -> {
+            try {
+                if (active) {
+                    active = false;
+                    applet.stop();
+                }
+                applet.destroy();
+            } catch (Throwable error) {
+                System.err.println("zarn-viewer: " + tag.code + " failed to stop:");
+                error.printStackTrace();
+            }
+        }, "applet end " + tag.code);
+        end.setDaemon(true);
+        end.start();
+        end.join(millis);
+        if (end.isAlive())
+            System.err.println("zarn-viewer: " + tag.code + " did not stop within " + millis / 1000 + " s");
+        if (group != null)
+            group.interrupt();
+        synchronized (this) {
+            streams.clear();
+            images.clear();
         }
     }
 

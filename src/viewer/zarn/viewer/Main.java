@@ -28,6 +28,10 @@ import java.util.List;
  *   6  no display to show the applet on
  *   7  an applet failed in init or start (its windows were then closed), or blocked the event thread
  *      so that its window could not close (the viewer ended after a grace time)
+ *  8  --live where the applets could only be kept apart by running the viewer again in bubblewrap
+ *
+ * With --live the viewer takes pages on its standard input instead, one at a time in one window (see
+ * LiveSession), and ends with 0 when its input ends or its window is closed.
  */
 @SuppressWarnings({"deprecation", "removal"})
 public final class Main implements AppletWindow.Page {
@@ -39,6 +43,7 @@ public final class Main implements AppletWindow.Page {
     static final int EXIT_CLASS = 5;
     static final int EXIT_NO_DISPLAY = 6;
     static final int EXIT_APPLET_FAILED = 7;
+    static final int EXIT_NO_LIVE = 8;
 
     /** More windows would bury the desktop; a page rarely holds more than a few applets. */
     static final int MAX_APPLETS = 16;
@@ -70,12 +75,28 @@ public final class Main implements AppletWindow.Page {
     private void run(String[] args) throws Failure {
         Sandbox.Options options = new Sandbox.Options();
         args = options.take(args);
+        List<String> rest = new ArrayList<String>();
+        boolean live = false, timing = false;
+        for (String arg : args) {
+            live |= arg.equals("--live");
+            timing |= arg.equals("--timing");
+            if (!arg.equals("--live") && !arg.equals("--timing"))
+                rest.add(arg);
+        }
+        args = rest.toArray(new String[0]);
+        if (live) {
+            if (args.length != 0)
+                throw new Failure(EXIT_USAGE, "--live takes its pages on standard input, not as arguments");
+            new LiveSession(options, timing).run();
+            return;
+        }
         String[] viewerArgs = args;
         boolean quitAfterShow = args.length == 2 && args[0].equals("--quit-after-show");
         if (quitAfterShow)
             args = new String[] {args[1]};
         if (args.length != 1 || args[0].isEmpty())
-            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--trusted] [--sandbox=bwrap] [--quit-after-show] PAGE (a file or a URL)");
+            throw new Failure(EXIT_USAGE, "usage: java -jar zarn-viewer.jar [--trusted] [--sandbox=bwrap] [--quit-after-show] PAGE (a file or a URL)"
+                                           + ", or [--trusted] [--timing] --live");
         URL pageURL = pageURL(args[0]);
         PageReader.Page page = PageReader.read(PageSource.read(pageURL), pageURL);
         if (page.applets.isEmpty())
@@ -149,7 +170,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static URL pageURL(String argument) throws Failure {
+    static URL pageURL(String argument) throws Failure {
         // A scheme of two letters or more is a URL; anything else (a drive letter too) is a file.
         int colon = argument.indexOf(':');
         if (colon > 1 && argument.substring(0, colon).matches("[A-Za-z][A-Za-z0-9+.-]*")) {
@@ -167,7 +188,7 @@ public final class Main implements AppletWindow.Page {
     }
 
     /** CODEBASE against the page's base, always ending in "/" so class names resolve inside it. */
-    private static URL codeBase(PageReader.Page page, PageReader.AppletTag tag) throws Failure {
+    static URL codeBase(PageReader.Page page, PageReader.AppletTag tag) throws Failure {
         String text = tag.codeBase == null || tag.codeBase.trim().isEmpty() ? "./" : tag.codeBase.trim();
         if (!text.endsWith("/"))
             text += "/";
@@ -178,7 +199,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Class<?> appletClass(PageReader.AppletTag tag, URL codeBase, boolean trusted) throws Failure {
+    static Class<?> appletClass(PageReader.AppletTag tag, URL codeBase, boolean trusted) throws Failure {
         if (tag.code == null || tag.code.trim().isEmpty())
             throw new Failure(EXIT_CLASS, "an <APPLET> names no CODE");
         String name = tag.code.trim();
@@ -222,7 +243,7 @@ public final class Main implements AppletWindow.Page {
         return loaded;
     }
 
-    private static void checkDisplay() throws Failure {
+    static void checkDisplay() throws Failure {
         if (GraphicsEnvironment.isHeadless())
             throw new Failure(EXIT_NO_DISPLAY, "no display to show the applet on (the runtime is headless; is DISPLAY set?)");
         try {
@@ -233,7 +254,7 @@ public final class Main implements AppletWindow.Page {
         }
     }
 
-    private static Applet instantiate(PageReader.AppletTag tag, Class<?> type) throws Failure {
+    static Applet instantiate(PageReader.AppletTag tag, Class<?> type) throws Failure {
         try {
             return (Applet) type.getDeclaredConstructor().newInstance();
         } catch (ReflectiveOperationException | RuntimeException | LinkageError e) {

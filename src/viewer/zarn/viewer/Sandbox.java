@@ -75,6 +75,20 @@ final class Sandbox {
             announce("Sandbox: the Java security manager (the applet may read its code base only)");
     }
 
+    /** For a viewer that takes page after page: the security manager or trust only, as bubblewrap would
+     *  have to be set up again for each page's code base. Null when in force, else why not. */
+    static String enterLive(Options options) {
+        if (options.trusted) {
+            announce("No sandbox: the document trusts this applet (full access)");
+            return null;
+        }
+        String reason = options.forceBwrap || options.inBwrap ? "bubblewrap was asked for" : installSecurityManager();
+        if (reason != null)
+            return "live preview needs the Java security manager, and " + reason;
+        announce("Sandbox: the Java security manager (the applet may read its code base only)");
+        return null;
+    }
+
     private static void announce(String text) {
         summary = text;
         System.out.println("zarn-viewer: " + text);
