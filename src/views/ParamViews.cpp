@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -80,6 +81,13 @@ void TAPVWithTCustomEdit::SetupView() {
     if (!Editor) {
         CreateEditor();
         Editor->installEventFilter(this);
+        Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(Editor, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu* menu = Editor->createStandardContextMenu();
+            AddViewActions(menu);
+            menu->exec(Editor->mapToGlobal(at));
+            delete menu;
+        });
     }
     Editor->setVisible(true);
     Editor->move(RightOf(NameLabel, HGap), TopMargin);

@@ -333,6 +333,53 @@ TEST(ParamVectorViewTest, DraggingANumberCellReordersTheElements) {
     }
 }
 
+// An element reads as its own caption, else its template's, with its row number; stored
+// element names ("v.0") never show.
+TEST(ParamVectorViewTest, ElementCaptionsFollowTheirRows) {
+    DialogScript dialog;
+    Page page(Ini({"[Applet Parameters]",
+                   "Param0=v",
+                   "[v parameter]",
+                   "Class=TAPParamVector",
+                   "ValidTemplates=item*|title*",
+                   "FieldCount=3",
+                   "[v.0 parameter]",
+                   "Class=TAPString",
+                   "Template=item",
+                   "[v.1 parameter]",
+                   "Class=TAPString",
+                   "Template=item",
+                   "UFName=Own",
+                   "[v.2 parameter]",
+                   "Class=TAPString",
+                   "Template=item",
+                   "[item template parameter]",
+                   "Class=TAPString",
+                   "[title template parameter]",
+                   "Class=TAPString",
+                   "UFName=Title"}));
+    TAPVParamVector& view = page.View();
+    const auto captions = [&] {
+        QStringList shown;
+        for (TAppletParamView* element : view.ElementViews())
+            shown << element->NameLabel->text();
+        return shown;
+    };
+    EXPECT_EQ(captions(), QStringList({"item 1 : ", "Own 2 : ", "item 3 : "}));
+    view.RowMoved(0, 2);
+    EXPECT_EQ(captions(), QStringList({"Own 1 : ", "item 2 : ", "item 3 : "}));
+    dialog.answers = {1};
+    view.RowGrid->SelectRow(-1);
+    view.AddClick();
+    EXPECT_EQ(captions(), QStringList({"Own 1 : ", "item 2 : ", "item 3 : ", "Title 4 : "}));
+    view.RowGrid->SelectRow(0);
+    view.DelClick();
+    EXPECT_EQ(captions(), QStringList({"item 1 : ", "item 2 : ", "Title 3 : "}));
+    // What undo and redo run.
+    view.ShowElements(0);
+    EXPECT_EQ(captions(), QStringList({"item 1 : ", "item 2 : ", "Title 3 : "}));
+}
+
 TEST(ParamVectorViewTest, RowNumbersFitTheirColumn) {
     Page page(VectorTemplate({"ValidTemplates=item*"}, 9));
     TAPVParamVector& view = page.View();
