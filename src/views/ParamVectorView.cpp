@@ -509,7 +509,7 @@ void TAPVParamVector::captionElements() {
                     element.Template.empty() ? element.SubName : Vector->TemplateCaption(element.Template);
             caption = known->second;
         }
-        elementViews_[i]->SetCaption(QStringLiteral("%1 %2").arg(FromAnsi(caption)).arg(i + 1).trimmed());
+        elementViews_[i]->SetCaption(QStringLiteral("%1. %2").arg(i + 1).arg(FromAnsi(caption)).trimmed());
     }
 }
 

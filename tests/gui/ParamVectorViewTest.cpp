@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -347,7 +348,7 @@ TEST(ParamVectorViewTest, ElementCaptionsFollowTheirRows) {
                    "Class=TAPString",
                    "Template=item",
                    "[v.1 parameter]",
-                   "Class=TAPString",
+                   "Class=TAPFileName",
                    "Template=item",
                    "UFName=Own",
                    "[v.2 parameter]",
@@ -361,23 +362,29 @@ TEST(ParamVectorViewTest, ElementCaptionsFollowTheirRows) {
     TAPVParamVector& view = page.View();
     const auto captions = [&] {
         QStringList shown;
-        for (TAppletParamView* element : view.ElementViews())
+        for (TAppletParamView* element : view.ElementViews()) {
             shown << element->NameLabel->text();
+            // The controls move aside for a longer caption.
+            auto* file = qobject_cast<TAPVFileName*>(element);
+            const QWidget* first =
+                file ? static_cast<QWidget*>(file->BrowseButton) : element->findChild<QLineEdit*>();
+            EXPECT_GT(first->x(), element->NameLabel->geometry().right());
+        }
         return shown;
     };
-    EXPECT_EQ(captions(), QStringList({"item 1 : ", "Own 2 : ", "item 3 : "}));
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. Own : ", "3. item : "}));
     view.RowMoved(0, 2);
-    EXPECT_EQ(captions(), QStringList({"Own 1 : ", "item 2 : ", "item 3 : "}));
+    EXPECT_EQ(captions(), QStringList({"1. Own : ", "2. item : ", "3. item : "}));
     dialog.answers = {1};
     view.RowGrid->SelectRow(-1);
     view.AddClick();
-    EXPECT_EQ(captions(), QStringList({"Own 1 : ", "item 2 : ", "item 3 : ", "Title 4 : "}));
+    EXPECT_EQ(captions(), QStringList({"1. Own : ", "2. item : ", "3. item : ", "4. Title : "}));
     view.RowGrid->SelectRow(0);
     view.DelClick();
-    EXPECT_EQ(captions(), QStringList({"item 1 : ", "item 2 : ", "Title 3 : "}));
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. item : ", "3. Title : "}));
     // What undo and redo run.
     view.ShowElements(0);
-    EXPECT_EQ(captions(), QStringList({"item 1 : ", "item 2 : ", "Title 3 : "}));
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. item : ", "3. Title : "}));
 }
 
 TEST(ParamVectorViewTest, RowNumbersFitTheirColumn) {
