@@ -52,6 +52,32 @@ void TAppletParamView::SetupView() {
         NameLabel = new QLabel(this);
         NameLabel->setObjectName(QStringLiteral("NameLabel"));
     }
+    NameLabel->setText(captionText());
+    if (Param->HoldsValue() && !ResetAction) {
+        ResetAction = new QAction(QStringLiteral("Reset to default"), this);
+        ResetAction->setObjectName(QStringLiteral("ResetToDefault"));
+        connect(ResetAction, &QAction::triggered, this, [this] { ResetToDefault(); });
+    }
+    if (!DefaultSign && Param->DefaultParamValue()) {
+        DefaultSign = new QLabel(QStringLiteral("default"), this);
+        DefaultSign->setObjectName(QStringLiteral("DefaultSign"));
+        DefaultSign->setToolTip(QStringLiteral("Equals the default: writes no PARAM line"));
+        QFont small = DefaultSign->font();
+        if (small.pointSizeF() > 0)
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+        small.setItalic(true);
+        DefaultSign->setFont(small);
+        DefaultSign->setForegroundRole(QPalette::PlaceholderText);
+        DefaultSign->adjustSize();
+    }
+    fitNameLabel();
+    NameLabel->move(HGap, Baseline - NameLabel->height());
+    NameLabel->setVisible(true);
+    setVisible(Param->Visible);
+    ShowDefaultState();
+}
+
+QString TAppletParamView::captionText() const {
     QString caption;
     if (caption_) {
         caption = *caption_;
@@ -66,38 +92,29 @@ void TAppletParamView::SetupView() {
     // A caption that already ends in the separator (the alternate text's) does not get a second one.
     if (!caption.isEmpty() && !caption.endsWith(QLatin1String(": ")))
         caption += QStringLiteral(" : ");
-    NameLabel->setText(caption);
+    return caption;
+}
+
+void TAppletParamView::fitNameLabel() {
     NameLabel->adjustSize();
-    if (Param->HoldsValue() && !ResetAction) {
-        ResetAction = new QAction(QStringLiteral("Reset to default"), this);
-        ResetAction->setObjectName(QStringLiteral("ResetToDefault"));
-        connect(ResetAction, &QAction::triggered, this, [this] { ResetToDefault(); });
-    }
-    if (!DefaultSign && Param->DefaultParamValue()) {
-        DefaultSign = new QLabel(QStringLiteral("default"), this);
-        DefaultSign->setObjectName(QStringLiteral("DefaultSign"));
-        DefaultSign->setToolTip(QStringLiteral("Equals the default: writes no PARAM line"));
-        QFont small = DefaultSign->font();
-        small.setPointSizeF(small.pointSizeF() * 0.85);
-        small.setItalic(true);
-        DefaultSign->setFont(small);
-        DefaultSign->setForegroundRole(QPalette::PlaceholderText);
-        DefaultSign->adjustSize();
-    }
     // The caption keeps room for the sign whether it shows or not, so the value does not jump aside.
     if (DefaultSign)
         NameLabel->resize(NameLabel->width() + DefaultSign->width() + HGap, NameLabel->height());
-    NameLabel->move(HGap, Baseline - NameLabel->height());
-    NameLabel->setVisible(true);
-    setVisible(Param->Visible);
-    ShowDefaultState();
 }
 
 void TAppletParamView::SetCaption(const QString& caption) {
     if (caption_ == caption)
         return;
     caption_ = caption;
-    CaptionChanged();
+    if (!NameLabel || !setUp_)
+        return;
+    // Renumbering a long vector touches every element after the change: a caption of the same size
+    // keeps its controls where they are.
+    const QSize before = NameLabel->size();
+    NameLabel->setText(captionText());
+    fitNameLabel();
+    if (NameLabel->size() != before || NameLabel->isHidden())
+        CaptionChanged();
 }
 
 void TAppletParamView::CaptionChanged() {

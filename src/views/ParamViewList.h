@@ -80,6 +80,8 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QString captionText() const;
+    void fitNameLabel();
     void placeDefaultSign();
     bool setUp_ = false;
     std::optional<QString> caption_;
