@@ -96,6 +96,25 @@ bool TAppletParam::ReadHTMLAbsent() {
     return false;
 }
 
+std::optional<TParamValue> TAppletParam::DefaultParamValue() {
+    if (DefaultValue == NoDefaultMarker || !HoldsValue())
+        return std::nullopt;
+    const TParamValue old = CaptureValue();
+    std::optional<TParamValue> result;
+    try {
+        if (ReadHTMLValue(DefaultValue, {}) && GetHTMLValue({}, 0).empty())
+            result = CaptureValue();
+    } catch (const EZarnError&) {
+    }
+    RestoreValue(old);
+    return result;
+}
+
+bool TAppletParam::AtDefault() {
+    const std::optional<TParamValue> value = DefaultParamValue();
+    return value && *value == CaptureValue();
+}
+
 ParamClassRegistry& ParamClassRegistry::Instance() {
     static ParamClassRegistry registry;
     return registry;

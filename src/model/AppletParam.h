@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,11 @@ public:
     virtual bool ReadHTMLValue(const std::string& htmlValue, const std::string& webRoot);
     // The page gives no PARAM: true when a value was set that compiles to no PARAM line either.
     virtual bool ReadHTMLAbsent();
+    // What the kind holds after taking the template's default, when that compiles to no PARAM line;
+    // none without a default or for a kind that writes its line whatever the value.
+    std::optional<TParamValue> DefaultParamValue();
+    // The value is that default, so it writes no PARAM line.
+    bool AtDefault();
 
     virtual TParamValue CaptureValue() const { return {GetValue()}; }
     virtual void RestoreValue(const TParamValue& value) { SetValue(value.Text); }

@@ -289,6 +289,14 @@ std::string TAPParamVector::TemplateDescription(const std::string& entry) const 
     return SourceFile->ReadString(ParamSectionName(templateStem(name)), "Description", name);
 }
 
+std::string TAPParamVector::TemplateCaption(const std::string& entry) const {
+    const std::string name = withoutStar(entry);
+    if (!SourceFile)
+        return name;
+    const std::string caption = SourceFile->ReadString(ParamSectionName(templateStem(name)), "UFName", "");
+    return caption.empty() ? name : caption;
+}
+
 TAPContainer& TAPParamVector::AddFromTemplate(const std::string& templateName) {
     return InsertFromTemplate(templateName, Containers.size());
 }

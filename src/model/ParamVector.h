@@ -100,6 +100,8 @@ public:
     TStrings AddableTemplates() const;
     // The text under which an element template is offered (its "Description", else its name).
     std::string TemplateDescription(const std::string& entry) const;
+    // The caption of an element template (its "UFName", else its name).
+    std::string TemplateCaption(const std::string& entry) const;
     // Creates an element from a template of SourceFile (a trailing "*" of the name is ignored),
     // inserts it at the position (appends when it is beyond the end) and renames every element.
     TAPContainer& AddFromTemplate(const std::string& templateName);

@@ -17,7 +17,9 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <cctype>
 #include <exception>
+#include <map>
 
 namespace zarn {
 
@@ -41,6 +43,16 @@ QPixmap transparentAt(const QPixmap& glyph, bool bottomLeft) {
                 line[x] = qRgba(0, 0, 0, 0);
     }
     return QPixmap::fromImage(image);
+}
+
+// A caption the loader made from an element's stored name ("images.0"): it names a position that
+// moves with every reorder, so it is no caption of the element.
+bool isElementName(const std::string& caption) {
+    const std::size_t dot = caption.rfind('.');
+    return dot != std::string::npos && dot > 0 && dot + 1 < caption.size() &&
+           caption.find(' ') == std::string::npos &&
+           std::all_of(caption.begin() + std::ptrdiff_t(dot) + 1, caption.end(),
+                       [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
 }
 
 QString withoutMnemonic(QString text) {
@@ -346,6 +358,17 @@ void TAPVParamVector::Resized() {
     resize(width(), GetPreferredHeight());
 }
 
+void TAPVParamVector::CaptionChanged() {
+    // Showing the value again would rebuild every element; only the caption row moves.
+    const bool hidden = isHidden();
+    TAppletParamView::SetupView();
+    setHidden(hidden);
+    if (NameLabel)
+        NameLabel->setBuddy(Vector && Vector->CanBeforeListText ? static_cast<QWidget*>(BeforeListEdit)
+                                                                : RowGrid);
+    Resized();
+}
+
 void TAPVParamVector::paintEvent(QPaintEvent*) {
     if (!bevelled_)
         return;
@@ -396,6 +419,7 @@ void TAPVParamVector::RebuildElementViews() {
     if (!elementViews_.empty())
         RowGrid->SetRowCount(int(elementViews_.size()));
     RowGrid->FitNumberColumn(true);
+    captionElements();
     ArrangeViews(ElementPanel);
     SyncGridRows();
     updateAddButton();
@@ -444,6 +468,7 @@ void TAPVParamVector::elementsChanged() {
     if (count > 0)
         RowGrid->SetRowCount(count);
     RowGrid->FitNumberColumn(false);
+    captionElements();
     // More digits in the last row number widen the grid and move the element panel.
     if (ElementPanel->x() != RowGrid->x() + RowGrid->GridWidth())
         Resized();
@@ -465,6 +490,27 @@ void TAPVParamVector::ShowElements(int selected) {
 
 void TAPVParamVector::ShowValue() {
     ShowElements(RowGrid ? RowGrid->SelectedRow() : -1);
+}
+
+void TAPVParamVector::captionElements() {
+    if (!Vector)
+        return;
+    std::map<std::string, std::string> templateCaptions;
+    const std::size_t count = std::min(elementViews_.size(), Vector->Containers.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        const TAPContainer& element = *Vector->Containers[i];
+        if (element.Field->DontShowUFName)
+            continue;
+        std::string caption = element.Field->UFName;
+        if (caption.empty() || isElementName(caption)) {
+            auto [known, added] = templateCaptions.try_emplace(element.Template);
+            if (added)
+                known->second =
+                    element.Template.empty() ? element.SubName : Vector->TemplateCaption(element.Template);
+            caption = known->second;
+        }
+        elementViews_[i]->SetCaption(QStringLiteral("%1. %2").arg(i + 1).arg(FromAnsi(caption)).trimmed());
+    }
 }
 
 void TAPVParamVector::updateAddButton() {
@@ -572,6 +618,7 @@ void TAPVParamVector::RowMoved(int from, int to) {
     else if (to <= selected && selected < from)
         ++selected;
     RowGrid->SelectRow(selected);
+    captionElements();
     ArrangeViews(ElementPanel);
     SyncGridRows();
     RecordElementMoved(Document, *Vector, std::size_t(from), std::size_t(to));

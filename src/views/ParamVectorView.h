@@ -124,6 +124,7 @@ public:
 
 protected:
     void Resized() override;
+    void CaptionChanged() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
@@ -132,6 +133,8 @@ private:
     void placeInPanel(TAppletParamView* view, std::size_t index);
     void elementsChanged();
     void updateAddButton();
+    // Each element's caption with its row number, after anything that moved the rows.
+    void captionElements();
 
     std::vector<TAppletParamView*> elementViews_;
     bool bevelled_ = false;

@@ -8,7 +8,10 @@
 #include "views/ScreenText.h"
 #include "views/ViewUndo.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -49,19 +52,125 @@ void TAppletParamView::SetupView() {
         NameLabel = new QLabel(this);
         NameLabel->setObjectName(QStringLiteral("NameLabel"));
     }
-    std::string caption;
-    if (!Param->DontShowUFName && !Param->UFName.empty())
-        caption = Param->UFName;
-    if (!Param->DontShowName && !Param->Name.empty() && AppSettings.RealNames)
-        caption += " ($" + Param->Name + ")";
-    // A caption that already ends in the separator (the alternate text's) does not get a second one.
-    if (!caption.empty() && !caption.ends_with(": "))
-        caption += " : ";
-    NameLabel->setText(FromAnsi(caption));
-    NameLabel->adjustSize();
+    NameLabel->setText(captionText());
+    if (Param->HoldsValue() && !ResetAction) {
+        ResetAction = new QAction(QStringLiteral("Reset to default"), this);
+        ResetAction->setObjectName(QStringLiteral("ResetToDefault"));
+        connect(ResetAction, &QAction::triggered, this, [this] { ResetToDefault(); });
+    }
+    if (!DefaultSign && Param->DefaultParamValue()) {
+        DefaultSign = new QLabel(QStringLiteral("default"), this);
+        DefaultSign->setObjectName(QStringLiteral("DefaultSign"));
+        DefaultSign->setToolTip(QStringLiteral("Equals the default: writes no PARAM line"));
+        QFont small = DefaultSign->font();
+        if (small.pointSizeF() > 0)
+            small.setPointSizeF(small.pointSizeF() * 0.85);
+        small.setItalic(true);
+        DefaultSign->setFont(small);
+        DefaultSign->setForegroundRole(QPalette::PlaceholderText);
+        DefaultSign->adjustSize();
+    }
+    fitNameLabel();
     NameLabel->move(HGap, Baseline - NameLabel->height());
     NameLabel->setVisible(true);
     setVisible(Param->Visible);
+    ShowDefaultState();
+}
+
+QString TAppletParamView::captionText() const {
+    QString caption;
+    if (caption_) {
+        caption = *caption_;
+    } else {
+        std::string own;
+        if (!Param->DontShowUFName && !Param->UFName.empty())
+            own = Param->UFName;
+        if (!Param->DontShowName && !Param->Name.empty() && AppSettings.RealNames)
+            own += " ($" + Param->Name + ")";
+        caption = FromAnsi(own);
+    }
+    // A caption that already ends in the separator (the alternate text's) does not get a second one.
+    if (!caption.isEmpty() && !caption.endsWith(QLatin1String(": ")))
+        caption += QStringLiteral(" : ");
+    return caption;
+}
+
+void TAppletParamView::fitNameLabel() {
+    NameLabel->adjustSize();
+    // The caption keeps room for the sign whether it shows or not, so the value does not jump aside.
+    if (DefaultSign)
+        NameLabel->resize(NameLabel->width() + DefaultSign->width() + HGap, NameLabel->height());
+}
+
+void TAppletParamView::SetCaption(const QString& caption) {
+    if (caption_ == caption)
+        return;
+    caption_ = caption;
+    if (!NameLabel || !setUp_)
+        return;
+    // Renumbering a long vector touches every element after the change: a caption of the same size
+    // keeps its controls where they are.
+    const QSize before = NameLabel->size();
+    NameLabel->setText(captionText());
+    fitNameLabel();
+    if (NameLabel->size() != before || NameLabel->isHidden())
+        CaptionChanged();
+}
+
+void TAppletParamView::CaptionChanged() {
+    ShowValue();
+}
+
+void TAppletParamView::ShowDefaultState() {
+    if (!Param)
+        return;
+    const std::optional<TParamValue> value =
+        ResetAction || DefaultSign ? Param->DefaultParamValue() : std::nullopt;
+    const bool atDefault = value && *value == Param->CaptureValue();
+    if (ResetAction)
+        ResetAction->setEnabled(value && !atDefault);
+    if (DefaultSign) {
+        DefaultSign->setHidden(!atDefault);
+        placeDefaultSign();
+    }
+}
+
+void TAppletParamView::placeDefaultSign() {
+    if (!DefaultSign || !NameLabel)
+        return;
+    // On the caption's baseline, in the room kept at its end.
+    const int baseline = NameLabel->y() + NameLabel->fontMetrics().ascent();
+    DefaultSign->move(NameLabel->x() + NameLabel->width() - DefaultSign->width(),
+                      baseline - DefaultSign->fontMetrics().ascent());
+}
+
+void TAppletParamView::ResetToDefault() {
+    const std::optional<TParamValue> value = Param ? Param->DefaultParamValue() : std::nullopt;
+    if (!value || *value == Param->CaptureValue())
+        return;
+    {
+        TParamEdit edit(*this, false);
+        Param->RestoreValue(*value);
+        edit.Done();
+    }
+    ShowValue();
+}
+
+void TAppletParamView::AddViewActions(QMenu* menu) {
+    if (!ResetAction)
+        return;
+    ShowDefaultState();
+    menu->addSeparator();
+    menu->addAction(ResetAction);
+}
+
+void TAppletParamView::contextMenuEvent(QContextMenuEvent* event) {
+    if (!ResetAction)
+        return QWidget::contextMenuEvent(event);
+    QMenu menu(this);
+    ShowDefaultState();
+    menu.addAction(ResetAction);
+    menu.exec(event->globalPos());
 }
 
 int TAppletParamView::GetPreferredHeight() {
@@ -81,6 +190,7 @@ void TAppletParamView::Resized() {
     Baseline = height() - 2 * VMargin;
     if (NameLabel)
         NameLabel->move(NameLabel->x(), Baseline - NameLabel->height());
+    placeDefaultSign();
 }
 
 std::unique_ptr<TValueSnapshot> TAppletParamView::CreateValueSnapshot() {

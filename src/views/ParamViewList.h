@@ -13,10 +13,13 @@
 #include <typeinfo>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+class QAction;
 class QLabel;
+class QMenu;
 class QTabWidget;
 
 namespace zarn {
@@ -34,6 +37,10 @@ public:
     TAppletParamView(QWidget* owner, TAppletParam* param);
 
     QLabel* NameLabel = nullptr;
+    // Beside the caption while the value equals the template's default; made for kinds that can.
+    QLabel* DefaultSign = nullptr;
+    // "Reset to default" of the view's context menus; disabled without a default or at it.
+    QAction* ResetAction = nullptr;
     int TopMargin = 4;
     int Baseline = 0;
     int HGap = 4;
@@ -55,14 +62,29 @@ public:
     // What undo keeps of a value the parameter object does not hold; null when CaptureValue and
     // RestoreValue of the kind suffice.
     virtual std::unique_ptr<TValueSnapshot> CreateValueSnapshot();
+    // Shown instead of the parameter's own caption: an element of a vector shows its place there.
+    void SetCaption(const QString& caption);
+    // Puts the template's default back, one undo step.
+    void ResetToDefault();
+    // The default sign and the reset for the value held now.
+    void ShowDefaultState();
+    // Appends the view's own actions to a control's context menu.
+    void AddViewActions(QMenu* menu);
 
 protected:
+    // After SetCaption: the controls right of the caption take their places again.
+    virtual void CaptionChanged();
+    void contextMenuEvent(QContextMenuEvent* event) override;
     // Places the kind's controls; runs on every size change.
     virtual void Resized();
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QString captionText() const;
+    void fitNameLabel();
+    void placeDefaultSign();
     bool setUp_ = false;
+    std::optional<QString> caption_;
 };
 
 template <class View>

@@ -19,6 +19,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPainter>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -80,6 +81,13 @@ void TAPVWithTCustomEdit::SetupView() {
     if (!Editor) {
         CreateEditor();
         Editor->installEventFilter(this);
+        Editor->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(Editor, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+            QMenu* menu = Editor->createStandardContextMenu();
+            AddViewActions(menu);
+            menu->exec(Editor->mapToGlobal(at));
+            delete menu;
+        });
     }
     Editor->setVisible(true);
     Editor->move(RightOf(NameLabel, HGap), TopMargin);
@@ -261,12 +269,12 @@ void TAPVFileName::SetupView() {
             BrowseButton->setIcon(icon);
             BrowseButton->setIconSize(QSize(side, side));
         }
-        BrowseButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 25, Editor->height() + 4);
         BrowseButton->setVisible(true);
         connect(BrowseButton, &QToolButton::clicked, this, &TAPVFileName::BrowseClick);
     }
-    // Every set-up (an undo runs it again) puts the edit back at the left of the page; it belongs right
-    // of the button.
+    // Every set-up (an undo or a new caption runs it again) puts the edit right of the caption; the
+    // button goes there, the edit right of it.
+    BrowseButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 25, Editor->height() + 4);
     Editor->move(RightOf(BrowseButton, HGap), Editor->y());
 }
 
@@ -509,10 +517,10 @@ void TAPVPlugin::SetupView() {
     if (!PropertiesButton) {
         PropertiesButton = new QPushButton(QStringLiteral("&Properties..."), this);
         PropertiesButton->setObjectName(QStringLiteral("PropertiesButton"));
-        PropertiesButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 119, 25);
         PropertiesButton->setVisible(true);
         connect(PropertiesButton, &QPushButton::clicked, this, &TAPVPlugin::PropertiesClick);
     }
+    PropertiesButton->setGeometry(RightOf(NameLabel, HGap), TopMargin, 119, 25);
     if (NameLabel)
         NameLabel->setBuddy(PropertiesButton);
 }

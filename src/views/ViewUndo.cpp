@@ -190,7 +190,7 @@ void RevealWidget(QWidget* widget) {
 }
 
 TParamEdit::TParamEdit(TAppletParamView& view, bool typing)
-    : document_(view.Document.data()), param_(*view.Param), typing_(typing),
+    : document_(view.Document.data()), view_(&view), param_(*view.Param), typing_(typing),
       recording_(document_ && !document_->Replaying()) {
     if (!recording_)
         return;
@@ -203,7 +203,11 @@ TParamEdit::TParamEdit(TAppletParamView& view, bool typing)
     }
 }
 
-TParamEdit::~TParamEdit() = default;
+TParamEdit::~TParamEdit() {
+    // Whatever the edit stored, the default sign tells about it.
+    if (view_)
+        view_->ShowDefaultState();
+}
 
 void TParamEdit::Done() {
     if (!document_ || document_->Replaying())

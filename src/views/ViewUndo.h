@@ -61,6 +61,7 @@ public:
 
 private:
     QPointer<TEditorDocument> document_;
+    QPointer<TAppletParamView> view_;
     TAppletParam& param_;
     bool typing_;
     bool recording_;

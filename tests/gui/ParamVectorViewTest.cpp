@@ -18,6 +18,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -331,6 +332,59 @@ TEST(ParamVectorViewTest, DraggingANumberCellReordersTheElements) {
             << "selection follows";
         ExpectNamesAndRows(view);
     }
+}
+
+// An element reads as its own caption, else its template's, with its row number; stored
+// element names ("v.0") never show.
+TEST(ParamVectorViewTest, ElementCaptionsFollowTheirRows) {
+    DialogScript dialog;
+    Page page(Ini({"[Applet Parameters]",
+                   "Param0=v",
+                   "[v parameter]",
+                   "Class=TAPParamVector",
+                   "ValidTemplates=item*|title*",
+                   "FieldCount=3",
+                   "[v.0 parameter]",
+                   "Class=TAPString",
+                   "Template=item",
+                   "[v.1 parameter]",
+                   "Class=TAPFileName",
+                   "Template=item",
+                   "UFName=Own",
+                   "[v.2 parameter]",
+                   "Class=TAPString",
+                   "Template=item",
+                   "[item template parameter]",
+                   "Class=TAPString",
+                   "[title template parameter]",
+                   "Class=TAPString",
+                   "UFName=Title"}));
+    TAPVParamVector& view = page.View();
+    const auto captions = [&] {
+        QStringList shown;
+        for (TAppletParamView* element : view.ElementViews()) {
+            shown << element->NameLabel->text();
+            // The controls move aside for a longer caption.
+            auto* file = qobject_cast<TAPVFileName*>(element);
+            const QWidget* first =
+                file ? static_cast<QWidget*>(file->BrowseButton) : element->findChild<QLineEdit*>();
+            EXPECT_GT(first->x(), element->NameLabel->geometry().right());
+        }
+        return shown;
+    };
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. Own : ", "3. item : "}));
+    view.RowMoved(0, 2);
+    EXPECT_EQ(captions(), QStringList({"1. Own : ", "2. item : ", "3. item : "}));
+    dialog.answers = {1};
+    view.RowGrid->SelectRow(-1);
+    view.AddClick();
+    EXPECT_EQ(captions(), QStringList({"1. Own : ", "2. item : ", "3. item : ", "4. Title : "}));
+    view.RowGrid->SelectRow(0);
+    view.DelClick();
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. item : ", "3. Title : "}));
+    // What undo and redo run.
+    view.ShowElements(0);
+    EXPECT_EQ(captions(), QStringList({"1. item : ", "2. item : ", "3. Title : "}));
 }
 
 TEST(ParamVectorViewTest, RowNumbersFitTheirColumn) {

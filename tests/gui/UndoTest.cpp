@@ -320,6 +320,43 @@ TEST_F(Undo, TheUndoKeyInAFieldUndoesTheDocument) {
     EXPECT_TRUE(ShowsSaved());
 }
 
+TEST_F(Undo, ResetToDefaultIsOneStepAndTheDefaultSignFollows) {
+    std::string text = Document();
+    text.replace(text.find("[label parameter]"), 17, "[label parameter]\r\nDefaultValue=hello");
+    WriteFile(path, text);
+    ASSERT_TRUE(form->LoadDocument(path));
+    TAppletParamView* view = ViewOf("label");
+    auto* reset = view->findChild<QAction*>("ResetToDefault");
+    auto* sign = view->findChild<QLabel*>("DefaultSign");
+    ASSERT_NE(reset, nullptr);
+    ASSERT_NE(sign, nullptr);
+    EXPECT_EQ(sign->toolTip(), "Equals the default: writes no PARAM line");
+    // Sign shown, reset enabled, PARAM line written, value in the editor.
+    const auto expect = [&](bool atDefault, const char* value) {
+        SCOPED_TRACE(value);
+        EXPECT_EQ(!sign->isHidden(), atDefault);
+        EXPECT_EQ(reset->isEnabled(), !atDefault);
+        EXPECT_EQ(Block().find("NAME=label") == std::string::npos, atDefault);
+        EXPECT_EQ(EditorOf("label")->text(), value);
+    };
+    expect(true, "hello");
+    Type("label", "!");
+    expect(false, "hello!");
+    reset->trigger();
+    expect(true, "hello");
+    EXPECT_EQ(form->UndoStack->count(), 2);
+    EXPECT_EQ(UndoText(), "Undo Change label");
+    form->UndoStack->undo();
+    expect(false, "hello!");
+    form->UndoStack->redo();
+    expect(true, "hello");
+    // A parameter without a default offers nothing to reset to.
+    auto* speedReset = ViewOf("speed")->findChild<QAction*>("ResetToDefault");
+    ASSERT_NE(speedReset, nullptr);
+    EXPECT_FALSE(speedReset->isEnabled());
+    EXPECT_EQ(ViewOf("speed")->findChild<QLabel*>("DefaultSign"), nullptr);
+}
+
 // The plug-in keeps its data in its instance: undo and redo must bring it back there.
 TEST(UndoPlugin, APluginEditIsUndoneAndRedoneInItsInstance) {
     RegisterBaseParamView();
