@@ -8,6 +8,7 @@
 #include "tag/AppSettings.h"
 #include "ui/About.h"
 #include "ui/DocumentUndo.h"
+#include "ui/LiveHTMLPane.h"
 #include "ui/Splash.h"
 #include "ui/ViewerOutput.h"
 #include "ui/toolbar/MSIEToolbar.h"
@@ -166,6 +167,8 @@ TMainForm::~TMainForm() {
     // The history goes while the window is whole: clearing it tells this window.
     UndoStack->clear();
     disconnect(Document, nullptr, this, nullptr);
+    // Docks hide as the window's children go, after this object is no longer a main window.
+    disconnect(LiveHTMLPane, nullptr, this, nullptr);
     // The views refer to the tag's parameters: they go first.
     KillPages(PageList);
     SetDialogParent(nullptr);
