@@ -160,18 +160,7 @@ final class AppletWindow implements AppletStub, AppletContext {
     /** Stops and destroys the applet, leaving the window to its owner, and interrupts every thread the
      *  applet started. An applet that does not return from stop or destroy in `millis` is left behind. */
     void unload(long millis) throws InterruptedException {
-        Thread end = new Thread(() -> {
-            try {
-                if (active) {
-                    active = false;
-                    applet.stop();
-                }
-                applet.destroy();
-            } catch (Throwable error) {
-                System.err.println("zarn-viewer: " + tag.code + " failed to stop:");
-                error.printStackTrace();
-            }
-        }, "applet end " + tag.code);
+        Thread end = new Thread(this::stopAndDestroy, "applet end " + tag.code);
         end.setDaemon(true);
         end.start();
         end.join(millis);
@@ -185,6 +174,19 @@ final class AppletWindow implements AppletStub, AppletContext {
         }
     }
 
+    private void stopAndDestroy() {
+        try {
+            if (active) {
+                active = false;
+                applet.stop();
+            }
+            applet.destroy();
+        } catch (Throwable error) {
+            System.err.println("zarn-viewer: " + tag.code + " failed to stop:");
+            error.printStackTrace();
+        }
+    }
+
     /** Stops and destroys the applet away from the event thread, then lets the window go. */
     private void close() {
         if (closing)
@@ -192,16 +194,7 @@ final class AppletWindow implements AppletStub, AppletContext {
         closing = true;
         Watchdog.windowClosing();
         Thread end = new Thread(() -> {
-            try {
-                if (active) {
-                    active = false;
-                    applet.stop();
-                }
-                applet.destroy();
-            } catch (Throwable error) {
-                System.err.println("zarn-viewer: " + tag.code + " failed to stop:");
-                error.printStackTrace();
-            }
+            stopAndDestroy();
             EventQueue.invokeLater(() -> {
                 frame.dispose();
                 Watchdog.windowClosed();
